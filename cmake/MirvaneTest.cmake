@@ -1,0 +1,27 @@
+# mirvane_add_test(NAME <name> SOURCES <files...> LIBRARIES <targets...>
+#                  [LABELS <labels...>] [TIMEOUT <seconds>])
+#
+# Builds a Qt Test executable and registers it with CTest. Tests run on the
+# offscreen platform so they need no display.
+function(mirvane_add_test)
+    cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LABELS")
+    if(NOT arg_NAME OR NOT arg_SOURCES)
+        message(FATAL_ERROR "mirvane_add_test: NAME and SOURCES are required")
+    endif()
+    if(arg_UNPARSED_ARGUMENTS)
+        message(FATAL_ERROR "mirvane_add_test: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
+    endif()
+    if(NOT arg_TIMEOUT)
+        set(arg_TIMEOUT 120)
+    endif()
+
+    add_executable(${arg_NAME} ${arg_SOURCES})
+    target_link_libraries(${arg_NAME} PRIVATE Qt6::Test ${arg_LIBRARIES})
+
+    add_test(NAME ${arg_NAME} COMMAND ${arg_NAME})
+    set_tests_properties(${arg_NAME} PROPERTIES
+        LABELS "${arg_LABELS}"
+        TIMEOUT ${arg_TIMEOUT}
+        ENVIRONMENT QT_QPA_PLATFORM=offscreen
+    )
+endfunction()

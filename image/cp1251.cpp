@@ -1,0 +1,43 @@
+#include "cp1251.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace Cp1251 {
+
+namespace {
+constexpr const char *encodingName = "windows-1251";
+
+// Without the code page every name would silently turn into blanks: refuse to go on.
+template<typename Converter>
+Converter &checked(Converter &converter)
+{
+    if (!converter.isValid())
+        qFatal("This Qt build cannot convert windows-1251 text (Qt without ICU?)");
+    return converter;
+}
+} // namespace
+
+QByteArray encode(const QString &text)
+{
+    QStringEncoder encoder(encodingName);
+    return checked(encoder)(text);
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder decoder(encodingName);
+    return checked(decoder)(bytes);
+}
+
+QByteArray encodeFixed(const QString &text, int width, char pad)
+{
+    QByteArray bytes = encode(text);
+    if (bytes.size() > width)
+        bytes.truncate(width);
+    else
+        bytes.append(width - bytes.size(), pad);
+    return bytes;
+}
+
+} // namespace Cp1251

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <type_traits>
+
+// A bounded window onto part of the settings image. Reads outside the window give 0
+// and writes outside it are dropped with a warning, so a wrong index can never touch
+// memory beyond the image.
+template<typename Byte>
+class ImageSpan
+{
+public:
+    ImageSpan() = default;
+    ImageSpan(Byte *data, int size) : m_data(data), m_size(data ? size : 0) { }
+
+    bool isNull() const { return m_data == nullptr; }
+    int size() const { return m_size; }
+
+    quint8 at(int index) const
+    {
+        return contains(index) ? m_data[index] : quint8(0);
+    }
+    quint8 operator[](int index) const { return at(index); }
+
+    // Stores the low 8 bits, as every table value is stored.
+    void set(int index, int value) const
+    {
+        static_assert(!std::is_const_v<Byte>, "read-only span");
+        if (contains(index))
+            m_data[index] = quint8(value & 0xFF);
+    }
+
+    // Writes `bytes` from `index` on; what does not fit is dropped.
+    void write(int index, const QByteArray &bytes) const
+    {
+        for (int i = 0; i < bytes.size(); ++i)
+            set(index + i, quint8(bytes.at(i)));
+    }
+
+    void fill(quint8 value) const
+    {
+        for (int i = 0; i < m_size; ++i)
+            m_data[i] = value;
+    }
+
+    QByteArray toByteArray() const
+    {
+        return QByteArray(reinterpret_cast<const char *>(m_data), m_size);
+    }
+
+    operator ImageSpan<const quint8>() const { return { m_data, m_size }; }
+
+private:
+    bool contains(int index) const
+    {
+        if (index >= 0 && index < m_size)
+            return true;
+        qWarning("ImageSpan: index %d outside a span of %d bytes", index, m_size);
+        return false;
+    }
+
+    Byte *m_data = nullptr;
+    int m_size = 0;
+};
+
+using ImageBytes = ImageSpan<quint8>;
+using ConstImageBytes = ImageSpan<const quint8>;
+
+// The panel's whole configuration memory, byte for byte as it lies from panel address
+// 0x1D044000 on. Accessors take module, zone and record numbers; a number out of range
+// is a programming error, reported and answered with an empty span.
+class SettingsImage
+{
+public:
+    static constexpr int Size = 204800;
+    static constexpr int BlockSize = 128;
+    static constexpr int BlockCount = Size / BlockSize;
+
+    static constexpr int SystemBlockOffset = 0;
+    static constexpr int SystemBlockSize = 4096;
+    static constexpr int ZoneNameOffset = 4096;
+    static constexpr int ZoneNameSize = 64;
+    static constexpr int DeviceTableOffset = 36864;
+    static constexpr int DeviceRecordSize = 8;
+    static constexpr int DeviceRecordsPerModule = 128;
+    static constexpr int ChannelTableOffset = 53248;
+    static constexpr int ChannelRecordSize = 12;
+    static constexpr int ChannelRecordsPerModule = 256;
+    static constexpr int ZoneRecordOffset = 102400;
+    static constexpr int ZoneRecordSize = 200;
+    static constexpr int InputListOffset = 202600;
+    static constexpr int InputListEntrySize = 16;
+
+    static constexpr int ModuleCount = 16;
+    static constexpr int ZoneSlotCount = 512;
+    static constexpr int InputListScannedEntries = 33;
+
+    SettingsImage();
+
+    ImageBytes SystemBlock();
+    ConstImageBytes SystemBlock() const;
+    ImageBytes ZoneName(int zone);
+    ConstImageBytes ZoneName(int zone) const;
+    ImageBytes DeviceRecord(int module, int record);
+    ConstImageBytes DeviceRecord(int module, int record) const;
+    ImageBytes ChannelRecord(int module, int record);
+    ConstImageBytes ChannelRecord(int module, int record) const;
+    ImageBytes ZoneRecord(int zone);
+    ConstImageBytes ZoneRecord(int zone) const;
+    // Entries 0..32 are scanned; a pair taken at entry 32 also writes entry 33.
+    ImageBytes InputListEntry(int entry);
+    ConstImageBytes InputListEntry(int entry) const;
+
+    const QByteArray &Bytes() const { return m_bytes; }
+    // Replaces the whole image; refused (false) unless `bytes` is exactly Size long.
+    bool setBytes(const QByteArray &bytes);
+    void clear();
+
+    static bool isModule(int module) { return module >= 1 && module <= ModuleCount; }
+    static bool isZoneSlot(int zone) { return zone >= 1 && zone <= ZoneSlotCount; }
+
+private:
+    struct Region { int offset; int size; };
+    static Region zoneName(int zone);
+    static Region deviceRecord(int module, int record);
+    static Region channelRecord(int module, int record);
+    static Region zoneRecord(int zone);
+    static Region inputListEntry(int entry);
+
+    ImageBytes span(Region region);
+    ConstImageBytes span(Region region) const;
+
+    QByteArray m_bytes;
+};

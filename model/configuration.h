@@ -1,0 +1,75 @@
+#pragma once
+
+#include "memtable.h"
+#include "referencetables.h"
+
+#include <settingsimage.h>
+
+// The whole editable configuration: the settings image and every configuration table,
+// with the editing rules that keep them consistent. A new Configuration holds what the
+// program holds right after start: 500 zones, 16 modules and the fixed lists.
+class Configuration
+{
+public:
+    static constexpr int ZoneCount = 500;
+    static constexpr int ModuleCount = 16;
+    static constexpr int OutputLinksPerZone = 16;
+
+    Configuration();
+    Configuration(const Configuration &) = delete;
+    Configuration &operator=(const Configuration &) = delete;
+
+    SettingsImage &image() { return m_image; }
+    const SettingsImage &image() const { return m_image; }
+    const ReferenceTables &references() const { return m_references; }
+
+    MemTable &mtArea() { return m_mtArea; }
+    MemTable &mtAreaCopy() { return m_mtAreaCopy; }
+    MemTable &mtDev() { return m_mtDev; }
+    MemTable &mtSensor() { return m_mtSensor; }
+    MemTable &mtSensorCopy() { return m_mtSensorCopy; }
+    MemTable &mtReturn() { return m_mtReturn; }
+    MemTable &mtReturnCopy() { return m_mtReturnCopy; }
+    MemTable &mtEntrance() { return m_mtEntrance; }
+    MemTable &mtSensorNew() { return m_mtSensorNew; }
+    MemTable &mtTempType() { return m_mtTempType; }
+    MemTable &mtRepComm() { return m_mtRepComm; }
+    MemTable &mtRepEnt() { return m_mtRepEnt; }
+
+    // The zone and module rows as the program creates them at start, rules firing.
+    void createZoneRows();
+    void createModuleRows();
+
+    static QString zoneLabel(int zone);
+    static QString outputLinkField(int slot); // "r1" .. "r16"
+
+private:
+    QVector<FieldDef> zoneFields();
+    QVector<FieldDef> moduleFields();
+    QVector<FieldDef> sensorFields();
+    QVector<FieldDef> returnFields();
+    QVector<FieldDef> entranceFields();
+    QVector<FieldDef> sensorNewFields();
+    FieldDef beingName(int size) const;
+    FieldDef moduleLabel(int size);
+    void createFixedRows();
+
+    SettingsImage m_image;
+    const ReferenceTables &m_references;
+
+    MemTable m_mtDev;
+    MemTable m_mtRepEnt;
+    MemTable m_mtArea;
+    MemTable m_mtAreaCopy;
+    MemTable m_mtSensor;
+    MemTable m_mtSensorCopy;
+    MemTable m_mtReturn;
+    MemTable m_mtReturnCopy;
+    MemTable m_mtEntrance;
+    MemTable m_mtSensorNew;
+    MemTable m_mtTempType;
+    MemTable m_mtRepComm;
+};
+
+// Installs the editing rules on the configuration's tables.
+void installEditingRules(Configuration &configuration);

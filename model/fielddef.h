@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class MemTable;
+class ReferenceTable;
+
+enum class FieldType { Integer, String, Boolean, Time };
+enum class FieldKind { Data, Lookup, Calculated };
+
+// One column of a configuration table. Data fields hold a value (or nothing);
+// lookup fields show another table's text for the row's key; calculated fields
+// are derived from the row whenever it is read.
+struct FieldDef
+{
+    using Lookup = std::function<QVariant(const QVariant &key)>;
+    using Calculation = std::function<QVariant(const MemTable &table, int row)>;
+
+    QString name;
+    FieldKind kind = FieldKind::Data;
+    FieldType type = FieldType::Integer;
+    int size = 0; // String(n): at most n characters
+    bool readOnly = false; // for the grids only; code may still write it
+
+    QString keyField; // lookup: the row's own key field
+    Lookup lookup;
+    const ReferenceTable *reference = nullptr; // lookup whose names can be picked in a grid
+    Calculation calculate;
+
+    static FieldDef integer(const QString &name) { return make(name, FieldKind::Data, FieldType::Integer); }
+    static FieldDef string(const QString &name, int size)
+    {
+        return make(name, FieldKind::Data, FieldType::String, size);
+    }
+    static FieldDef boolean(const QString &name) { return make(name, FieldKind::Data, FieldType::Boolean); }
+    static FieldDef time(const QString &name) { return make(name, FieldKind::Data, FieldType::Time); }
+    static FieldDef lookupIn(const QString &name, int size, const QString &keyField, Lookup lookup,
+                             const ReferenceTable *reference = nullptr)
+    {
+        FieldDef field = make(name, FieldKind::Lookup, FieldType::String, size);
+        field.keyField = keyField;
+        field.lookup = std::move(lookup);
+        field.reference = reference;
+        return field;
+    }
+    static FieldDef calculated(const QString &name, int size, Calculation calculate)
+    {
+        FieldDef field = make(name, FieldKind::Calculated, FieldType::String, size);
+        field.calculate = std::move(calculate);
+        return field;
+    }
+
+    FieldDef readOnlyField() const
+    {
+        FieldDef field = *this;
+        field.readOnly = true;
+        return field;
+    }
+
+    bool isData() const { return kind == FieldKind::Data; }
+
+private:
+    static FieldDef make(const QString &name, FieldKind kind, FieldType type, int size = 0)
+    {
+        FieldDef field;
+        field.name = name;
+        field.kind = kind;
+        field.type = type;
+        field.size = size;
+        return field;
+    }
+};

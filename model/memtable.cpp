@@ -1,0 +1,373 @@
+#include "memtable.h"
+
+#include <algorithm>
+
+class MemTable::UpdateGuard
+{
+public:
+    explicit UpdateGuard(MemTable &table) : m_table(table) { m_table.beginUpdate(); }
+    ~UpdateGuard() { m_table.endUpdate(); }
+    UpdateGuard(const UpdateGuard &) = delete;
+    UpdateGuard &operator=(const UpdateGuard &) = delete;
+
+private:
+    MemTable &m_table;
+};
+
+MemTable::MemTable(const QString &tableName, QVector<FieldDef> fields, QObject *parent)
+    : QObject(parent), m_tableName(tableName), m_fields(std::move(fields))
+{
+    m_rules.resize(m_fields.size());
+    m_keyFieldIndex.fill(-1, m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_fieldIndex.insert(m_fields.at(i).name, i);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields.at(i).kind == FieldKind::Lookup) {
+            m_keyFieldIndex[i] = fieldIndex(m_fields.at(i).keyField);
+            Q_ASSERT_X(m_keyFieldIndex[i] >= 0, "MemTable", "lookup without a key field");
+        }
+    }
+}
+
+void MemTable::setRule(const QString &field, Rule rule)
+{
+    const int index = dataFieldOrWarn(field, "setRule");
+    if (index >= 0)
+        m_rules[index] = std::move(rule);
+}
+
+int MemTable::dataFieldOrWarn(const QString &name, const char *operation) const
+{
+    const int index = fieldIndex(name);
+    if (index < 0 || !m_fields.at(index).isData()) {
+        qWarning("%s.%s: %s is not a data field", qPrintable(m_tableName), operation,
+                 qPrintable(name));
+        return -1;
+    }
+    return index;
+}
+
+void MemTable::first()
+{
+    post();
+    m_current = m_visible.isEmpty() ? -1 : m_visible.first();
+    m_eof = m_visible.isEmpty();
+}
+
+void MemTable::next()
+{
+    post();
+    // The current row may have just left the filter: step to the next visible one after it.
+    const auto after = std::upper_bound(m_visible.cbegin(), m_visible.cend(), m_current);
+    if (after == m_visible.cend()) {
+        m_eof = true;
+        return;
+    }
+    m_current = *after;
+    m_eof = false;
+}
+
+int MemTable::visiblePosition(int row) const
+{
+    const auto it = std::lower_bound(m_visible.cbegin(), m_visible.cend(), row);
+    return (it != m_visible.cend() && *it == row) ? int(it - m_visible.cbegin()) : -1;
+}
+
+int MemTable::recNo() const
+{
+    return m_current < 0 ? 0 : visiblePosition(m_current) + 1;
+}
+
+bool MemTable::setRecNo(int position)
+{
+    if (position < 1 || position > m_visible.size())
+        return false;
+    post();
+    m_current = m_visible.at(position - 1);
+    m_eof = false;
+    return true;
+}
+
+bool MemTable::locate(const QString &field, int value)
+{
+    const int index = fieldIndex(field);
+    if (index < 0) {
+        qWarning("%s.locate: no field %s", qPrintable(m_tableName), qPrintable(field));
+        return false;
+    }
+    post();
+    for (const int row : std::as_const(m_visible)) {
+        if (rowValue(row, index).toInt() == value) {
+            m_current = row;
+            m_eof = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+QVariant MemTable::value(const QString &field) const
+{
+    const int index = fieldIndex(field);
+    if (index < 0) {
+        qWarning("%s: no field %s", qPrintable(m_tableName), qPrintable(field));
+        return {};
+    }
+    return m_current < 0 ? QVariant() : rowValue(m_current, index);
+}
+
+QVariant MemTable::rowValue(int row, int field) const
+{
+    if (row < 0 || row >= m_rows.size() || field < 0 || field >= m_fields.size())
+        return {};
+    const FieldDef &def = m_fields.at(field);
+    switch (def.kind) {
+    case FieldKind::Data:
+        return m_rows.at(row).at(field);
+    case FieldKind::Lookup: {
+        const QVariant key = m_rows.at(row).at(m_keyFieldIndex.at(field));
+        if (key.isNull() || !def.lookup)
+            return {};
+        const QVariant text = def.lookup(key);
+        if (text.isNull() || def.size <= 0)
+            return text;
+        return text.toString().left(def.size);
+    }
+    case FieldKind::Calculated:
+        return def.calculate ? def.calculate(*this, row) : QVariant();
+    }
+    return {};
+}
+
+QVariant MemTable::lookupValue(const QString &keyField, const QVariant &key,
+                               const QString &resultField) const
+{
+    const int keyIndex = fieldIndex(keyField);
+    const int resultIndex = fieldIndex(resultField);
+    if (keyIndex < 0 || resultIndex < 0 || key.isNull())
+        return {};
+    const int wanted = key.toInt();
+    for (int row = 0; row < m_rows.size(); ++row) {
+        const QVariant candidate = m_rows.at(row).at(keyIndex);
+        if (!candidate.isNull() && candidate.toInt() == wanted)
+            return rowValue(row, resultIndex);
+    }
+    return {};
+}
+
+QVariant MemTable::coerced(const FieldDef &field, const QVariant &value) const
+{
+    if (value.isNull())
+        return {};
+    switch (field.type) {
+    case FieldType::Integer:
+        return value.toInt();
+    case FieldType::String:
+        return field.size > 0 ? value.toString().left(field.size) : value.toString();
+    case FieldType::Boolean:
+        return value.toBool();
+    case FieldType::Time:
+        return value.toTime();
+    }
+    return {};
+}
+
+bool MemTable::storeAt(int field, const QVariant &value)
+{
+    if (m_current < 0) {
+        qWarning("%s: write of %s without a current row", qPrintable(m_tableName),
+                 qPrintable(m_fields.at(field).name));
+        return false;
+    }
+    m_rows[m_current][field] = coerced(m_fields.at(field), value);
+    if (m_state == State::Browse)
+        m_state = State::Edit;
+    announceRowChange(m_current);
+    return true;
+}
+
+void MemTable::setValue(const QString &field, const QVariant &value)
+{
+    const int index = dataFieldOrWarn(field, "setValue");
+    if (index < 0)
+        return;
+    const QVariant previous = m_current < 0 ? QVariant() : m_rows.at(m_current).at(index);
+    if (storeAt(index, value) && m_rules.at(index))
+        m_rules.at(index)(*this, previous);
+}
+
+void MemTable::setValueSilently(const QString &field, const QVariant &value)
+{
+    const int index = dataFieldOrWarn(field, "setValueSilently");
+    if (index >= 0)
+        storeAt(index, value);
+}
+
+void MemTable::announceRowChange(int row)
+{
+    if (m_updateDepth > 0)
+        return;
+    const int position = visiblePosition(row);
+    if (position >= 0)
+        emit rowChanged(position);
+}
+
+void MemTable::append()
+{
+    post();
+    UpdateGuard guard(*this);
+    m_rows.append(QVector<QVariant>(m_fields.size()));
+    m_current = int(m_rows.size()) - 1;
+    // A row being inserted stays in view until it is posted.
+    m_visible.append(m_current);
+    m_state = State::Insert;
+    m_eof = false;
+}
+
+void MemTable::edit()
+{
+    if (m_current >= 0 && m_state == State::Browse)
+        m_state = State::Edit;
+}
+
+void MemTable::post()
+{
+    if (m_state == State::Browse)
+        return;
+    m_state = State::Browse;
+    refreshVisibility(m_current);
+}
+
+void MemTable::emptyTable()
+{
+    UpdateGuard guard(*this);
+    m_rows.clear();
+    m_visible.clear();
+    m_current = -1;
+    m_eof = true;
+    m_state = State::Browse;
+}
+
+void MemTable::copyVisibleRowsFrom(const MemTable &source)
+{
+    UpdateGuard guard(*this);
+    QVector<int> sourceField(m_fields.size(), -1);
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_fields.at(i).isData())
+            sourceField[i] = source.fieldIndex(m_fields.at(i).name);
+    }
+    m_rows.clear();
+    m_rows.reserve(source.m_visible.size());
+    for (const int sourceRow : std::as_const(source.m_visible)) {
+        QVector<QVariant> row(m_fields.size());
+        for (int i = 0; i < m_fields.size(); ++i) {
+            if (sourceField.at(i) >= 0 && source.m_fields.at(sourceField.at(i)).isData())
+                row[i] = coerced(m_fields.at(i), source.m_rows.at(sourceRow).at(sourceField.at(i)));
+        }
+        m_rows.append(std::move(row));
+    }
+    m_state = State::Browse;
+    rebuildVisible();
+    first();
+}
+
+bool MemTable::rowAccepted(int row) const
+{
+    const QVector<QVariant> &values = m_rows.at(row);
+    return m_filter.accepts([&values](int field) { return values.at(field).toInt(); });
+}
+
+void MemTable::rebuildVisible()
+{
+    m_visible.clear();
+    m_visible.reserve(m_rows.size());
+    const bool everyRow = !m_filtered || m_filter.acceptsAll();
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (everyRow || rowAccepted(row))
+            m_visible.append(row);
+    }
+}
+
+void MemTable::refreshVisibility(int row)
+{
+    if (row < 0 || !m_filtered || m_filter.acceptsAll())
+        return;
+    const bool accepted = rowAccepted(row);
+    const auto it = std::lower_bound(m_visible.begin(), m_visible.end(), row);
+    const bool shown = it != m_visible.end() && *it == row;
+    if (accepted == shown)
+        return;
+    UpdateGuard guard(*this);
+    if (accepted)
+        m_visible.insert(it, row);
+    else
+        m_visible.erase(it);
+}
+
+bool MemTable::setFilter(const QString &expression)
+{
+    std::optional<RowFilter> parsed = RowFilter::parse(
+            expression, [this](const QString &name) { return fieldIndex(name); });
+    if (!parsed) {
+        qWarning("%s: filter not understood: %s", qPrintable(m_tableName), qPrintable(expression));
+        return false;
+    }
+    post();
+    UpdateGuard guard(*this);
+    m_filter = std::move(*parsed);
+    if (m_filtered) {
+        rebuildVisible();
+        first();
+    }
+    return true;
+}
+
+void MemTable::setFiltered(bool filtered)
+{
+    post();
+    UpdateGuard guard(*this);
+    m_filtered = filtered;
+    rebuildVisible();
+    first();
+}
+
+bool MemTable::applyFilter(const QString &expression)
+{
+    UpdateGuard guard(*this);
+    setFiltered(false);
+    const bool understood = setFilter(expression);
+    setFiltered(true);
+    return understood;
+}
+
+void MemTable::beginUpdate()
+{
+    if (m_updateDepth++ == 0)
+        emit aboutToReset();
+}
+
+void MemTable::endUpdate()
+{
+    Q_ASSERT(m_updateDepth > 0);
+    if (--m_updateDepth == 0)
+        emit reset();
+}
+
+QVariant MemTable::visibleValue(int visibleRow, int field) const
+{
+    if (visibleRow < 0 || visibleRow >= m_visible.size())
+        return {};
+    return rowValue(m_visible.at(visibleRow), field);
+}
+
+bool MemTable::setVisibleValue(int visibleRow, int field, const QVariant &value)
+{
+    if (field < 0 || field >= m_fields.size() || !setRecNo(visibleRow + 1))
+        return false;
+    const FieldDef &def = m_fields.at(field);
+    if (!def.isData())
+        return false;
+    setValue(def.name, value);
+    post();
+    return true;
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "fielddef.h"
+#include "rowfilter.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTime>
+#include <QVector>
+
+#include <functional>
+
+// An in-memory table of typed rows with a current row, one row filter and per-field
+// editing rules: the shape every configuration table has.
+//
+// Row positions (recNo, visible rows) count within the rows the filter lets through.
+// An ordinary write stores the value and runs the field's rule; a silent write runs
+// none. Structural changes (append, filter, empty, copy, a row leaving or entering the
+// filter) are announced as aboutToReset()/reset(); value changes as rowChanged().
+class MemTable : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Rule = std::function<void(MemTable &table, const QVariant &previous)>;
+    enum class State { Browse, Edit, Insert };
+
+    MemTable(const QString &tableName, QVector<FieldDef> fields, QObject *parent = nullptr);
+
+    QString tableName() const { return m_tableName; }
+    const QVector<FieldDef> &fields() const { return m_fields; }
+    int fieldIndex(const QString &name) const { return m_fieldIndex.value(name, -1); }
+
+    void setRule(const QString &field, Rule rule);
+
+    // Navigation within the visible rows.
+    void first();
+    void next();
+    bool eof() const { return m_eof; }
+    bool isEmpty() const { return m_visible.isEmpty(); }
+    int recordCount() const { return int(m_visible.size()); }
+    int recNo() const; // 1-based position of the current row among the visible rows, 0 if none
+    bool setRecNo(int position);
+    bool locate(const QString &field, int value); // first visible row whose field equals value
+    State state() const { return m_state; }
+
+    // The current row.
+    QVariant value(const QString &field) const;
+    int asInteger(const QString &field) const { return value(field).toInt(); }
+    QString asString(const QString &field) const { return value(field).toString(); }
+    bool asBoolean(const QString &field) const { return value(field).toBool(); }
+    QTime asTime(const QString &field) const { return value(field).toTime(); }
+    bool isNull(const QString &field) const { return value(field).isNull(); }
+    void setValue(const QString &field, const QVariant &value);
+    void setValueSilently(const QString &field, const QVariant &value);
+    void clearValue(const QString &field) { setValue(field, QVariant()); }
+
+    void append();
+    void edit();
+    void post();
+    void emptyTable();
+
+    // Replaces every row by a copy of `source`'s visible rows, matching fields by name;
+    // no rule runs.
+    void copyVisibleRowsFrom(const MemTable &source);
+
+    // Filter: false (and nothing changes) when the expression is not understood.
+    bool setFilter(const QString &expression);
+    QString filter() const { return m_filter.text(); }
+    void setFiltered(bool filtered);
+    bool isFiltered() const { return m_filtered; }
+    // Filter off, new expression, filter on, announced as a single change.
+    bool applyFilter(const QString &expression);
+
+    // Suspends change announcements; the outermost end announces one reset.
+    void beginUpdate();
+    void endUpdate();
+
+    // Any row, by position among the visible rows, for grids.
+    QVariant visibleValue(int visibleRow, int field) const;
+    bool setVisibleValue(int visibleRow, int field, const QVariant &value);
+
+    // Any row, by its place among all rows, for lookups and calculations.
+    int rowCount() const { return int(m_rows.size()); }
+    QVariant rowValue(int row, int field) const;
+    QVariant rowValue(int row, const QString &field) const { return rowValue(row, fieldIndex(field)); }
+    // The value of `resultField` in the first row (filter ignored) whose `keyField` equals `key`.
+    QVariant lookupValue(const QString &keyField, const QVariant &key, const QString &resultField) const;
+
+signals:
+    void aboutToReset();
+    void reset();
+    void rowChanged(int visibleRow);
+
+private:
+    class UpdateGuard;
+
+    int dataFieldOrWarn(const QString &name, const char *operation) const;
+    bool storeAt(int field, const QVariant &value);
+    QVariant coerced(const FieldDef &field, const QVariant &value) const;
+    bool rowAccepted(int row) const;
+    void rebuildVisible();
+    void refreshVisibility(int row);
+    int visiblePosition(int row) const;
+    void announceRowChange(int row);
+
+    QString m_tableName;
+    QVector<FieldDef> m_fields;
+    QVector<int> m_keyFieldIndex; // for lookup fields
+    QHash<QString, int> m_fieldIndex;
+    QVector<Rule> m_rules;
+
+    QVector<QVector<QVariant>> m_rows;
+    QVector<int> m_visible; // ascending row indices
+    int m_current = -1;
+    bool m_eof = true;
+    State m_state = State::Browse;
+
+    RowFilter m_filter;
+    bool m_filtered = false;
+    int m_updateDepth = 0;
+};
