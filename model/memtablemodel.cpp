@@ -30,7 +30,7 @@ int MemTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant MemTableModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !m_table)
+    if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const FieldDef &field = m_table->fields().at(index.column());
     const QVariant value = m_table->visibleValue(index.row(), index.column());
@@ -48,7 +48,7 @@ QVariant MemTableModel::data(const QModelIndex &index, int role) const
 
 bool MemTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !m_table
+    if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid)
         || !(flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)))
         return false;
     const FieldDef &field = m_table->fields().at(index.column());
@@ -68,7 +68,7 @@ bool MemTableModel::setData(const QModelIndex &index, const QVariant &value, int
 
 Qt::ItemFlags MemTableModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !m_table)
+    if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     const FieldDef &field = m_table->fields().at(index.column());

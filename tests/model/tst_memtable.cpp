@@ -1,0 +1,340 @@
+#include <memtable.h>
+#include <memtablemodel.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A small table of numbered rows: id, zone, a name with a limit and a mark.
+QVector<FieldDef> fixtureFields()
+{
+    return { FieldDef::integer(QStringLiteral("id")), FieldDef::integer(QStringLiteral("zone")),
+             FieldDef::string(QStringLiteral("name"), 5), FieldDef::boolean(QStringLiteral("mark")),
+             FieldDef::time(QStringLiteral("at")),
+             FieldDef::calculated(QStringLiteral("twice"), 0,
+                                  [](const MemTable &table, int row) -> QVariant {
+                                      return table.rowValue(row, QStringLiteral("id")).toInt() * 2;
+                                  }) };
+}
+
+void fill(MemTable &table, const QVector<int> &zones)
+{
+    for (int i = 0; i < zones.size(); ++i) {
+        table.append();
+        table.setValue(QStringLiteral("id"), i + 1);
+        table.setValue(QStringLiteral("zone"), zones.at(i));
+    }
+    table.post();
+    table.first();
+}
+
+QVector<int> visibleIds(MemTable &table)
+{
+    QVector<int> ids;
+    for (table.first(); !table.eof(); table.next())
+        ids << table.asInteger(QStringLiteral("id"));
+    return ids;
+}
+
+} // namespace
+
+class TestMemTable : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void filter_showsMatchingRows_data();
+    void filter_showsMatchingRows();
+    void filter_notUnderstood_keepsPreviousFilter_data();
+    void filter_notUnderstood_keepsPreviousFilter();
+    void positions_countWithinVisibleRows();
+    void next_afterCurrentRowLeavesFilter_visitsEveryRow();
+    void appendedRow_leavesFilterOnPost();
+    void emptyValues_readAsZeroAndEmptyText();
+    void writes_ordinaryRunsRuleWithPreviousValue_silentRunsNone();
+    void writes_toLookupOrCalculatedField_areRefused();
+    void string_isCutToItsLength();
+    void locate_findsFirstVisibleMatch();
+    void copyVisibleRowsFrom_copiesOnlyVisibleRowsWithoutRules();
+    void emptyTable_leavesNoCurrentRow();
+    void applyFilter_announcesOneReset();
+    void model_followsTableThroughEditsAndFilters();
+};
+
+void TestMemTable::filter_showsMatchingRows_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::addColumn<QVector<int>>("ids");
+
+    // rows: id 1..6 with zones 5, 7, 0, 7, 5003, (empty)
+    QTest::newRow("empty expression") << QString() << QVector<int> { 1, 2, 3, 4, 5, 6 };
+    QTest::newRow("no spaces") << QStringLiteral("zone=7") << QVector<int> { 2, 4 };
+    QTest::newRow("space before equals") << QStringLiteral("zone =7") << QVector<int> { 2, 4 };
+    QTest::newRow("spaced") << QStringLiteral("zone = 7") << QVector<int> { 2, 4 };
+    QTest::newRow("or chain") << QStringLiteral("zone=5 or zone=5003 or id=3")
+                              << QVector<int> { 1, 3, 5 };
+    QTest::newRow("bracketed and") << QStringLiteral("(zone = 7) and (id = 4)") << QVector<int> { 4 };
+    QTest::newRow("and without match") << QStringLiteral("(zone = 7) and (id = 1)") << QVector<int> {};
+    QTest::newRow("empty value reads as 0") << QStringLiteral("zone = 0") << QVector<int> { 3, 6 };
+    QTest::newRow("negative number") << QStringLiteral("zone=-1") << QVector<int> {};
+}
+
+void TestMemTable::filter_showsMatchingRows()
+{
+    QFETCH(QString, expression);
+    QFETCH(QVector<int>, ids);
+
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 5, 7, 0, 7, 5003 });
+    table.append();
+    table.setValue(QStringLiteral("id"), 6);
+    table.post();
+
+    QVERIFY(table.applyFilter(expression));
+    QCOMPARE(table.filter(), expression);
+    QCOMPARE(table.recordCount(), ids.size());
+    QCOMPARE(visibleIds(table), ids);
+
+    table.setFiltered(false);
+    QCOMPARE(table.recordCount(), 6);
+}
+
+void TestMemTable::filter_notUnderstood_keepsPreviousFilter_data()
+{
+    QTest::addColumn<QString>("expression");
+    QTest::newRow("unknown field") << QStringLiteral("nosuch=1");
+    QTest::newRow("mixed joins") << QStringLiteral("zone=1 or zone=2 and id=3");
+    QTest::newRow("not a number") << QStringLiteral("zone=x");
+    QTest::newRow("unbalanced bracket") << QStringLiteral("(zone=1");
+    QTest::newRow("dangling or") << QStringLiteral("zone=1 or");
+}
+
+void TestMemTable::filter_notUnderstood_keepsPreviousFilter()
+{
+    QFETCH(QString, expression);
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 5, 7, 7 });
+    QVERIFY(table.applyFilter(QStringLiteral("zone=7")));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("filter not understood")));
+    QVERIFY(!table.setFilter(expression));
+    QCOMPARE(table.filter(), QStringLiteral("zone=7"));
+    QCOMPARE(visibleIds(table), (QVector<int> { 2, 3 }));
+}
+
+void TestMemTable::positions_countWithinVisibleRows()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1, 2, 1, 2, 1 });
+    QVERIFY(table.applyFilter(QStringLiteral("zone=1")));
+
+    QCOMPARE(table.recNo(), 1);
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 1);
+    table.next();
+    QCOMPARE(table.recNo(), 2);
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 3);
+    QVERIFY(table.setRecNo(3));
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 5);
+    QVERIFY(!table.setRecNo(4));
+    QVERIFY(!table.setRecNo(0));
+    table.next();
+    QVERIFY(table.eof());
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 5);
+}
+
+void TestMemTable::next_afterCurrentRowLeavesFilter_visitsEveryRow()
+{
+    // Clearing the field a filter tests makes the row leave the view; the walk must
+    // still reach every row that was listed.
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 9, 9, 1, 9 });
+    QVERIFY(table.applyFilter(QStringLiteral("zone=9")));
+
+    QVector<int> visited;
+    for (table.first(); !table.eof(); table.next()) {
+        visited << table.asInteger(QStringLiteral("id"));
+        table.setValue(QStringLiteral("zone"), 0);
+    }
+    QCOMPARE(visited, (QVector<int> { 1, 2, 4 }));
+    QVERIFY(table.isEmpty());
+}
+
+void TestMemTable::appendedRow_leavesFilterOnPost()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 3 });
+    QVERIFY(table.applyFilter(QStringLiteral("zone=3")));
+
+    table.append();
+    QCOMPARE(table.state(), MemTable::State::Insert);
+    QCOMPARE(table.recordCount(), 2); // shown while being inserted
+    table.setValue(QStringLiteral("zone"), 4);
+    table.post();
+    QCOMPARE(table.state(), MemTable::State::Browse);
+    QCOMPARE(table.recordCount(), 1);
+    QCOMPARE(table.rowCount(), 2);
+}
+
+void TestMemTable::emptyValues_readAsZeroAndEmptyText()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    table.append();
+    QVERIFY(table.isNull(QStringLiteral("zone")));
+    QCOMPARE(table.asInteger(QStringLiteral("zone")), 0);
+    QCOMPARE(table.asString(QStringLiteral("name")), QString());
+    QCOMPARE(table.asBoolean(QStringLiteral("mark")), false);
+    QVERIFY(!table.asTime(QStringLiteral("at")).isValid());
+
+    table.setValue(QStringLiteral("zone"), 0);
+    QVERIFY(!table.isNull(QStringLiteral("zone")));
+    table.clearValue(QStringLiteral("zone"));
+    QVERIFY(table.isNull(QStringLiteral("zone")));
+    QCOMPARE(table.asInteger(QStringLiteral("twice")), 0);
+}
+
+void TestMemTable::writes_ordinaryRunsRuleWithPreviousValue_silentRunsNone()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    QVector<QPair<QVariant, int>> calls; // previous value, value now
+    table.setRule(QStringLiteral("zone"), [&calls](MemTable &t, const QVariant &previous) {
+        calls.append({ previous, t.asInteger(QStringLiteral("zone")) });
+    });
+    table.append();
+    table.setValue(QStringLiteral("zone"), 4);
+    table.setValue(QStringLiteral("zone"), 6);
+    table.setValueSilently(QStringLiteral("zone"), 8);
+    table.setValue(QStringLiteral("id"), 1);
+
+    QCOMPARE(calls.size(), 2);
+    QVERIFY(calls.at(0).first.isNull());
+    QCOMPARE(calls.at(0).second, 4);
+    QCOMPARE(calls.at(1).first.toInt(), 4);
+    QCOMPARE(calls.at(1).second, 6);
+    QCOMPARE(table.asInteger(QStringLiteral("zone")), 8);
+}
+
+void TestMemTable::writes_toLookupOrCalculatedField_areRefused()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1 });
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("twice is not a data field")));
+    table.setValue(QStringLiteral("twice"), 99);
+    QCOMPARE(table.asInteger(QStringLiteral("twice")), 2);
+}
+
+void TestMemTable::string_isCutToItsLength()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    table.append();
+    table.setValue(QStringLiteral("name"), QStringLiteral("АБВГДЕЖ"));
+    QCOMPARE(table.asString(QStringLiteral("name")), QStringLiteral("АБВГД"));
+}
+
+void TestMemTable::locate_findsFirstVisibleMatch()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 4, 8, 8, 4 });
+    QVERIFY(table.locate(QStringLiteral("zone"), 8));
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 2);
+    QVERIFY(!table.locate(QStringLiteral("zone"), 5));
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 2); // a failed search keeps the row
+
+    QVERIFY(table.applyFilter(QStringLiteral("id=4")));
+    QVERIFY(table.locate(QStringLiteral("zone"), 4));
+    QCOMPARE(table.asInteger(QStringLiteral("id")), 4);
+    QVERIFY(!table.locate(QStringLiteral("zone"), 8));
+}
+
+void TestMemTable::copyVisibleRowsFrom_copiesOnlyVisibleRowsWithoutRules()
+{
+    MemTable source(QStringLiteral("source"), fixtureFields());
+    fill(source, { 0, 3, 0 });
+    source.setRecNo(3);
+    source.setValue(QStringLiteral("name"), QStringLiteral("abc"));
+    source.setValue(QStringLiteral("mark"), true);
+    QVERIFY(source.applyFilter(QStringLiteral("zone = 0")));
+
+    MemTable copy(QStringLiteral("copy"), fixtureFields());
+    int ruleCalls = 0;
+    copy.setRule(QStringLiteral("zone"), [&ruleCalls](MemTable &, const QVariant &) { ++ruleCalls; });
+    fill(copy, { 1, 1, 1, 1 });
+    ruleCalls = 0;
+
+    copy.copyVisibleRowsFrom(source);
+    QCOMPARE(ruleCalls, 0);
+    QCOMPARE(copy.rowCount(), 2);
+    QCOMPARE(visibleIds(copy), (QVector<int> { 1, 3 }));
+    copy.setRecNo(2);
+    QCOMPARE(copy.asString(QStringLiteral("name")), QStringLiteral("abc"));
+    QCOMPARE(copy.asBoolean(QStringLiteral("mark")), true);
+    QVERIFY(!copy.isNull(QStringLiteral("zone")));
+    QCOMPARE(source.rowCount(), 3);
+}
+
+void TestMemTable::emptyTable_leavesNoCurrentRow()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1, 2 });
+    table.emptyTable();
+    QVERIFY(table.isEmpty());
+    QVERIFY(table.eof());
+    QCOMPARE(table.recNo(), 0);
+    QVERIFY(table.value(QStringLiteral("id")).isNull());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("without a current row")));
+    table.setValue(QStringLiteral("id"), 3);
+    QCOMPARE(table.rowCount(), 0);
+}
+
+void TestMemTable::applyFilter_announcesOneReset()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1, 2, 1 });
+    QSignalSpy aboutToReset(&table, &MemTable::aboutToReset);
+    QSignalSpy reset(&table, &MemTable::reset);
+    QVERIFY(table.applyFilter(QStringLiteral("zone=1")));
+    QCOMPARE(aboutToReset.size(), 1);
+    QCOMPARE(reset.size(), 1);
+
+    table.beginUpdate();
+    table.applyFilter(QStringLiteral("zone=2"));
+    table.applyFilter(QStringLiteral("zone=1"));
+    table.endUpdate();
+    QCOMPARE(reset.size(), 2);
+}
+
+void TestMemTable::model_followsTableThroughEditsAndFilters()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    MemTableModel model(&table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(table, { 1, 2, 1, 2 });
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.columnCount(), 6);
+    QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("name"));
+
+    QVERIFY(table.applyFilter(QStringLiteral("zone=2")));
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.index(1, 0).data().toInt(), 4);
+    QCOMPARE(model.index(1, 5).data().toInt(), 8);
+    QVERIFY(!(model.flags(model.index(0, 5)) & Qt::ItemIsEditable));
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QVERIFY(model.setData(model.index(0, 2), QStringLiteral("x")));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(table.asString(QStringLiteral("name")), QStringLiteral("x"));
+    QVERIFY(model.setData(model.index(0, 3), Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(model.index(0, 3).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+
+    // An edit in the grid that takes the row out of the filter removes it from view.
+    QVERIFY(model.setData(model.index(0, 1), 1));
+    QCOMPARE(model.rowCount(), 1);
+    QVERIFY(!model.setData(model.index(0, 5), 1));
+
+    table.emptyTable();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMemTable)
+#include "tst_memtable.moc"
