@@ -18,14 +18,14 @@ public:
     bool isNull() const { return m_data == nullptr; }
     int size() const { return m_size; }
 
-    quint8 at(int index) const
+    quint8 at(qsizetype index) const
     {
         return contains(index) ? m_data[index] : quint8(0);
     }
-    quint8 operator[](int index) const { return at(index); }
+    quint8 operator[](qsizetype index) const { return at(index); }
 
     // Stores the low 8 bits, as every table value is stored.
-    void set(int index, int value) const
+    void set(qsizetype index, int value) const
     {
         static_assert(!std::is_const_v<Byte>, "read-only span");
         if (contains(index))
@@ -33,9 +33,9 @@ public:
     }
 
     // Writes `bytes` from `index` on; what does not fit is dropped.
-    void write(int index, const QByteArray &bytes) const
+    void write(qsizetype index, const QByteArray &bytes) const
     {
-        for (int i = 0; i < bytes.size(); ++i)
+        for (qsizetype i = 0; i < bytes.size(); ++i)
             set(index + i, quint8(bytes.at(i)));
     }
 
@@ -53,11 +53,11 @@ public:
     operator ImageSpan<const quint8>() const { return { m_data, m_size }; }
 
 private:
-    bool contains(int index) const
+    bool contains(qsizetype index) const
     {
         if (index >= 0 && index < m_size)
             return true;
-        qWarning("ImageSpan: index %d outside a span of %d bytes", index, m_size);
+        qWarning("ImageSpan: index %lld outside a span of %d bytes", qlonglong(index), m_size);
         return false;
     }
 

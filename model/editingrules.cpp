@@ -80,7 +80,8 @@ void takeInputListPair(SettingsImage &image, int module)
     if (inputPairListed(image, module))
         return; // a module never gets a second pair
     for (int entry = 0; entry < SettingsImage::InputListScannedEntries; ++entry) {
-        if (image.InputListEntry(entry).at(0) != 0)
+        // Both entries must be free: a pair that starts one entry later must not lose its first half.
+        if (image.InputListEntry(entry).at(0) != 0 || image.InputListEntry(entry + 1).at(0) != 0)
             continue;
         const ImageBytes first = image.InputListEntry(entry);
         const ImageBytes second = image.InputListEntry(entry + 1);

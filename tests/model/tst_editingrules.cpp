@@ -71,6 +71,7 @@ private slots:
     void moduleType_eightChannel_pairAlreadyListed_takesNoOther();
     void moduleType_eightChannel_inputListFull_writesNothing();
     void moduleType_eightChannel_lastFreeEntry_usesTheOneAfter();
+    void moduleType_eightChannel_neverOverwritesAnotherModulesEntry();
     void inputFields_storeIntoTheirChannelRecord_data();
     void inputFields_storeIntoTheirChannelRecord();
     void heatClass_onlyOnHeatChannels_data();
@@ -257,6 +258,20 @@ void TestEditingRules::moduleType_eightChannel_lastFreeEntry_usesTheOneAfter()
     expected.insert(inputList + 16 * 33, 3);
     expected.insert(inputList + 16 * 33 + 1, 0xFF);
     verifyImageHoldsOnly(config, expected);
+}
+
+void TestEditingRules::moduleType_eightChannel_neverOverwritesAnotherModulesEntry()
+{
+    // Entry 0 is free but entry 1 starts module 5's pair: the new pair must go after it.
+    Configuration config;
+    config.image().InputListEntry(1).write(0, QByteArray::fromHex("05fe"));
+    config.image().InputListEntry(2).write(0, QByteArray::fromHex("05ff"));
+    selectModule(config, 3);
+    config.mtDev().setValue("id_name", 3);
+    verifyImageHoldsOnly(config, { { inputList + 16, 5 }, { inputList + 17, 0xFE },
+                                   { inputList + 32, 5 }, { inputList + 33, 0xFF },
+                                   { inputList + 48, 3 }, { inputList + 49, 0xFE },
+                                   { inputList + 64, 3 }, { inputList + 65, 0xFF } });
 }
 
 void TestEditingRules::inputFields_storeIntoTheirChannelRecord_data()

@@ -1,14 +1,19 @@
-#ifndef MIRVANE_UI_MAINFORM_H
-#define MIRVANE_UI_MAINFORM_H
+#pragma once
+
+#include <configuration.h>
 
 #include <QMainWindow>
 
+// The program's one main window; it owns the configuration everything else edits.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit TMainForm(QWidget *parent = nullptr);
-};
 
-#endif // MIRVANE_UI_MAINFORM_H
+    Configuration &configuration() { return m_configuration; }
+
+private:
+    Configuration m_configuration;
+};
