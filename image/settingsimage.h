@@ -113,6 +113,10 @@ public:
     ImageBytes InputListEntry(int entry);
     ConstImageBytes InputListEntry(int entry) const;
 
+    // The whole image, for the few bytes that lie outside the named records.
+    ImageBytes Whole() { return span({ 0, Size }); }
+    ConstImageBytes Whole() const { return span({ 0, Size }); }
+
     const QByteArray &Bytes() const { return m_bytes; }
     // Replaces the whole image; refused (false) unless `bytes` is exactly Size long.
     bool setBytes(const QByteArray &bytes);

@@ -2,6 +2,7 @@
 
 #include "memtable.h"
 #include "referencetables.h"
+#include "systemsettings.h"
 
 #include <settingsimage.h>
 
@@ -22,6 +23,8 @@ public:
     SettingsImage &image() { return m_image; }
     const SettingsImage &image() const { return m_image; }
     const ReferenceTables &references() const { return m_references; }
+    SystemSettings &settings() { return m_settings; }
+    const SystemSettings &settings() const { return m_settings; }
 
     MemTable &mtArea() { return m_mtArea; }
     MemTable &mtAreaCopy() { return m_mtAreaCopy; }
@@ -55,6 +58,7 @@ private:
     void createFixedRows();
 
     SettingsImage m_image;
+    SystemSettings m_settings;
     const ReferenceTables &m_references;
 
     MemTable m_mtDev;

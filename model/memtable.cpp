@@ -1,6 +1,7 @@
 #include "memtable.h"
 
 #include <algorithm>
+#include <numeric>
 
 class MemTable::UpdateGuard
 {
@@ -248,7 +249,7 @@ void MemTable::emptyTable()
     m_state = State::Browse;
 }
 
-void MemTable::copyVisibleRowsFrom(const MemTable &source)
+void MemTable::copyRowsFrom(const MemTable &source, Rows rows)
 {
     UpdateGuard guard(*this);
     QVector<int> sourceField(m_fields.size(), -1);
@@ -256,9 +257,14 @@ void MemTable::copyVisibleRowsFrom(const MemTable &source)
         if (m_fields.at(i).isData())
             sourceField[i] = source.fieldIndex(m_fields.at(i).name);
     }
+    QVector<int> sourceRows = source.m_visible;
+    if (rows == Rows::All) {
+        sourceRows.resize(source.m_rows.size());
+        std::iota(sourceRows.begin(), sourceRows.end(), 0);
+    }
     m_rows.clear();
-    m_rows.reserve(source.m_visible.size());
-    for (const int sourceRow : std::as_const(source.m_visible)) {
+    m_rows.reserve(sourceRows.size());
+    for (const int sourceRow : std::as_const(sourceRows)) {
         QVector<QVariant> row(m_fields.size());
         for (int i = 0; i < m_fields.size(); ++i) {
             if (sourceField.at(i) >= 0 && source.m_fields.at(sourceField.at(i)).isData())

@@ -24,6 +24,7 @@ class MemTable : public QObject
 public:
     using Rule = std::function<void(MemTable &table, const QVariant &previous)>;
     enum class State { Browse, Edit, Insert };
+    enum class Rows { Visible, All };
 
     MemTable(const QString &tableName, QVector<FieldDef> fields, QObject *parent = nullptr);
 
@@ -60,9 +61,9 @@ public:
     void post();
     void emptyTable();
 
-    // Replaces every row by a copy of `source`'s visible rows, matching fields by name;
-    // no rule runs.
-    void copyVisibleRowsFrom(const MemTable &source);
+    // Replaces every row by a copy of `source`'s rows (those its filter lets through, or
+    // all of them), matching fields by name; no rule runs.
+    void copyRowsFrom(const MemTable &source, Rows rows = Rows::Visible);
 
     // Filter: false (and nothing changes) when the expression is not understood.
     bool setFilter(const QString &expression);

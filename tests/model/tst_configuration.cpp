@@ -258,7 +258,7 @@ void TestConfiguration::copyTables_shareTheFieldsOfTheirTable()
     QCOMPARE(config.mtSensor().fields().size(), 22);
     QCOMPARE(config.mtReturn().fields().size(), 22);
 
-    config.mtAreaCopy().copyVisibleRowsFrom(config.mtArea());
+    config.mtAreaCopy().copyRowsFrom(config.mtArea());
     QCOMPARE(config.mtAreaCopy().rowCount(), 500);
     QVERIFY(config.mtAreaCopy().locate("id", 500));
     QCOMPARE(config.mtAreaCopy().asString("num"), QStringLiteral("Зона 500"));

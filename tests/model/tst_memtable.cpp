@@ -57,7 +57,7 @@ private slots:
     void writes_toLookupOrCalculatedField_areRefused();
     void string_isCutToItsLength();
     void locate_findsFirstVisibleMatch();
-    void copyVisibleRowsFrom_copiesOnlyVisibleRowsWithoutRules();
+    void copyRowsFrom_copiesOnlyVisibleRowsWithoutRules();
     void emptyTable_leavesNoCurrentRow();
     void applyFilter_announcesOneReset();
     void model_followsTableThroughEditsAndFilters();
@@ -247,7 +247,7 @@ void TestMemTable::locate_findsFirstVisibleMatch()
     QVERIFY(!table.locate(QStringLiteral("zone"), 8));
 }
 
-void TestMemTable::copyVisibleRowsFrom_copiesOnlyVisibleRowsWithoutRules()
+void TestMemTable::copyRowsFrom_copiesOnlyVisibleRowsWithoutRules()
 {
     MemTable source(QStringLiteral("source"), fixtureFields());
     fill(source, { 0, 3, 0 });
@@ -262,7 +262,7 @@ void TestMemTable::copyVisibleRowsFrom_copiesOnlyVisibleRowsWithoutRules()
     fill(copy, { 1, 1, 1, 1 });
     ruleCalls = 0;
 
-    copy.copyVisibleRowsFrom(source);
+    copy.copyRowsFrom(source);
     QCOMPARE(ruleCalls, 0);
     QCOMPARE(copy.rowCount(), 2);
     QCOMPARE(visibleIds(copy), (QVector<int> { 1, 3 }));
@@ -271,6 +271,9 @@ void TestMemTable::copyVisibleRowsFrom_copiesOnlyVisibleRowsWithoutRules()
     QCOMPARE(copy.asBoolean(QStringLiteral("mark")), true);
     QVERIFY(!copy.isNull(QStringLiteral("zone")));
     QCOMPARE(source.rowCount(), 3);
+
+    copy.copyRowsFrom(source, MemTable::Rows::All);
+    QCOMPARE(visibleIds(copy), (QVector<int> { 1, 2, 3 }));
 }
 
 void TestMemTable::emptyTable_leavesNoCurrentRow()

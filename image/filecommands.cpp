@@ -1,0 +1,64 @@
+#include "filecommands.h"
+
+#include "imagebuilder.h"
+#include "imageloader.h"
+#include "tabfile.h"
+
+#include <configuration.h>
+#include <notifier.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+FileCommands::FileCommands(Configuration &config, Notifier &notifier)
+    : m_config(config), m_notifier(notifier)
+{
+}
+
+bool FileCommands::openFile(const QString &fileName)
+{
+    MemTable &zones = m_config.mtArea();
+    zones.beginUpdate();
+    QString error;
+    const bool loaded = TabFile::RecordFileToArray(m_config, fileName, &error);
+    if (loaded) {
+        // The file was checked before anything changed, so this stage cannot refuse.
+        ImageLoader::FillByDataFromMemory(m_config);
+        m_config.mtAreaCopy().copyRowsFrom(zones, MemTable::Rows::All);
+        zones.first();
+    }
+    zones.endUpdate();
+    m_config.mtDev().first();
+    if (!loaded)
+        m_notifier.warning(error);
+    return loaded;
+}
+
+void FileCommands::buildImage()
+{
+    ImageBuilder::build(m_config);
+}
+
+bool FileCommands::saveFile(const QString &fileName)
+{
+    QString error;
+    if (TabFile::RecordArrayToFile(m_config.image(), fileName, &error))
+        return true;
+    m_notifier.warning(error);
+    return false;
+}
+
+QString FileCommands::factoryFilePath(const QString &applicationDir)
+{
+    return QDir(applicationDir).filePath(QStringLiteral("adjustments/заводские.tab"));
+}
+
+bool FileCommands::restoreFactorySettings(const QString &applicationDir)
+{
+    const QString path = factoryFilePath(applicationDir);
+    if (!QFileInfo::exists(path)) {
+        m_notifier.information(QStringLiteral("Не найдено файла заводских настроек!"));
+        return false;
+    }
+    return openFile(path);
+}

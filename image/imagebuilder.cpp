@@ -1,0 +1,312 @@
+#include "imagebuilder.h"
+
+#include "cp1251.h"
+#include "imagelayout.h"
+
+#include <configuration.h>
+
+using namespace ImageLayout;
+
+namespace {
+
+// Reads the fields of every row of a table by column, whatever its filter.
+class Rows
+{
+public:
+    explicit Rows(const MemTable &table) : m_table(table) { }
+    int count() const { return m_table.rowCount(); }
+    int column(const QString &field) const
+    {
+        const int index = m_table.fieldIndex(field);
+        Q_ASSERT_X(index >= 0, "ImageBuilder", qPrintable(field));
+        return index;
+    }
+    int integer(int row, int column) const { return m_table.rowValue(row, column).toInt(); }
+    QVariant value(int row, int column) const { return m_table.rowValue(row, column); }
+
+private:
+    const MemTable &m_table;
+};
+
+// The digits a user typed, read as the hexadecimal value they spell (1234 → 0x1234).
+uint digitCoded(const QString &digits)
+{
+    bool ok = false;
+    const uint value = digits.trimmed().toUInt(&ok, 16);
+    return ok ? value : 0;
+}
+
+void clearDeviceAndChannelTables(SettingsImage &image)
+{
+    for (int module = 1; module <= SettingsImage::ModuleCount; ++module) {
+        for (int record = 0; record < SettingsImage::DeviceRecordsPerModule; ++record)
+            image.DeviceRecord(module, record).fill(0);
+        for (int record = 0; record < SettingsImage::ChannelRecordsPerModule; ++record) {
+            const ImageBytes channel = image.ChannelRecord(module, record);
+            for (int byte = 0; byte <= 6; ++byte)
+                channel.set(byte, 0);
+        }
+    }
+}
+
+void writeZoneNames(Configuration &config)
+{
+    SettingsImage &image = config.image();
+    const Rows zones(config.mtArea());
+    const int id = zones.column(QStringLiteral("id"));
+    const int name = zones.column(QStringLiteral("name"));
+    for (int row = 0; row < zones.count(); ++row) {
+        const int zone = zones.integer(row, id);
+        if (zone < 1 || zone > ZoneCount)
+            continue;
+        const QString text = zones.value(row, name).toString().leftJustified(SettingsImage::ZoneNameSize);
+        image.ZoneName(zone).write(0, Cp1251::encodeFixed(text.toUpper(), SettingsImage::ZoneNameSize, ' '));
+    }
+    for (int zone = ZoneCount + 1; zone <= SettingsImage::ZoneSlotCount; ++zone) {
+        const QString text = (QStringLiteral(" ЗОНА ") + QString::number(zone))
+                                     .leftJustified(SettingsImage::ZoneNameSize);
+        image.ZoneName(zone).write(0, Cp1251::encodeFixed(text.toUpper(), SettingsImage::ZoneNameSize, ' '));
+    }
+}
+
+void writeBigEndian(const ImageBytes &record, int byte, int value)
+{
+    record.set(byte, (value >> 8) & 0xFF);
+    record.set(byte + 1, value & 0xFF);
+}
+
+void writeDetectors(Configuration &config, int module)
+{
+    SettingsImage &image = config.image();
+    const Rows sensors(config.mtSensor());
+    const int idDev = sensors.column(QStringLiteral("id_dev"));
+    const int addr = sensors.column(QStringLiteral("addr"));
+    const int deviceFields[] = { sensors.column(QStringLiteral("id_sen")), sensors.column(QStringLiteral("ver")),
+                                 sensors.column(QStringLiteral("year")), sensors.column(QStringLiteral("month")),
+                                 sensors.column(QStringLiteral("saddrh")), sensors.column(QStringLiteral("saddrl")) };
+    const int idChan = sensors.column(QStringLiteral("id_chan"));
+    const int idMode = sensors.column(QStringLiteral("id_mode"));
+    const int time = sensors.column(QStringLiteral("time"));
+    const int idBeing = sensors.column(QStringLiteral("id_being"));
+    const int idArea = sensors.column(QStringLiteral("id_area"));
+    const int offset = sensors.column(QStringLiteral("offset"));
+
+    int nextChannel = 0;
+    for (int row = 0; row < sensors.count(); ++row) {
+        if (sensors.integer(row, idDev) != module)
+            continue;
+        const int address = sensors.integer(row, addr);
+        if (address >= FirstLoopAddress && address <= LastLoopAddress) {
+            const ImageBytes device = image.DeviceRecord(module, address - FirstLoopAddress);
+            for (int byte = 0; byte < 6; ++byte)
+                device.set(byte, sensors.integer(row, deviceFields[byte]));
+        }
+        if (nextChannel >= DetectorRecordCount)
+            continue; // a module has no more detector channels
+        const ImageBytes channel = image.ChannelRecord(module, nextChannel++);
+        channel.set(0, address);
+        channel.set(1, sensors.integer(row, idChan));
+        channel.set(2, sensors.integer(row, idMode));
+        channel.set(3, sensors.integer(row, time));
+        channel.set(4, sensors.integer(row, idBeing));
+        const int zone = sensors.integer(row, idArea);
+        writeBigEndian(channel, 5, (zone >= 0 && zone <= ZoneCount) ? zone : 0);
+        channel.set(8, sensors.integer(row, offset));
+    }
+}
+
+void writeOutputs(Configuration &config, int module)
+{
+    SettingsImage &image = config.image();
+    const Rows outputs(config.mtReturn());
+    const int idDev = outputs.column(QStringLiteral("id_dev"));
+    const int idChan = outputs.column(QStringLiteral("id_chan"));
+    const int idMode = outputs.column(QStringLiteral("id_mode"));
+    const int time = outputs.column(QStringLiteral("time"));
+    const int idBeing = outputs.column(QStringLiteral("id_being"));
+    const int idArea = outputs.column(QStringLiteral("id_area"));
+    const int index = outputs.column(QStringLiteral("index"));
+    const int offset = outputs.column(QStringLiteral("offset"));
+
+    for (int row = 0; row < outputs.count(); ++row) {
+        if (outputs.integer(row, idDev) != module)
+            continue;
+        // Each output goes back to its own record: zone link slots name outputs by record.
+        const int number = outputs.integer(row, offset);
+        if (number < 0 || number >= OutputCount)
+            continue;
+        const ImageBytes channel = image.ChannelRecord(module, FirstOutputRecord + number);
+        channel.set(0, module);
+        channel.set(1, outputs.integer(row, idChan));
+        channel.set(2, outputs.integer(row, idMode));
+        channel.set(3, outputs.integer(row, time));
+        channel.set(4, outputs.integer(row, idBeing));
+        writeBigEndian(channel, 5, outputs.integer(row, idArea));
+        channel.set(7, outputs.integer(row, index));
+        channel.set(8, number);
+    }
+}
+
+// The inputs' own settings, so that they reach the file and the panel.
+void writeInputs(Configuration &config, int module)
+{
+    SettingsImage &image = config.image();
+    const Rows inputs(config.mtEntrance());
+    const int addr = inputs.column(QStringLiteral("addr"));
+    const int num = inputs.column(QStringLiteral("num"));
+    const int idRepent = inputs.column(QStringLiteral("id_repent"));
+    const int level = inputs.column(QStringLiteral("level"));
+    const int idBeing = inputs.column(QStringLiteral("id_being"));
+    for (int row = 0; row < inputs.count(); ++row) {
+        const int number = inputs.integer(row, num);
+        if (inputs.integer(row, addr) != module || (number != 1 && number != 2))
+            continue;
+        const ImageBytes channel =
+                image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord);
+        channel.set(2, inputs.integer(row, idRepent));
+        channel.set(3, inputs.integer(row, level));
+        channel.set(4, inputs.integer(row, idBeing));
+    }
+}
+
+void writeModules(Configuration &config)
+{
+    const ImageBytes system = config.image().SystemBlock();
+    const Rows modules(config.mtDev());
+    const int idName = modules.column(QStringLiteral("id_name"));
+    const int addr = modules.column(QStringLiteral("addr"));
+    const int idTname = modules.column(QStringLiteral("id_tname"));
+    for (int row = 0; row < qMin(modules.count(), SettingsImage::ModuleCount); ++row) {
+        const int type = modules.integer(row, idName);
+        system.set(ModuleTypes + row, type);
+        if (type == 0) {
+            system.set(ModuleNumbers + row, 0);
+            system.set(ModuleChains + row, 0);
+            continue; // an absent module's records stay cleared
+        }
+        const int module = modules.integer(row, addr);
+        system.set(ModuleNumbers + row, module);
+        system.set(ModuleChains + row, modules.integer(row, idTname));
+        if (!SettingsImage::isModule(module))
+            continue;
+        writeDetectors(config, module);
+        writeOutputs(config, module);
+        if (type == 3)
+            writeInputs(config, module);
+    }
+}
+
+void writeTelephoneNumber(const ImageBytes &system, int offset, const QString &raw)
+{
+    if (raw.isEmpty())
+        return; // never set: the stored number stays
+    for (int pair = 0; pair < TelephoneNumberSize; ++pair) {
+        const QString symbols = raw.mid(2 * pair, 2);
+        bool ok = false;
+        const int value = symbols.size() == 2 ? symbols.toInt(&ok, 16) : 0;
+        system.set(offset + pair, ok ? value : 0);
+    }
+}
+
+void writeAccessCode(const ImageBytes &system, int offset, const QString &code)
+{
+    system.write(offset, Cp1251::encodeFixed(code, AccessCodeSize, '\0'));
+}
+
+void writeMessage(const ImageBytes &system, int slot, const QString &text)
+{
+    const int offset = MessageSlots + MessageSlotSize * slot;
+    system.write(offset, Cp1251::encodeFixed(text.toUpper(), MessageTextSize, ' '));
+    system.set(offset + MessageTextSize, 0);
+}
+
+int tenMinutes(const QVariant &time)
+{
+    const QTime value = time.toTime();
+    return value.isValid() ? (value.hour() * 60 + value.minute()) / 10 : 0;
+}
+
+} // namespace
+
+namespace ImageBuilder {
+
+void SaveToArray(Configuration &config)
+{
+    clearDeviceAndChannelTables(config.image());
+    writeZoneNames(config);
+    writeModules(config);
+}
+
+void FillArrayByDataForMemory(Configuration &config)
+{
+    const SystemSettings &settings = config.settings();
+    const ImageBytes system = config.image().SystemBlock();
+
+    const uint registration1 = digitCoded(settings.edNumReg1);
+    system.set(RegistrationNumber1, int(registration1 & 0xFF));
+    system.set(RegistrationNumber1 + 1, int((registration1 >> 8) & 0xFF));
+    const uint registration2 = digitCoded(settings.edNumReg2);
+    system.set(RegistrationNumber2, int(registration2 & 0xFF));
+    system.set(RegistrationNumber2 + 1, int((registration2 >> 8) & 0xFF));
+
+    writeTelephoneNumber(system, TelephoneNumber1, settings.edTelNum1Raw);
+    writeTelephoneNumber(system, TelephoneNumber2, settings.edTelNum2Raw);
+
+    system.set(DiallingMode, settings.cbModeAndOr);
+    system.set(DiallingAttempts, int(digitCoded(settings.edCount) & 0xFF));
+    system.set(FirstTestHour, settings.ud6);
+    system.set(FirstTestMinute, settings.ud7);
+    const int interval = settings.ud8 * 60;
+    system.set(TestInterval, interval & 0xFF);
+    system.set(TestInterval + 1, (interval >> 8) & 0xFF);
+
+    for (int i = 0; i < SystemSettings::AdminCodeCount; ++i)
+        writeAccessCode(system, AdminCodes + AccessCodeSize * i, settings.edAdminPass.at(i));
+    for (int i = 0; i < SystemSettings::MasterCodeCount; ++i)
+        writeAccessCode(system, MasterCodes + AccessCodeSize * i, settings.edMasterPass.at(i));
+
+    const Rows profiles(config.mtTempType());
+    const int beginDay = profiles.column(QStringLiteral("begin_day"));
+    const int beginNight = profiles.column(QStringLiteral("begin_night"));
+    for (int row = 0; row < qMin(profiles.count(), TimeProfileCount); ++row) {
+        system.set(DayStarts + row, tenMinutes(profiles.value(row, beginDay)));
+        system.set(NightStarts + row, tenMinutes(profiles.value(row, beginNight)));
+    }
+
+    const ImageBytes whole = config.image().Whole();
+    system.set(RepeatedNotification, settings.ckbNotiv ? 0 : 1);
+    whole.set(FireRelaySwitch, settings.ckbFire ? 0 : 1);
+    whole.set(FaultRelaySwitch, settings.ckbNeisp ? 0 : 1);
+    whole.set(CommunicatorSwitch, settings.ckbComm ? 0 : 1);
+    if (settings.ckbAPK) {
+        system.set(SecondApkMarker1, 1);
+        system.set(SecondApkMarker2, system.at(SecondApkMarker2) | 1);
+        system.set(SecondApkMarker3, 2);
+        system.set(SecondApkSwitch, system.at(SecondApkSwitch) | 1);
+    } else {
+        system.set(SecondApkSwitch, system.at(SecondApkSwitch) & ~1);
+    }
+
+    const Rows codes(config.mtRepComm());
+    const int code = codes.column(QStringLiteral("code"));
+    for (int row = 0; row < qMin(codes.count(), EventCodeCount); ++row) {
+        const uint value = digitCoded(QString::number(codes.integer(row, code)));
+        system.set(EventCodes + 2 * row, int(value & 0xFF));
+        system.set(EventCodes + 2 * row + 1, int((value >> 8) & 0xFF));
+    }
+
+    const Rows messages(config.mtRepEnt());
+    const int name = messages.column(QStringLiteral("name"));
+    for (int row = 0; row < qMin(messages.count(), InputMessageCount); ++row)
+        writeMessage(system, row, messages.value(row, name).toString().leftJustified(MessageTextSize));
+    writeMessage(system, InformationMessageSlot,
+                 (QLatin1Char(' ') + settings.edInfMessage).leftJustified(MessageTextSize + 2));
+}
+
+void build(Configuration &config)
+{
+    SaveToArray(config);
+    FillArrayByDataForMemory(config);
+}
+
+} // namespace ImageBuilder

@@ -1,0 +1,420 @@
+#include "imageloader.h"
+
+#include "cp1251.h"
+#include "imagelayout.h"
+
+#include <configuration.h>
+
+#include <QRegularExpression>
+
+using namespace ImageLayout;
+
+namespace {
+
+// Grids may have filtered these tables; a load addresses every row, so the filter is
+// lifted for its duration and put back afterwards, announced as a single change.
+class AllRowsVisible
+{
+public:
+    explicit AllRowsVisible(MemTable &table) : m_table(table), m_wasFiltered(table.isFiltered())
+    {
+        m_table.beginUpdate();
+        if (m_wasFiltered)
+            m_table.setFiltered(false);
+    }
+    ~AllRowsVisible()
+    {
+        if (m_wasFiltered)
+            m_table.setFiltered(true);
+        m_table.endUpdate();
+    }
+    AllRowsVisible(const AllRowsVisible &) = delete;
+    AllRowsVisible &operator=(const AllRowsVisible &) = delete;
+
+private:
+    MemTable &m_table;
+    bool m_wasFiltered;
+};
+
+QString twoHexDigits(int byte)
+{
+    return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+class Source
+{
+public:
+    explicit Source(const QByteArray &bytes) : m_bytes(bytes) { }
+    int at(int offset) const { return quint8(m_bytes.at(offset)); }
+    QByteArray mid(int offset, int size) const { return m_bytes.mid(offset, size); }
+    int channel(int module, int record, int byte) const
+    {
+        return at(SettingsImage::ChannelTableOffset
+                  + SettingsImage::ChannelRecordSize * (SettingsImage::ChannelRecordsPerModule * (module - 1) + record)
+                  + byte);
+    }
+    int device(int module, int record, int byte) const
+    {
+        return at(SettingsImage::DeviceTableOffset
+                  + SettingsImage::DeviceRecordSize * (SettingsImage::DeviceRecordsPerModule * (module - 1) + record)
+                  + byte);
+    }
+    int zone(int zone, int byte) const
+    {
+        return at(SettingsImage::ZoneRecordOffset + SettingsImage::ZoneRecordSize * (zone - 1) + byte);
+    }
+
+private:
+    const QByteArray &m_bytes;
+};
+
+void putOutputKey(MemTable &zones, int key)
+{
+    for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
+        const QString field = Configuration::outputLinkField(slot);
+        if (zones.asInteger(field) == 0) {
+            zones.setValue(field, key);
+            return;
+        }
+    }
+}
+
+QHash<int, int> zonePositions(MemTable &zones)
+{
+    QHash<int, int> positions;
+    for (zones.first(); !zones.eof(); zones.next())
+        positions.insert(zones.asInteger(QStringLiteral("id")), zones.recNo());
+    return positions;
+}
+
+void fillZoneNames(MemTable &zones, const Source &source)
+{
+    for (zones.first(); !zones.eof(); zones.next()) {
+        const int zone = zones.asInteger(QStringLiteral("id"));
+        if (zone < 1 || zone > ZoneCount)
+            continue;
+        const QByteArray slot = source.mid(SettingsImage::ZoneNameOffset + SettingsImage::ZoneNameSize * (zone - 1),
+                                           SettingsImage::ZoneNameSize);
+        zones.setValue(QStringLiteral("name"), Cp1251::decode(slot).left(40));
+        zones.setValue(QStringLiteral("id_being"), 0);
+        zones.setValue(QStringLiteral("id_verif"), 0);
+        zones.setValue(QStringLiteral("id_temp"), 0);
+        for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot)
+            zones.setValue(Configuration::outputLinkField(slot), 0);
+        zones.post();
+    }
+}
+
+void fillModules(MemTable &modules, const Source &source)
+{
+    modules.emptyTable();
+    for (int i = 0; i < SettingsImage::ModuleCount; ++i) {
+        const int type = source.at(ModuleTypes + i);
+        modules.append();
+        modules.setValue(QStringLiteral("id_name"), type);
+        modules.setValue(QStringLiteral("addr"), i + 1);
+        modules.setValue(QStringLiteral("id_tname"), source.at(ModuleChains + i));
+        const QString number = QString::number(source.at(ModuleNumbers + i));
+        if (type == 2)
+            modules.setValue(QStringLiteral("mname"), QStringLiteral("КЛМ № ") + number);
+        else if (type == 3)
+            modules.setValue(QStringLiteral("mname"), QStringLiteral("КВ-8 № ") + number);
+        modules.setValue(QStringLiteral("id_being"), type != 0 ? 0 : 1);
+        modules.post();
+    }
+}
+
+// Silent writes: the device rules would store each value again into record addr − 2,
+// which for a device with several channels is another channel's record.
+void fillDetectors(MemTable &sensors, const Source &source, int module)
+{
+    QVector<QVector<int>> channelsByAddress(LastLoopAddress + 1);
+    for (int record = 0; record < DetectorRecordCount; ++record) {
+        const int address = source.channel(module, record, 0);
+        if (address >= FirstLoopAddress && address <= LastLoopAddress)
+            channelsByAddress[address].append(record);
+    }
+    for (int device = 0; device < SettingsImage::DeviceRecordsPerModule; ++device) {
+        if (source.device(module, device, 0) == 0)
+            continue;
+        const int address = device + FirstLoopAddress;
+        for (const int record : std::as_const(channelsByAddress.at(address))) {
+            const auto channel = [&](int byte) { return source.channel(module, record, byte); };
+            sensors.append();
+            sensors.setValueSilently(QStringLiteral("id_dev"), module);
+            sensors.setValueSilently(QStringLiteral("id_sen"), source.device(module, device, 0));
+            sensors.setValueSilently(QStringLiteral("ver"), source.device(module, device, 1));
+            sensors.setValueSilently(QStringLiteral("year"), source.device(module, device, 2));
+            sensors.setValueSilently(QStringLiteral("month"), source.device(module, device, 3));
+            sensors.setValueSilently(QStringLiteral("saddrh"), source.device(module, device, 4));
+            sensors.setValueSilently(QStringLiteral("saddrl"), source.device(module, device, 5));
+            sensors.setValueSilently(QStringLiteral("id_chan"), channel(1));
+            sensors.setValueSilently(QStringLiteral("addr"), channel(0));
+            if (channel(1) == 2)
+                sensors.setValueSilently(QStringLiteral("id_mode"), channel(2));
+            sensors.setValueSilently(QStringLiteral("time"), channel(3));
+            sensors.setValueSilently(QStringLiteral("id_being"), channel(4));
+            sensors.setValueSilently(QStringLiteral("offset"), channel(8));
+            const int zone = channel(5) * 256 + channel(6);
+            sensors.setValueSilently(QStringLiteral("id_area"), zone <= ZoneCount ? zone : 0);
+            sensors.setValueSilently(QStringLiteral("boolarea"), false);
+            sensors.post();
+        }
+    }
+}
+
+void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zoneRows,
+                 const Source &source, int module)
+{
+    int count = 0;
+    for (int number = 0; number < OutputCount; ++number) {
+        const int record = FirstOutputRecord + number;
+        const auto channel = [&](int byte) { return source.channel(module, record, byte); };
+        if (channel(0) == 0)
+            continue;
+        ++count;
+        int mode = channel(2);
+        if (channel(1) == 193 && mode == 2)
+            mode = 0; // a plain relay cannot notify
+        const int zone = channel(5) == 0 ? channel(6) : channel(5) * 256 + channel(6);
+        const int key = module * 1000 + channel(8);
+        outputs.append();
+        outputs.setValueSilently(QStringLiteral("id_dev"), module);
+        outputs.setValueSilently(QStringLiteral("index"), channel(7));
+        outputs.setValueSilently(QStringLiteral("id_chan"), channel(1));
+        outputs.setValueSilently(QStringLiteral("id_mode"), mode);
+        outputs.setValueSilently(QStringLiteral("time"), channel(3));
+        outputs.setValueSilently(QStringLiteral("id_being"), channel(4));
+        outputs.setValueSilently(QStringLiteral("offset"), channel(8));
+        outputs.setValueSilently(QStringLiteral("id_area"), zone);
+        outputs.setValueSilently(QStringLiteral("vname"),
+                                 count <= 4 ? QStringLiteral("SD %1").arg(count)
+                                            : QStringLiteral("I/O %1").arg(count - 4));
+        outputs.setValueSilently(QStringLiteral("boolarea"), channel(6) != 0);
+        outputs.setValueSilently(QStringLiteral("id_return"), key);
+        outputs.post();
+        if (zone >= 1 && zone <= ZoneCount && zoneRows.contains(zone)) {
+            zones.setRecNo(zoneRows.value(zone));
+            putOutputKey(zones, key);
+            zones.post();
+        }
+    }
+}
+
+void fillZoneSettings(MemTable &zones, const Source &source)
+{
+    for (zones.first(); !zones.eof(); zones.next()) {
+        const int zone = zones.asInteger(QStringLiteral("id"));
+        if (zone < 1 || zone > ZoneCount)
+            continue;
+        zones.setValue(QStringLiteral("id_being"), source.zone(zone, ZoneState));
+        zones.setValue(QStringLiteral("id_verif"), source.zone(zone, ZoneVerification));
+        zones.setValue(QStringLiteral("id_temp"), source.zone(zone, ZoneProfile));
+        for (int slot = 0; slot < OutputLinkSlotCount; ++slot) {
+            const int record = source.zone(zone, OutputLinkSlots + 4 * slot + 1);
+            if (record >= FirstOutputRecord)
+                putOutputKey(zones, source.zone(zone, OutputLinkSlots + 4 * slot) * 1000 + record - FirstOutputRecord);
+        }
+        zones.post();
+    }
+}
+
+QString eventCodeDigits(const ConstImageBytes &system, int row)
+{
+    return twoHexDigits(system.at(EventCodes + 2 * row + 1)) + twoHexDigits(system.at(EventCodes + 2 * row));
+}
+
+QString accessCode(const ConstImageBytes &system, int offset)
+{
+    QByteArray bytes = system.toByteArray().mid(offset, AccessCodeSize);
+    bytes.replace('\0', QByteArray());
+    return Cp1251::decode(bytes);
+}
+
+QString messageText(const ConstImageBytes &system, int slot)
+{
+    return Cp1251::decode(system.toByteArray().mid(MessageSlots + MessageSlotSize * slot, MessageTextSize));
+}
+
+// Blanks and control characters, which the panel pads its messages with.
+QString trimmedOfBlanks(const QString &text)
+{
+    const auto blank = [](QChar c) { return c.unicode() <= 0x20; };
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && blank(text.at(start)))
+        ++start;
+    while (end > start && blank(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
+void fillTelephone(const ConstImageBytes &system, int offset, QString &text, QString &raw,
+                   bool &tone, SystemSettings::ToneCaptionColour &colour)
+{
+    raw = system.toByteArray().mid(offset, TelephoneNumberSize).toHex().toUpper();
+    const ImageLoader::TelephoneText shown = ImageLoader::telephoneTextFromRaw(raw);
+    text = shown.text;
+    tone = shown.tone;
+    colour = shown.tone ? SystemSettings::ToneCaptionColour::Blue : SystemSettings::ToneCaptionColour::Grey;
+}
+
+} // namespace
+
+namespace ImageLoader {
+
+std::optional<UnconvertibleValue> findUnconvertibleValue(const QByteArray &image)
+{
+    const Source source(image);
+    for (int profile = 0; profile < TimeProfileCount; ++profile) {
+        for (const int offset : { DayStarts + profile, NightStarts + profile }) {
+            if (source.at(offset) > MaxTenMinutes)
+                return UnconvertibleValue { offset, QString::number(source.at(offset)),
+                                            QStringLiteral("%1 профиля %2")
+                                                    .arg(offset < NightStarts ? QStringLiteral("начало дня")
+                                                                              : QStringLiteral("начало ночи"))
+                                                    .arg(profile + 1) };
+        }
+    }
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]+$"));
+    for (int row = 0; row < EventCodeCount; ++row) {
+        const QString digits = twoHexDigits(source.at(EventCodes + 2 * row + 1))
+                + twoHexDigits(source.at(EventCodes + 2 * row));
+        if (!decimal.match(digits).hasMatch())
+            return UnconvertibleValue { EventCodes + 2 * row, digits,
+                                        QStringLiteral("код события %1").arg(row + 1) };
+    }
+    return std::nullopt;
+}
+
+TelephoneText telephoneTextFromRaw(const QString &raw)
+{
+    QString text = raw;
+    const qsizetype end = text.indexOf(u'D');
+    if (end >= 0)
+        text.remove(end, 16);
+    static const QRegularExpression zero(QStringLiteral("^[+-]?0+$"));
+    if (zero.match(text).hasMatch())
+        text.clear();
+    text.replace(u'B', u'+');
+    text.replace(u'C', u'*');
+    const bool tone = text.contains(u'E');
+    text.remove(u'E');
+    return { text, tone };
+}
+
+void fillTables(Configuration &config, const QByteArray &image)
+{
+    Q_ASSERT(image.size() == SettingsImage::Size);
+    const Source source(image);
+    MemTable &zones = config.mtArea();
+    MemTable &modules = config.mtDev();
+    MemTable &sensors = config.mtSensor();
+    MemTable &outputs = config.mtReturn();
+    const AllRowsVisible allZones(zones);
+    const AllRowsVisible allModules(modules);
+    const AllRowsVisible allSensors(sensors);
+    const AllRowsVisible allOutputs(outputs);
+
+    fillZoneNames(zones, source);
+    fillModules(modules, source);
+    outputs.emptyTable();
+    sensors.emptyTable();
+    const QHash<int, int> zoneRows = zonePositions(zones);
+    for (modules.first(); !modules.eof(); modules.next()) {
+        const int module = modules.asInteger(QStringLiteral("addr"));
+        if (!SettingsImage::isModule(module))
+            continue;
+        fillDetectors(sensors, source, module);
+        fillOutputs(outputs, zones, zoneRows, source, module);
+    }
+    fillZoneSettings(zones, source);
+    sensors.first();
+    outputs.first();
+    modules.first();
+    config.mtAreaCopy().copyRowsFrom(zones, MemTable::Rows::All);
+    zones.first();
+}
+
+std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
+{
+    const SettingsImage &image = config.image();
+    if (const auto problem = findUnconvertibleValue(image.Bytes()))
+        return problem;
+
+    SystemSettings &settings = config.settings();
+    const ConstImageBytes system = image.SystemBlock();
+    const auto registration = [&](int offset) {
+        const QString digits = twoHexDigits(system.at(offset + 1)) + twoHexDigits(system.at(offset));
+        return digits == QLatin1String("0000") ? QString() : digits;
+    };
+    settings.edNumReg1 = registration(RegistrationNumber1);
+    settings.edNumReg2 = registration(RegistrationNumber2);
+    fillTelephone(system, TelephoneNumber1, settings.edTelNum1, settings.edTelNum1Raw,
+                  settings.sbTonePulse1, settings.sbTonePulse1Colour);
+    fillTelephone(system, TelephoneNumber2, settings.edTelNum2, settings.edTelNum2Raw,
+                  settings.sbTonePulse2, settings.sbTonePulse2Colour);
+
+    const int mode = system.at(DiallingMode);
+    settings.cbModeAndOr = (mode == 0 || mode == 1) ? mode : -1;
+    settings.edCount = twoHexDigits(system.at(DiallingAttempts));
+    settings.ud6 = system.at(FirstTestHour);
+    settings.ud7 = system.at(FirstTestMinute);
+    settings.ud8 = (system.at(TestInterval) + 256 * system.at(TestInterval + 1)) / 60;
+
+    MemTable &modules = config.mtDev();
+    {
+        const AllRowsVisible allModules(modules);
+        int i = 0;
+        for (modules.first(); !modules.eof() && i < SettingsImage::ModuleCount; modules.next(), ++i) {
+            modules.setValue(QStringLiteral("id_name"), system.at(ModuleTypes + i));
+            modules.setValue(QStringLiteral("addr"), i + 1);
+            modules.setValue(QStringLiteral("id_tname"), system.at(ModuleChains + i));
+            modules.post();
+        }
+        modules.first();
+    }
+
+    for (int i = 0; i < SystemSettings::AdminCodeCount; ++i)
+        settings.edAdminPass[i] = accessCode(system, AdminCodes + AccessCodeSize * i);
+    for (int i = 0; i < SystemSettings::MasterCodeCount; ++i)
+        settings.edMasterPass[i] = accessCode(system, MasterCodes + AccessCodeSize * i);
+
+    MemTable &profiles = config.mtTempType();
+    int profile = 0;
+    for (profiles.first(); !profiles.eof() && profile < TimeProfileCount; profiles.next(), ++profile) {
+        profiles.setValue(QStringLiteral("begin_day"), QTime(0, 0).addSecs(600 * system.at(DayStarts + profile)));
+        profiles.setValue(QStringLiteral("begin_night"),
+                          QTime(0, 0).addSecs(600 * system.at(NightStarts + profile)));
+        profiles.post();
+    }
+    profiles.first();
+
+    const ConstImageBytes whole = image.Whole();
+    settings.ckbNotiv = system.at(RepeatedNotification) == 0;
+    settings.ckbFire = whole.at(FireRelaySwitch) == 0;
+    settings.ckbNeisp = whole.at(FaultRelaySwitch) == 0;
+    settings.ckbComm = whole.at(CommunicatorSwitch) == 0;
+    settings.ckbAPK = (system.at(SecondApkSwitch) & 1) != 0;
+
+    MemTable &codes = config.mtRepComm();
+    int row = 0;
+    for (codes.first(); !codes.eof() && row < EventCodeCount; codes.next(), ++row) {
+        codes.setValue(QStringLiteral("code"), eventCodeDigits(system, row).toInt());
+        codes.post();
+    }
+    codes.first();
+
+    MemTable &messages = config.mtRepEnt();
+    int slot = 0;
+    for (messages.first(); !messages.eof() && slot < InputMessageCount; messages.next(), ++slot) {
+        messages.setValue(QStringLiteral("name"), messageText(system, slot).toUpper());
+        messages.post();
+    }
+    messages.first();
+
+    settings.edInfMessage = trimmedOfBlanks(messageText(system, InformationMessageSlot).toUpper());
+    return std::nullopt;
+}
+
+} // namespace ImageLoader

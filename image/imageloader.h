@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+class Configuration;
+
+// Spreads a settings image over the tables and the settings.
+namespace ImageLoader {
+
+// A byte the settings stage cannot turn into a value (a time of day past 23:50, an
+// event code with a hexadecimal digit A..F).
+struct UnconvertibleValue
+{
+    int offset;
+    QString value;
+    QString meaning;
+};
+std::optional<UnconvertibleValue> findUnconvertibleValue(const QByteArray &image);
+
+// Zones, modules, detectors and outputs from `image`, which the settings image must
+// already hold (apart from the zone names, which the zone rules write back).
+void fillTables(Configuration &config, const QByteArray &image);
+
+// The settings, module rows, day/night profiles, event codes and messages from the
+// image in memory. Refused, with nothing changed, when a value cannot be converted.
+std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config);
+
+// How a stored telephone number is shown: the text, and whether it dials by tone.
+struct TelephoneText
+{
+    QString text;
+    bool tone;
+};
+TelephoneText telephoneTextFromRaw(const QString &raw);
+
+} // namespace ImageLoader

@@ -1,0 +1,98 @@
+#include "tabfile.h"
+
+#include "imagelayout.h"
+#include "imageloader.h"
+
+#include <configuration.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+QString shown(const QString &fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
+
+// What a file may bring into the image: everything but the bytes that are never loaded
+// and the zone names, which the zone rows write back.
+QByteArray mergedImage(const QByteArray &current, const QByteArray &file)
+{
+    QByteArray merged = file;
+    for (const ImageLayout::ByteRange &range : ImageLayout::NeverLoaded) {
+        for (int offset = range.first; offset <= range.last; ++offset)
+            merged[offset] = current.at(offset);
+    }
+    const int names = SettingsImage::ZoneNameOffset;
+    const int namesSize = SettingsImage::ZoneNameSize * SettingsImage::ZoneSlotCount;
+    merged.replace(names, namesSize, current.mid(names, namesSize));
+    return merged;
+}
+
+} // namespace
+
+namespace TabFile {
+
+bool RecordArrayToFile(const SettingsImage &image, const QString &fileName, QString *error)
+{
+    QByteArray bytes = image.Bytes();
+    for (const ImageLayout::ByteRange &range : ImageLayout::NeverLoaded) {
+        for (int offset = range.first; offset <= range.last; ++offset)
+            bytes[offset] = '\0';
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(shown(fileName), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+std::optional<QByteArray> readImage(const QString &fileName, QString *error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Не удалось открыть файл «%1»: %2").arg(shown(fileName), file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(SettingsImage::Size);
+    if (bytes.size() != SettingsImage::Size) {
+        if (error) {
+            *error = file.error() != QFileDevice::NoError
+                    ? QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(shown(fileName), file.errorString())
+                    : QStringLiteral("Файл «%1» не является файлом настроек прибора: в нём %2 байт, "
+                                     "а должно быть %3.")
+                              .arg(shown(fileName))
+                              .arg(bytes.size())
+                              .arg(SettingsImage::Size);
+        }
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool RecordFileToArray(Configuration &config, const QString &fileName, QString *error)
+{
+    const std::optional<QByteArray> file = readImage(fileName, error);
+    if (!file)
+        return false;
+    const QByteArray image = mergedImage(config.image().Bytes(), *file);
+    if (const auto problem = ImageLoader::findUnconvertibleValue(image)) {
+        if (error)
+            *error = QStringLiteral("Файл «%1» не загружен: значение %2 по смещению %3 (%4) "
+                                    "не может быть прочитано. Настройки остались прежними.")
+                             .arg(shown(fileName), problem->value)
+                             .arg(problem->offset)
+                             .arg(problem->meaning);
+        return false;
+    }
+    config.image().setBytes(image);
+    ImageLoader::fillTables(config, image);
+    return true;
+}
+
+} // namespace TabFile

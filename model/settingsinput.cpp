@@ -1,0 +1,153 @@
+#include "settingsinput.h"
+
+#include "notifier.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char16_t CtrlC = 3;
+constexpr char16_t Backspace = 8;
+constexpr char16_t CtrlV = 22;
+constexpr char16_t CtrlX = 24;
+constexpr int RawLength = 16;
+
+// Compared as whole code units: a character above 255 must never pass for the
+// Latin-1 character in its low byte.
+bool isAsciiDigit(QChar key)
+{
+    return key.unicode() >= u'0' && key.unicode() <= u'9';
+}
+
+} // namespace
+
+QString FormatNumberPhone(const QString &Number, bool Tone)
+{
+    QString raw = Tone ? QLatin1Char('E') + Number : Number;
+    raw.replace(QLatin1Char('+'), QLatin1Char('B')).replace(QLatin1Char('*'), QLatin1Char('C'));
+    if (raw.size() < RawLength) {
+        raw += QLatin1Char('D');
+        raw = raw.leftJustified(RawLength, QLatin1Char('0'));
+    }
+    return raw;
+}
+
+namespace SettingsInput {
+
+bool acceptAccessCodeKey(QChar key, Notifier &notifier)
+{
+    const char16_t c = key.unicode();
+    if (isAsciiDigit(key) || c == Backspace || c == CtrlC)
+        return true;
+    notifier.information(DigitsOnlyMessage.toString());
+    return false;
+}
+
+bool acceptTelephoneKey(QChar key, Notifier &notifier)
+{
+    const char16_t c = key.unicode();
+    if (isAsciiDigit(key) || c == u'+' || c == u'*' || c == Backspace || c == CtrlC
+        || c == CtrlV || c == CtrlX)
+        return true;
+    notifier.information(TelephoneKeysMessage.toString());
+    return false;
+}
+
+bool acceptTechnologicalAddressKey(QChar key)
+{
+    return isAsciiDigit(key) || key.unicode() == Backspace;
+}
+
+bool technologicalAddressEdited(SystemSettings &settings, Notifier &notifier)
+{
+    bool isNumber = false;
+    const int value = settings.edAddrKLM.toInt(&isNumber);
+    // A text that is no number (the box just emptied) is left to be finished.
+    if (!isNumber || (value >= TechnologicalAddressMin && value <= TechnologicalAddressMax))
+        return false;
+    notifier.information(TechnologicalAddressRangeMessage.toString());
+    settings.edAddrKLM = QStringLiteral("1");
+    return true;
+}
+
+std::optional<int> technologicalAddress(const SystemSettings &settings)
+{
+    bool isNumber = false;
+    const int value = settings.edAddrKLM.toInt(&isNumber);
+    if (!isNumber || value < TechnologicalAddressMin || value > TechnologicalAddressMax)
+        return std::nullopt;
+    return value;
+}
+
+int modeAndOrIndex(QStringView text)
+{
+    if (text == ModeOrText)
+        return 0;
+    if (text == ModeAndText)
+        return 1;
+    return -1;
+}
+
+TelephoneEntry::TelephoneEntry(SystemSettings &settings, int number)
+    : m_text(number == 1 ? settings.edTelNum1 : settings.edTelNum2),
+      m_raw(number == 1 ? settings.edTelNum1Raw : settings.edTelNum2Raw),
+      m_tone(number == 1 ? settings.sbTonePulse1 : settings.sbTonePulse2),
+      m_colour(number == 1 ? settings.sbTonePulse1Colour : settings.sbTonePulse2Colour)
+{
+    Q_ASSERT_X(number == 1 || number == 2, "TelephoneEntry", "number must be 1 or 2");
+}
+
+int TelephoneEntry::maxLength() const
+{
+    return m_tone ? ToneMaxLength : PulseMaxLength;
+}
+
+QStringView TelephoneEntry::caption() const
+{
+    return m_tone ? ToneCaption : PulseCaption;
+}
+
+void TelephoneEntry::keyReleased()
+{
+    m_raw = FormatNumberPhone(m_text, m_tone);
+}
+
+std::optional<int> TelephoneEntry::insertPause(int caret)
+{
+    return insertMark(QLatin1Char('+'), caret);
+}
+
+std::optional<int> TelephoneEntry::insertFindSignal(int caret)
+{
+    return insertMark(QLatin1Char('*'), caret);
+}
+
+std::optional<int> TelephoneEntry::insertMark(QChar mark, int caret)
+{
+    // At or over the limit (a loaded text may be longer), a mark would not fit.
+    if (m_text.size() >= maxLength())
+        return std::nullopt;
+    const int position = std::clamp(caret, 0, int(m_text.size()));
+    m_text.insert(position, mark);
+    keyReleased();
+    return position + 1;
+}
+
+std::optional<int> TelephoneEntry::setTone(bool pressed)
+{
+    m_tone = pressed;
+    std::optional<int> caret;
+    if (pressed) {
+        m_colour = SystemSettings::ToneCaptionColour::Blue;
+        // Cut to the tone limit: with more than 16 characters, dropping only the 16th
+        // would still leave the text too long.
+        m_text.truncate(ToneMaxLength);
+        caret = int(m_text.size());
+    } else {
+        m_colour = SystemSettings::ToneCaptionColour::Black;
+    }
+    keyReleased();
+    return caret;
+}
+
+} // namespace SettingsInput

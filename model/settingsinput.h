@@ -1,0 +1,101 @@
+#pragma once
+
+#include "systemsettings.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class Notifier;
+
+// The raw form of a telephone number: the symbol string the image stores for it.
+QString FormatNumberPhone(const QString &Number, bool Tone);
+
+// What the system, communicator and modules pages do with keys and button presses.
+// The window forwards its events here and shows what the settings then hold.
+namespace SettingsInput {
+
+inline constexpr QStringView DigitsOnlyMessage = u"Потрібно вводити цифри";
+inline constexpr QStringView TelephoneKeysMessage =
+        u"Потрібно вводити цифри або\r \"+\" для встановлення паузи\r"
+        u"чи \"*\" для встановлення пошуку сигналу.";
+inline constexpr QStringView TechnologicalAddressRangeMessage =
+        u"Диапазон технологического адреса 1..16";
+
+inline constexpr QStringView PauseCaption = u"пауза";
+inline constexpr QStringView FindSignalCaption = u"пошук";
+inline constexpr QStringView PulseCaption = u"імп";
+inline constexpr QStringView ToneCaption = u"тон";
+inline constexpr QStringView PauseHint = u"Пауза 2 сек  (\"B\")";
+inline constexpr QStringView FindSignalHint = u"Пошук сигналу  (\"C\")";
+inline constexpr QStringView TonePulseHint = u"Тональний набор  (\"E\")";
+
+inline constexpr QStringView ModeOrText = u"ИЛИ"; // cbModeAndOr item 0
+inline constexpr QStringView ModeAndText = u"И"; // item 1
+
+struct UpDownRange
+{
+    int minimum;
+    int maximum;
+    int step;
+};
+inline constexpr UpDownRange FirstTestHoursRange{0, 990, 1}; // ud6
+inline constexpr UpDownRange FirstTestMinutesRange{0, 99, 1}; // ud7
+inline constexpr UpDownRange TestIntervalHoursRange{0, 24, 1}; // ud8
+
+inline constexpr int TechnologicalAddressMaxLength = 2;
+inline constexpr int TechnologicalAddressMin = 1;
+inline constexpr int TechnologicalAddressMax = 16;
+
+// Key filters: false means the key is dropped; the first two have told the user why.
+// edAdminPass*, edMasterPass*, edNumReg1/2, edCount.
+bool acceptAccessCodeKey(QChar key, Notifier &notifier);
+// edTelNum1/2.
+bool acceptTelephoneKey(QChar key, Notifier &notifier);
+// edAddrKLM, silently.
+bool acceptTechnologicalAddressKey(QChar key);
+
+// After every change of edAddrKLM. True when an out-of-range number was replaced by "1",
+// so the window must show the new text.
+bool technologicalAddressEdited(SystemSettings &settings, Notifier &notifier);
+// Empty when the text is not an address in range, so nothing goes looking at a bogus one.
+std::optional<int> technologicalAddress(const SystemSettings &settings);
+
+// cbModeAndOr item for a typed text, -1 when it names none.
+int modeAndOrIndex(QStringView text);
+
+// One telephone box with its raw form and its tone/pulse button. Caret positions count
+// the characters before the caret; a returned one is where the window puts the caret
+// (and the focus), none when nothing changed.
+class TelephoneEntry
+{
+public:
+    static constexpr int PulseMaxLength = 16;
+    static constexpr int ToneMaxLength = 15;
+
+    TelephoneEntry(SystemSettings &settings, int number); // number: 1 or 2
+
+    const QString &text() const { return m_text; }
+    const QString &raw() const { return m_raw; }
+    bool isTone() const { return m_tone; }
+    int maxLength() const;
+    QStringView caption() const;
+
+    void keyReleased();
+    std::optional<int> insertPause(int caret);
+    std::optional<int> insertFindSignal(int caret);
+    // The button's new state; in tone mode the caret goes to the end.
+    std::optional<int> setTone(bool pressed);
+
+private:
+    std::optional<int> insertMark(QChar mark, int caret);
+
+    QString &m_text;
+    QString &m_raw;
+    bool &m_tone;
+    SystemSettings::ToneCaptionColour &m_colour;
+};
+
+} // namespace SettingsInput
