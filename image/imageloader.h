@@ -20,8 +20,8 @@ struct UnconvertibleValue
 };
 std::optional<UnconvertibleValue> findUnconvertibleValue(const QByteArray &image);
 
-// Zones, modules, detectors and outputs from `image`, which the settings image must
-// already hold (apart from the zone names, which the zone rules write back).
+// Zones, modules, detectors and outputs from `image`: what was read, which the settings
+// image already holds apart from the zone names; the zone rules write those back.
 void fillTables(Configuration &config, const QByteArray &image);
 
 // The settings, module rows, day/night profiles, event codes and messages from the

@@ -91,7 +91,7 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
         return false;
     }
     config.image().setBytes(image);
-    ImageLoader::fillTables(config, image);
+    ImageLoader::fillTables(config, *file);
     return true;
 }
 

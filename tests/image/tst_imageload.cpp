@@ -1,0 +1,610 @@
+#include "configurationsnapshot.h"
+
+#include <cp1251.h>
+#include <filecommands.h>
+#include <imagebuilder.h>
+#include <imageloader.h>
+#include <notifier.h>
+#include <tabfile.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class RecordingNotifier : public Notifier
+{
+public:
+    void information(const QString &text) override { messages << text; }
+    void warning(const QString &text) override { messages << text; }
+    bool question(const QString &text) override
+    {
+        messages << text;
+        return true;
+    }
+    QStringList messages;
+};
+
+int channelOffset(int module, int record)
+{
+    return 53248 + 3072 * (module - 1) + 12 * record;
+}
+
+int deviceOffset(int module, int record)
+{
+    return 36864 + 1024 * (module - 1) + 8 * record;
+}
+
+int zoneOffset(int zone)
+{
+    return 102400 + 200 * (zone - 1);
+}
+
+void setByte(QByteArray &image, int offset, int value)
+{
+    image[offset] = char(value);
+}
+
+// A configuration that uses every kind of row and setting, already in the form a load
+// gives back (upper-case names, padded messages, digit texts of full width).
+void fillRichConfiguration(Configuration &config)
+{
+    MemTable &modules = config.mtDev();
+    modules.setRecNo(2);
+    modules.setValue("id_being", 0);
+    modules.setValue("id_tname", 0);
+    modules.setRecNo(5);
+    modules.setValue("id_being", 0);
+    modules.setValue("id_name", 3);
+
+    MemTable &zones = config.mtArea();
+    zones.setRecNo(7);
+    zones.setValue("name", "склад №2");
+    zones.setValue("id_being", 1);
+    zones.setValue("id_verif", 2);
+    zones.setValue("id_temp", 3);
+
+    MemTable &sensors = config.mtSensor();
+    const int detectors[][5] = { // module, address, channel type, zone, heat class
+        { 1, 2, 1, 7, 0 }, { 1, 5, 2, 7, 4 }, { 1, 5, 3, 8, 0 }, { 1, 5, 4, 0, 0 }, { 2, 129, 1, 500, 0 }
+    };
+    for (const auto &d : detectors) {
+        sensors.append();
+        sensors.setValueSilently("id_dev", d[0]);
+        sensors.setValueSilently("addr", d[1]);
+        sensors.setValueSilently("id_sen", 4);
+        sensors.setValueSilently("ver", 3);
+        sensors.setValueSilently("year", 24);
+        sensors.setValueSilently("month", 11);
+        sensors.setValueSilently("saddrh", 0xAB);
+        sensors.setValueSilently("saddrl", d[1]);
+        sensors.setValueSilently("id_chan", d[2]);
+        if (d[2] == 2)
+            sensors.setValueSilently("id_mode", d[4]);
+        sensors.setValueSilently("time", 1);
+        sensors.setValueSilently("id_being", 0);
+        sensors.setValueSilently("offset", 2);
+        sensors.setValueSilently("id_area", d[3]);
+        sensors.setValueSilently("boolarea", false);
+        sensors.post();
+    }
+
+    MemTable &outputs = config.mtReturn();
+    const int outs[][4] = { { 1, 0, 193, 7 }, { 1, 2, 195, 0 }, { 5, 1, 196, 0 } }; // module, number, type, zone
+    int count = 0;
+    int lastModule = 0;
+    for (const auto &o : outs) {
+        count = o[0] == lastModule ? count + 1 : 1;
+        lastModule = o[0];
+        outputs.append();
+        outputs.setValueSilently("id_dev", o[0]);
+        outputs.setValueSilently("index", 0);
+        outputs.setValueSilently("id_chan", o[2]);
+        outputs.setValueSilently("id_mode", 1);
+        outputs.setValueSilently("time", 0);
+        outputs.setValueSilently("id_being", 1);
+        outputs.setValueSilently("offset", o[1]);
+        outputs.setValueSilently("id_area", o[3]);
+        outputs.setValueSilently("vname", QStringLiteral("SD %1").arg(count));
+        outputs.setValueSilently("boolarea", o[3] != 0);
+        outputs.setValueSilently("id_return", o[0] * 1000 + o[1]);
+        outputs.post();
+    }
+    zones.setRecNo(7);
+    zones.setValue("r1", 1000);
+    // Zone 9 reaches output 5001 through its zone record only.
+    config.image().ZoneRecord(9).write(120, QByteArray::fromHex("05f9"));
+    zones.setRecNo(9);
+    zones.setValue("r1", 5001);
+
+    MemTable &profiles = config.mtTempType();
+    profiles.setRecNo(2);
+    profiles.setValue("begin_day", QTime(8, 30));
+    profiles.setValue("begin_night", QTime(23, 50));
+    config.mtRepComm().setRecNo(5);
+    config.mtRepComm().setValue("code", 999);
+    config.mtRepEnt().setRecNo(3);
+    config.mtRepEnt().setValue("name", QStringLiteral("ПОЖЕЖА").leftJustified(40));
+
+    SystemSettings &s = config.settings();
+    s.edNumReg1 = "1234";
+    s.edNumReg2 = "0042";
+    s.edTelNum1 = "12+34*5";
+    s.edTelNum1Raw = "12B34C5D0000000000";
+    s.edTelNum2 = "0441234567";
+    s.edTelNum2Raw = "E0441234567D000000";
+    s.sbTonePulse2 = true;
+    s.sbTonePulse1Colour = SystemSettings::ToneCaptionColour::Grey;
+    s.sbTonePulse2Colour = SystemSettings::ToneCaptionColour::Blue;
+    s.cbModeAndOr = 1;
+    s.edCount = "05";
+    s.ud6 = 12;
+    s.ud7 = 30;
+    s.ud8 = 24;
+    s.edInfMessage = "ОБ'ЄКТ 7";
+    s.ckbFire = true;
+    s.ckbComm = true;
+    s.ckbAPK = true;
+    s.edAdminPass[0] = "1111";
+    s.edAdminPass[7] = "0123456789";
+    s.edMasterPass[2] = "777";
+}
+
+QByteArray builtImage(Configuration &config)
+{
+    ImageBuilder::build(config);
+    return config.image().Bytes();
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the test file %s", qPrintable(path));
+    return path;
+}
+
+QByteArray factoryImage()
+{
+    Configuration config;
+    return builtImage(config);
+}
+
+} // namespace
+
+class TestImageLoad : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void saveAndOpen_reproducesTheConfiguration();
+    void openThenSave_givesTheFileBack();
+    void detectors_followTheirDeviceRecords();
+    void outputs_data();
+    void outputs();
+    void zoneLinks_sameAfterLoadingTwice();
+    void eightChannelModule_staysWithItsInputs();
+    void settingsValues_data();
+    void settingsValues();
+    void telephoneText_data();
+    void telephoneText();
+    void neverLoadedBytes_areIgnored();
+    void badFile_changesNothing_data();
+    void badFile_changesNothing();
+    void longerFile_loads();
+    void save_replacesWholeFile_orSaysWhy();
+    void factorySettings();
+};
+
+void TestImageLoad::saveAndOpen_reproducesTheConfiguration()
+{
+    QTemporaryDir dir;
+    Configuration original;
+    fillRichConfiguration(original);
+    RecordingNotifier notifier;
+    FileCommands commands(original, notifier);
+    commands.buildImage();
+    QVERIFY(commands.saveFile(dir.filePath("rich.tab")));
+
+    Configuration reopened;
+    RecordingNotifier reopenNotifier;
+    QVERIFY(FileCommands(reopened, reopenNotifier).openFile(dir.filePath("rich.tab")));
+    QVERIFY2(reopenNotifier.messages.isEmpty(), qPrintable(reopenNotifier.messages.join('\n')));
+
+    // An absent module stores no chain: it comes back as 0.
+    for (original.mtDev().first(); !original.mtDev().eof(); original.mtDev().next()) {
+        if (original.mtDev().asInteger("id_name") == 0)
+            original.mtDev().setValueSilently("id_tname", 0);
+    }
+    // Rows compare by value: an empty field reads as 0 or "", and names come back padded.
+    const auto normalized = [](const MemTable &table) {
+        QVariantList rows;
+        for (int row = 0; row < table.rowCount(); ++row) {
+            QVariantList values;
+            for (int field = 0; field < table.fields().size(); ++field) {
+                const FieldDef &def = table.fields().at(field);
+                const QVariant value = table.rowValue(row, field);
+                if (!def.isData())
+                    continue;
+                if (def.type == FieldType::Integer)
+                    values << value.toInt();
+                else if (def.type == FieldType::String)
+                    values << value.toString().trimmed();
+                else
+                    values << value;
+            }
+            rows << QVariant(values);
+        }
+        return rows;
+    };
+    const std::pair<MemTable *, MemTable *> tables[] = {
+        { &original.mtArea(), &reopened.mtArea() },       { &original.mtDev(), &reopened.mtDev() },
+        { &original.mtSensor(), &reopened.mtSensor() },   { &original.mtReturn(), &reopened.mtReturn() },
+        { &original.mtEntrance(), &reopened.mtEntrance() }, { &original.mtTempType(), &reopened.mtTempType() },
+        { &original.mtRepComm(), &reopened.mtRepComm() }, { &original.mtRepEnt(), &reopened.mtRepEnt() },
+    };
+    for (const auto &[a, b] : tables) {
+        const QVariantList rowsBefore = normalized(*a);
+        const QVariantList rowsAfter = normalized(*b);
+        QVERIFY2(rowsBefore.size() == rowsAfter.size(), qPrintable(a->tableName()));
+        for (int row = 0; row < rowsBefore.size(); ++row)
+            QVERIFY2(rowsBefore.at(row) == rowsAfter.at(row),
+                     qPrintable(QStringLiteral("%1 row %2: %3 / %4")
+                                        .arg(a->tableName())
+                                        .arg(row)
+                                        .arg(rowsBefore.at(row).toStringList().join(','),
+                                             rowsAfter.at(row).toStringList().join(','))));
+    }
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(original);
+    const ConfigurationSnapshot after = ConfigurationSnapshot::of(reopened);
+    QCOMPARE(after.tables.at(1), after.tables.at(0));
+    QCOMPARE(after.settings.edTelNum2, QStringLiteral("0441234567"));
+    QCOMPARE(after.settings.edTelNum1Raw, QStringLiteral("12B34C5D0000000000"));
+    QVERIFY(after.settings == before.settings);
+    // Loading leaves the fixed names of slots 501..512 to the next build.
+    QCOMPARE(builtImage(reopened), before.image);
+}
+
+void TestImageLoad::openThenSave_givesTheFileBack()
+{
+    QTemporaryDir dir;
+    Configuration original;
+    fillRichConfiguration(original);
+    const QString path = writeFile(dir, "a.tab", builtImage(original));
+
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    QVERIFY(commands.openFile(path));
+    commands.buildImage();
+    QVERIFY(commands.saveFile(dir.filePath("b.tab")));
+    QFile a(path), b(dir.filePath("b.tab"));
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll(), a.readAll());
+}
+
+void TestImageLoad::detectors_followTheirDeviceRecords()
+{
+    QByteArray image = factoryImage();
+    // Address 5 (device record 3): three channels; address 6 has channels but no device.
+    image.replace(deviceOffset(1, 3), 6, QByteArray::fromHex("040102030405"));
+    for (int record : { 4, 9, 10 })
+        image.replace(channelOffset(1, record), 9, QByteArray::fromHex("0502030401000700") + char(record));
+    image.replace(channelOffset(1, 11), 9, QByteArray::fromHex("060100000001f50000"));
+    image.replace(channelOffset(1, 12), 7, QByteArray::fromHex("05010000000201")); // zone 513 → none
+    QTemporaryDir dir;
+    Configuration config;
+    RecordingNotifier notifier;
+    QVERIFY(FileCommands(config, notifier).openFile(writeFile(dir, "d.tab", image)));
+
+    MemTable &sensors = config.mtSensor();
+    QCOMPARE(sensors.rowCount(), 4);
+    const int offsets[] = { 4, 9, 10, 0 };
+    for (int row = 0; row < 4; ++row) {
+        QCOMPARE(sensors.rowValue(row, "addr").toInt(), 5);
+        QCOMPARE(sensors.rowValue(row, "id_sen").toInt(), 4);
+        QCOMPARE(sensors.rowValue(row, "saddrl").toInt(), 5);
+        QCOMPARE(sensors.rowValue(row, "id_dev").toInt(), 1);
+    }
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(sensors.rowValue(row, "offset").toInt(), offsets[row]);
+        QCOMPARE(sensors.rowValue(row, "id_mode").toInt(), 3); // channel type 2: class kept
+        QCOMPARE(sensors.rowValue(row, "id_area").toInt(), 7);
+    }
+    QVERIFY(sensors.rowValue(3, "id_mode").isNull()); // not a heat channel
+    QCOMPARE(sensors.rowValue(3, "id_area").toInt(), 0);
+}
+
+void TestImageLoad::outputs_data()
+{
+    QTest::addColumn<QList<int>>("records");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("storedMode");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("loadedMode");
+
+    QTest::newRow("248 and 250") << QList<int> { 248, 250 } << 195 << 2 << QStringList { "SD 1", "SD 2" } << 2;
+    QTest::newRow("all eight") << QList<int> { 248, 249, 250, 251, 252, 253, 254, 255 } << 196 << 1
+                               << QStringList { "SD 1", "SD 2", "SD 3", "SD 4", "I/O 1", "I/O 2", "I/O 3", "I/O 4" }
+                               << 1;
+    QTest::newRow("plain relay never notifies") << QList<int> { 249 } << 193 << 2 << QStringList { "SD 1" } << 0;
+    QTest::newRow("plain relay keeps extinguishing") << QList<int> { 249 } << 193 << 1 << QStringList { "SD 1" } << 1;
+}
+
+void TestImageLoad::outputs()
+{
+    QFETCH(QList<int>, records);
+    QFETCH(int, type);
+    QFETCH(int, storedMode);
+    QFETCH(QStringList, names);
+    QFETCH(int, loadedMode);
+
+    QByteArray image = factoryImage();
+    for (const int record : records) {
+        image.replace(channelOffset(1, record), 9,
+                      QByteArray::fromHex("01") + char(type) + char(storedMode)
+                              + QByteArray::fromHex("0301012c09") + char(record - 248));
+    }
+    QTemporaryDir dir;
+    Configuration config;
+    RecordingNotifier notifier;
+    QVERIFY(FileCommands(config, notifier).openFile(writeFile(dir, "o.tab", image)));
+    MemTable &outputs = config.mtReturn();
+    QCOMPARE(outputs.rowCount(), records.size());
+    for (int row = 0; row < records.size(); ++row) {
+        QCOMPARE(outputs.rowValue(row, "vname").toString(), names.at(row));
+        QCOMPARE(outputs.rowValue(row, "id_mode").toInt(), loadedMode);
+        QCOMPARE(outputs.rowValue(row, "id_area").toInt(), 300);
+        QCOMPARE(outputs.rowValue(row, "index").toInt(), 9);
+        QCOMPARE(outputs.rowValue(row, "boolarea").toBool(), true);
+        QCOMPARE(outputs.rowValue(row, "id_return").toInt(), 1000 + records.at(row) - 248);
+    }
+}
+
+void TestImageLoad::zoneLinks_sameAfterLoadingTwice()
+{
+    QByteArray image = factoryImage();
+    // Output 1 of module 1 names zone 4; zone 4's record links it too, and output 3002.
+    image.replace(channelOffset(1, 249), 9, QByteArray::fromHex("01c3000000000400") + char(1));
+    image.replace(zoneOffset(4) + 120, 12, QByteArray::fromHex("01f900000311000003faffff"));
+    image.replace(zoneOffset(4) + 184, 3, QByteArray::fromHex("020401"));
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "z.tab", image);
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    for (int load = 0; load < 2; ++load) {
+        QVERIFY(commands.openFile(path));
+        QVERIFY(config.mtArea().locate("id", 4));
+        QCOMPARE(config.mtArea().asInteger("r1"), 1001); // through the output's own zone
+        QCOMPARE(config.mtArea().asInteger("r2"), 1001); // and again through the link slot
+        QCOMPARE(config.mtArea().asInteger("r3"), 3002); // (3, 17) is not a link
+        QCOMPARE(config.mtArea().asInteger("r4"), 0);
+        QCOMPARE(config.mtArea().asInteger("id_verif"), 2);
+        QCOMPARE(config.mtArea().asInteger("id_temp"), 4);
+        QCOMPARE(config.mtArea().asString("bname"), QStringLiteral("Откл."));
+    }
+}
+
+void TestImageLoad::eightChannelModule_staysWithItsInputs()
+{
+    QByteArray image = factoryImage();
+    setByte(image, 34 + 6, 3);
+    setByte(image, 50 + 6, 7);
+    setByte(image, 66 + 6, 0);
+    // The input list already names module 7: the load must not give it a second pair.
+    image.replace(202600, 2, QByteArray::fromHex("07fe"));
+    image.replace(202616, 2, QByteArray::fromHex("07ff"));
+    QTemporaryDir dir;
+    Configuration config;
+    RecordingNotifier notifier;
+    QVERIFY(FileCommands(config, notifier).openFile(writeFile(dir, "k.tab", image)));
+    MemTable &modules = config.mtDev();
+    QVERIFY(modules.locate("addr", 7));
+    QCOMPARE(modules.asInteger("id_name"), 3);
+    QCOMPARE(modules.asString("mname"), QStringLiteral("КВ-8 № 7"));
+    QCOMPARE(modules.asInteger("id_being"), 0);
+    QCOMPARE(config.mtEntrance().rowCount(), 2);
+    QCOMPARE(config.image().Bytes().mid(202632, 2), QByteArray(2, '\0'));
+    QCOMPARE(modules.recNo(), 1 + 6);
+}
+
+void TestImageLoad::settingsValues_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QVariant>("value");
+
+    QTest::newRow("registration 1234") << 4 << QByteArray::fromHex("3412") << "edNumReg1" << QVariant("1234");
+    QTest::newRow("registration 0 is empty") << 6 << QByteArray::fromHex("0000") << "edNumReg2" << QVariant("");
+    QTest::newRow("interval A0 05 is 24 hours") << 32 << QByteArray::fromHex("a005") << "ud8" << QVariant(24);
+    QTest::newRow("attempts") << 29 << QByteArray::fromHex("07") << "edCount" << QVariant("07");
+    QTest::newRow("mode И") << 28 << QByteArray::fromHex("01") << "cbModeAndOr" << QVariant(1);
+    QTest::newRow("mode byte 5 chooses nothing") << 28 << QByteArray::fromHex("05") << "cbModeAndOr" << QVariant(-1);
+    QTest::newRow("access code with a zero inside") << 82 << QByteArray::fromHex("3132003300000000ff00")
+                                                    << "edAdminPass1" << QVariant(QString::fromUtf8("123я"));
+    QTest::newRow("information message trimmed") << 344 + 4 * 41
+            << QByteArray("  \x01 test  ") + QByteArray(29, ' ') << "edInfMessage" << QVariant("TEST");
+    QTest::newRow("second АПК by bit 0") << 337 << QByteArray::fromHex("03") << "ckbAPK" << QVariant(true);
+    QTest::newRow("fire relay on") << 202610 << QByteArray::fromHex("00") << "ckbFire" << QVariant(true);
+    QTest::newRow("repeated notification off") << 210 << QByteArray::fromHex("01") << "ckbNotiv" << QVariant(false);
+}
+
+void TestImageLoad::settingsValues()
+{
+    QFETCH(int, offset);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, control);
+    QFETCH(QVariant, value);
+
+    QByteArray image = factoryImage();
+    image.replace(offset, bytes.size(), bytes);
+    QTemporaryDir dir;
+    Configuration config;
+    RecordingNotifier notifier;
+    QVERIFY(FileCommands(config, notifier).openFile(writeFile(dir, "s.tab", image)));
+    const SystemSettings &s = config.settings();
+    const QHash<QString, QVariant> shown {
+        { "edNumReg1", s.edNumReg1 }, { "edNumReg2", s.edNumReg2 }, { "ud8", s.ud8 },
+        { "edCount", s.edCount }, { "cbModeAndOr", s.cbModeAndOr }, { "edAdminPass1", s.edAdminPass[0] },
+        { "edInfMessage", s.edInfMessage }, { "ckbAPK", s.ckbAPK }, { "ckbFire", s.ckbFire },
+        { "ckbNotiv", s.ckbNotiv },
+    };
+    QVERIFY(shown.contains(control));
+    QCOMPARE(shown.value(control), value);
+}
+
+void TestImageLoad::telephoneText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("tone");
+
+    QTest::newRow("tone, no digits") << QByteArray::fromHex("ed0000000000000000") << "0" << true;
+    QTest::newRow("never set") << QByteArray(9, '\0') << "" << false;
+    QTest::newRow("pulse with marks") << QByteArray::fromHex("12b34c5d0000000000") << "12+34*5" << false;
+    QTest::newRow("sixteen digits") << QByteArray::fromHex("123456789012345600") << "123456789012345600" << false;
+    QTest::newRow("digits after the end mark") << QByteArray::fromHex("1d0000000000000099") << "19" << false;
+}
+
+void TestImageLoad::telephoneText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(bool, tone);
+
+    Configuration config;
+    config.image().SystemBlock().write(17, bytes);
+    QVERIFY(!ImageLoader::FillByDataFromMemory(config));
+    QCOMPARE(config.settings().edTelNum2, text);
+    QCOMPARE(config.settings().sbTonePulse2, tone);
+    QCOMPARE(config.settings().sbTonePulse2Colour,
+             tone ? SystemSettings::ToneCaptionColour::Blue : SystemSettings::ToneCaptionColour::Grey);
+    QCOMPARE(config.settings().edTelNum2Raw, QString::fromLatin1(bytes.toHex().toUpper()));
+}
+
+void TestImageLoad::neverLoadedBytes_areIgnored()
+{
+    QByteArray first = factoryImage();
+    QByteArray second = first;
+    for (int offset = 267; offset <= 331; ++offset)
+        setByte(second, offset, 0x5A);
+    setByte(second, 211, 9);
+    setByte(second, 335, 9);
+    setByte(second, 343, 9);
+    QTemporaryDir dir;
+    Configuration a, b;
+    RecordingNotifier notifier;
+    QVERIFY(FileCommands(a, notifier).openFile(writeFile(dir, "1.tab", first)));
+    QVERIFY(FileCommands(b, notifier).openFile(writeFile(dir, "2.tab", second)));
+    QCOMPARE(b.image().Bytes(), a.image().Bytes());
+}
+
+void TestImageLoad::badFile_changesNothing_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty array with `missing`: no file at all
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QStringList>("inMessage");
+
+    const QByteArray good = factoryImage();
+    QByteArray lateDay = good;
+    setByte(lateDay, 202, 200);
+    QByteArray lateNight = good;
+    setByte(lateNight, 209, 144);
+    QByteArray letterCode = good;
+    letterCode.replace(212 + 2 * 3, 2, QByteArray::fromHex("2a03"));
+
+    QTest::newRow("missing") << QByteArray() << true << QStringList { "bad.tab" };
+    QTest::newRow("empty") << QByteArray() << false << QStringList { "bad.tab", "0 байт" };
+    QTest::newRow("one byte short") << good.left(204799) << false << QStringList { "bad.tab", "204799 байт" };
+    QTest::newRow("day byte 200") << lateDay << false << QStringList { "bad.tab", "200", "202" };
+    QTest::newRow("night byte 144") << lateNight << false << QStringList { "bad.tab", "144", "209" };
+    QTest::newRow("event code with a letter") << letterCode << false << QStringList { "bad.tab", "032A", "218" };
+}
+
+void TestImageLoad::badFile_changesNothing()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, missing);
+    QFETCH(QStringList, inMessage);
+
+    QTemporaryDir dir;
+    const QString path = missing ? dir.filePath("bad.tab") : writeFile(dir, "bad.tab", content);
+    Configuration config;
+    fillRichConfiguration(config);
+    ImageBuilder::build(config);
+    QVERIFY(config.mtSensor().applyFilter("id_area =7"));
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
+
+    RecordingNotifier notifier;
+    QVERIFY(!FileCommands(config, notifier).openFile(path));
+    QCOMPARE(notifier.messages.size(), 1);
+    for (const QString &part : inMessage)
+        QVERIFY2(notifier.messages.first().contains(part), qPrintable(notifier.messages.first()));
+    QVERIFY(ConfigurationSnapshot::of(config) == before);
+    QCOMPARE(config.mtSensor().filter(), QStringLiteral("id_area =7"));
+}
+
+void TestImageLoad::longerFile_loads()
+{
+    QTemporaryDir dir;
+    Configuration original;
+    fillRichConfiguration(original);
+    const QByteArray image = builtImage(original);
+    Configuration config;
+    RecordingNotifier notifier;
+    QVERIFY(FileCommands(config, notifier).openFile(writeFile(dir, "long.tab", image + QByteArray(100, '\x55'))));
+    Configuration exact;
+    QVERIFY(FileCommands(exact, notifier).openFile(writeFile(dir, "exact.tab", image)));
+    QVERIFY(ConfigurationSnapshot::of(config) == ConfigurationSnapshot::of(exact));
+    QCOMPARE(config.mtSensor().rowCount(), 5);
+}
+
+void TestImageLoad::save_replacesWholeFile_orSaysWhy()
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "old.tab", QByteArray(300000, '\x11'));
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    commands.buildImage();
+    QVERIFY(commands.saveFile(path));
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), config.image().Bytes());
+
+    const QString unreachable = dir.filePath("no/such/folder/x.tab");
+    QVERIFY(!commands.saveFile(unreachable));
+    QCOMPARE(notifier.messages.size(), 1);
+    QVERIFY(notifier.messages.first().contains(QStringLiteral("x.tab")));
+}
+
+void TestImageLoad::factorySettings()
+{
+    QTemporaryDir dir;
+    Configuration config;
+    fillRichConfiguration(config);
+    ImageBuilder::build(config);
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+
+    QVERIFY(!commands.restoreFactorySettings(dir.path()));
+    QCOMPARE(notifier.messages, QStringList { QStringLiteral("Не найдено файла заводских настроек!") });
+    QVERIFY(ConfigurationSnapshot::of(config) == before);
+
+    QVERIFY(QDir(dir.path()).mkpath("adjustments"));
+    QCOMPARE(FileCommands::factoryFilePath(dir.path()), dir.filePath("adjustments/заводские.tab"));
+    writeFile(dir, "adjustments/заводские.tab", factoryImage());
+    QVERIFY(commands.restoreFactorySettings(dir.path()));
+    QCOMPARE(config.mtSensor().rowCount(), 0);
+    QCOMPARE(config.settings().edTelNum1, QString());
+    QVERIFY(config.mtArea().locate("id", 7));
+    QCOMPARE(config.mtArea().asString("name"), QString(40, u' '));
+}
+
+QTEST_GUILESS_MAIN(TestImageLoad)
+#include "tst_imageload.moc"
