@@ -1,6 +1,9 @@
 #include "configuration.h"
 
 #include <cp1251.h>
+#include <imagelayout.h>
+
+using namespace ImageLayout;
 
 // The rules copy each edit into the settings image at once, so that the image holds it
 // before the next build. Positions come from the edited row itself, never from another
@@ -29,19 +32,12 @@ constexpr int channelTypeHeat = 2;
 constexpr int channelTypeUnsupervisedOutput = 193;
 constexpr int outputModeFire = 0;
 constexpr int outputModeNotification = 2;
-constexpr int firstOutputRecord = 248;
-constexpr int firstInputRecord = 254;
-constexpr int secondInputRecord = 255;
-constexpr int lastDetectorRecord = 247;
-
-constexpr int zoneVerificationByte = 184;
-constexpr int zoneProfileByte = 185;
-constexpr int zoneStateByte = 186;
 constexpr int channelModeByte = 2;
 constexpr int channelLevelByte = 3;
 constexpr int channelStateByte = 4;
-constexpr int moduleTypeOffset = 33; // + module number
-constexpr int moduleNumberOffset = 49;
+// Module m's bytes, counted from the first module's byte at m = 1.
+constexpr int moduleTypeOffset = ImageLayout::ModuleTypes - 1;
+constexpr int moduleNumberOffset = ImageLayout::ModuleNumbers - 1;
 
 // Rows hold what the user or a file gave them: a position they do not name is skipped
 // quietly instead of being treated as a programming error.
@@ -68,8 +64,8 @@ bool inputPairListed(const SettingsImage &image, int module)
     for (int entry = 0; entry < SettingsImage::InputListScannedEntries; ++entry) {
         const ConstImageBytes first = image.InputListEntry(entry);
         const ConstImageBytes second = image.InputListEntry(entry + 1);
-        if (first.at(0) == module && first.at(1) == firstInputRecord && second.at(0) == module
-            && second.at(1) == secondInputRecord)
+        if (first.at(0) == module && first.at(1) == FirstInputRecord && second.at(0) == module
+            && second.at(1) == SecondInputRecord)
             return true;
     }
     return false;
@@ -86,9 +82,9 @@ void takeInputListPair(SettingsImage &image, int module)
         const ImageBytes first = image.InputListEntry(entry);
         const ImageBytes second = image.InputListEntry(entry + 1);
         first.set(0, module);
-        first.set(1, firstInputRecord);
+        first.set(1, FirstInputRecord);
         second.set(0, module);
-        second.set(1, secondInputRecord);
+        second.set(1, SecondInputRecord);
         return;
     }
 }
@@ -161,13 +157,13 @@ void storeInputByte(Configuration &config, const MemTable &inputs, int byte, con
     if (inputs.isNull(numField) || (number != 1 && number != 2))
         return;
     storeChannelByte(config.image(), inputs.asInteger(addrField),
-                     number == 1 ? firstInputRecord : secondInputRecord, byte, value);
+                     number == 1 ? FirstInputRecord : SecondInputRecord, byte, value);
 }
 
 void storeSensorByte(Configuration &config, const MemTable &sensors, int byte)
 {
     const int record = sensors.asInteger(addrField) - 2;
-    if (record > lastDetectorRecord)
+    if (record >= DetectorRecordCount)
         return;
     storeChannelByte(config.image(), sensors.asInteger(idDevField), record, byte,
                      sensors.value(byte == channelModeByte ? idModeField : idBeingField));
@@ -187,7 +183,7 @@ void storeOutputByte(Configuration &config, const MemTable &outputs, int byte, c
     const int offset = outputs.asInteger(offsetField);
     if (offset < 0 || offset > 7)
         return;
-    storeChannelByte(config.image(), outputs.asInteger(idDevField), firstOutputRecord + offset,
+    storeChannelByte(config.image(), outputs.asInteger(idDevField), FirstOutputRecord + offset,
                      byte, outputs.value(field));
 }
 
@@ -210,10 +206,10 @@ void installEditingRules(Configuration &config)
             storeZoneByte(config.image(), table.asInteger(idField), byte, table.value(field));
         };
     };
-    zones.setRule(idBeingField, zoneByteRule(idBeingField, zoneStateByte));
-    zones.setRule(QStringLiteral("id_temp"), zoneByteRule(QStringLiteral("id_temp"), zoneProfileByte));
+    zones.setRule(idBeingField, zoneByteRule(idBeingField, ZoneState));
+    zones.setRule(QStringLiteral("id_temp"), zoneByteRule(QStringLiteral("id_temp"), ZoneProfile));
     zones.setRule(QStringLiteral("id_verif"),
-                  zoneByteRule(QStringLiteral("id_verif"), zoneVerificationByte));
+                  zoneByteRule(QStringLiteral("id_verif"), ZoneVerification));
 
     MemTable &modules = config.mtDev();
     modules.setRule(idBeingField, [&config](MemTable &table, const QVariant &) {
