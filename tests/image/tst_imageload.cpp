@@ -8,6 +8,7 @@
 #include <tabfile.h>
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -194,6 +195,7 @@ private slots:
     void badFile_changesNothing_data();
     void badFile_changesNothing();
     void longerFile_loads();
+    void randomBytes_loadOrAreRefusedWhole();
     void save_replacesWholeFile_orSaysWhy();
     void factorySettings();
 };
@@ -561,6 +563,38 @@ void TestImageLoad::longerFile_loads()
     QVERIFY(FileCommands(exact, notifier).openFile(writeFile(dir, "exact.tab", image)));
     QVERIFY(ConfigurationSnapshot::of(config) == ConfigurationSnapshot::of(exact));
     QCOMPARE(config.mtSensor().rowCount(), 5);
+}
+
+void TestImageLoad::randomBytes_loadOrAreRefusedWhole()
+{
+    // Any bytes either load completely, and then build again, or change nothing.
+    QRandomGenerator random(20261210);
+    QTemporaryDir dir;
+    int loaded = 0;
+    for (int round = 0; round < 8; ++round) {
+        QByteArray bytes(SettingsImage::Size, '\0');
+        random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        if (round % 2 == 0) { // values the settings can show
+            for (int offset = 202; offset < 210; ++offset)
+                bytes[offset] = char(quint8(bytes.at(offset)) % 144);
+            for (int offset = 212; offset < 266; ++offset)
+                bytes[offset] = char(0x11 * (quint8(bytes.at(offset)) % 10));
+        }
+        Configuration config;
+        const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
+        RecordingNotifier notifier;
+        FileCommands commands(config, notifier);
+        if (commands.openFile(writeFile(dir, QStringLiteral("r%1.tab").arg(round), bytes))) {
+            ++loaded;
+            QVERIFY(notifier.messages.isEmpty());
+            commands.buildImage();
+            QVERIFY(config.mtDev().rowCount() == 16);
+        } else {
+            QCOMPARE(notifier.messages.size(), 1);
+            QVERIFY(ConfigurationSnapshot::of(config) == before);
+        }
+    }
+    QCOMPARE(loaded, 4);
 }
 
 void TestImageLoad::save_replacesWholeFile_orSaysWhy()
