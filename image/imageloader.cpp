@@ -259,6 +259,56 @@ void fillTelephone(const ConstImageBytes &system, int offset, QString &text, QSt
     colour = shown.tone ? SystemSettings::ToneCaptionColour::Blue : SystemSettings::ToneCaptionColour::Grey;
 }
 
+// The settings of an eight-channel module's input as the build stores them.
+struct StoredInput
+{
+    int module;
+    int number;
+    int message;
+    int level;
+    int state;
+};
+
+// Images written before the inputs' settings were stored carry zeros there; a message
+// number 1..4 tells that the record holds settings, otherwise the defaults of a new
+// input stand, so that a load never keeps settings of an earlier configuration.
+QVector<StoredInput> storedInputSettings(const SettingsImage &image)
+{
+    QVector<StoredInput> inputs;
+    const ConstImageBytes system = image.SystemBlock();
+    for (int module = 1; module <= SettingsImage::ModuleCount; ++module) {
+        if (system.at(ModuleTypes + module - 1) != 3)
+            continue;
+        for (int number = 1; number <= 2; ++number) {
+            const ConstImageBytes record =
+                    image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord);
+            if (record.at(2) >= 1 && record.at(2) <= InputMessageCount)
+                inputs.append({ module, number, record.at(2), record.at(3), record.at(4) });
+            else
+                inputs.append({ module, number, 1, 0, 0 });
+        }
+    }
+    return inputs;
+}
+
+void applyInputSettings(Configuration &config, const QVector<StoredInput> &stored)
+{
+    MemTable &inputs = config.mtEntrance();
+    const AllRowsVisible allInputs(inputs);
+    for (inputs.first(); !inputs.eof(); inputs.next()) {
+        const int module = inputs.asInteger(QStringLiteral("addr"));
+        const int number = inputs.asInteger(QStringLiteral("num"));
+        for (const StoredInput &input : stored) {
+            if (input.module != module || input.number != number)
+                continue;
+            inputs.setValue(QStringLiteral("id_repent"), input.message);
+            inputs.setValue(QStringLiteral("level"), input.level);
+            inputs.setValue(QStringLiteral("id_being"), input.state);
+        }
+    }
+    inputs.first();
+}
+
 } // namespace
 
 namespace ImageLoader {
@@ -362,6 +412,8 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     settings.ud7 = system.at(FirstTestMinute);
     settings.ud8 = (system.at(TestInterval) + 256 * system.at(TestInterval + 1)) / 60;
 
+    // Read before the module rows are refreshed: new input rows store their defaults.
+    const QVector<StoredInput> storedInputs = storedInputSettings(image);
     MemTable &modules = config.mtDev();
     {
         const AllRowsVisible allModules(modules);
@@ -374,6 +426,7 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
         }
         modules.first();
     }
+    applyInputSettings(config, storedInputs);
 
     for (int i = 0; i < SystemSettings::AdminCodeCount; ++i)
         settings.edAdminPass[i] = accessCode(system, AdminCodes + AccessCodeSize * i);

@@ -187,6 +187,8 @@ private slots:
     void outputs();
     void zoneLinks_sameAfterLoadingTwice();
     void eightChannelModule_staysWithItsInputs();
+    void eightChannelInputs_settingsComeBack_data();
+    void eightChannelInputs_settingsComeBack();
     void settingsValues_data();
     void settingsValues();
     void telephoneText_data();
@@ -411,6 +413,64 @@ void TestImageLoad::eightChannelModule_staysWithItsInputs()
     QCOMPARE(config.mtEntrance().rowCount(), 2);
     QCOMPARE(config.image().Bytes().mid(202632, 2), QByteArray(2, '\0'));
     QCOMPARE(modules.recNo(), 1 + 6);
+}
+
+void TestImageLoad::eightChannelInputs_settingsComeBack_data()
+{
+    QTest::addColumn<QByteArray>("record254");
+    QTest::addColumn<QByteArray>("record255");
+    QTest::addColumn<QList<int>>("input1"); // message, level, state
+    QTest::addColumn<QList<int>>("input2");
+
+    QTest::newRow("stored settings") << QByteArray::fromHex("030101") << QByteArray::fromHex("040000")
+                                     << QList<int> { 3, 1, 1 } << QList<int> { 4, 0, 0 };
+    QTest::newRow("older file without settings") << QByteArray(3, '\0') << QByteArray::fromHex("000100")
+                                                 << QList<int> { 1, 0, 0 } << QList<int> { 1, 0, 0 };
+    QTest::newRow("one input stored") << QByteArray::fromHex("020001") << QByteArray::fromHex("090101")
+                                      << QList<int> { 2, 0, 1 } << QList<int> { 1, 0, 0 };
+}
+
+void TestImageLoad::eightChannelInputs_settingsComeBack()
+{
+    QFETCH(QByteArray, record254);
+    QFETCH(QByteArray, record255);
+    QFETCH(QList<int>, input1);
+    QFETCH(QList<int>, input2);
+
+    QByteArray image = factoryImage();
+    setByte(image, 34 + 2, 3);
+    setByte(image, 50 + 2, 3);
+    image.replace(channelOffset(3, 254) + 2, 3, record254);
+    image.replace(channelOffset(3, 255) + 2, 3, record255);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "k.tab", image);
+
+    // Loaded twice: into a fresh program, and over input rows an earlier load created.
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    for (int load = 0; load < 2; ++load) {
+        QVERIFY(commands.openFile(path));
+        MemTable &inputs = config.mtEntrance();
+        QCOMPARE(inputs.rowCount(), 2);
+        for (int row = 0; row < 2; ++row) {
+            const QList<int> &expected = row == 0 ? input1 : input2;
+            QCOMPARE(inputs.rowValue(row, "num").toInt(), row + 1);
+            QCOMPARE(inputs.rowValue(row, "id_repent").toInt(), expected.at(0));
+            QCOMPARE(inputs.rowValue(row, "level").toInt(), expected.at(1));
+            QCOMPARE(inputs.rowValue(row, "id_being").toInt(), expected.at(2));
+        }
+        if (load == 0) { // edits that the next load must replace
+            inputs.first();
+            inputs.setValue("level", 0);
+            inputs.setValue("id_repent", 2);
+            inputs.next();
+            inputs.setValue("id_being", 1);
+        }
+    }
+    commands.buildImage();
+    QCOMPARE(config.image().Bytes().mid(channelOffset(3, 254) + 2, 3).toHex(),
+             QByteArray(QByteArray(1, char(input1.at(0))) + char(input1.at(1)) + char(input1.at(2))).toHex());
 }
 
 void TestImageLoad::settingsValues_data()

@@ -1,0 +1,202 @@
+#include <configuration.h>
+#include <configurationdiff.h>
+
+#include <QTest>
+
+#include <functional>
+
+// Brings two fresh configurations into the states to compare.
+using Edit = std::function<void(Configuration &before, Configuration &after)>;
+Q_DECLARE_METATYPE(Edit)
+
+namespace {
+
+void setRowValue(MemTable &table, int position, const QString &field, const QVariant &value)
+{
+    QVERIFY2(table.setRecNo(position), qPrintable(table.tableName()));
+    table.setValue(field, value);
+    table.post();
+}
+
+void setZone(Configuration &config, int zone, const QString &field, const QVariant &value)
+{
+    setRowValue(config.mtArea(), zone, field, value);
+}
+
+void appendDetector(Configuration &config, int module, int address, int type = 1)
+{
+    MemTable &sensors = config.mtSensor();
+    sensors.append();
+    sensors.setValue("id_dev", module);
+    sensors.setValue("addr", address);
+    sensors.setValue("id_sen", type);
+    sensors.setValue("id_chan", 1);
+    sensors.setValue("id_being", 0);
+    sensors.setValue("id_area", 0);
+    sensors.setValue("saddrh", 0x12);
+    sensors.setValue("saddrl", 0x34);
+    sensors.post();
+}
+
+void appendOutput(Configuration &config, int module, int offset, int mode)
+{
+    MemTable &outputs = config.mtReturn();
+    outputs.append();
+    outputs.setValue("id_dev", module);
+    outputs.setValue("offset", offset);
+    outputs.setValue("id_chan", 195);
+    outputs.setValue("id_mode", mode);
+    outputs.post();
+}
+
+void both(Configuration &before, Configuration &after, const std::function<void(Configuration &)> &edit)
+{
+    edit(before);
+    edit(after);
+}
+
+} // namespace
+
+class TestConfigurationDiff : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void differences_data();
+    void differences();
+    void sameConfiguration_describesNothing();
+};
+
+void TestConfigurationDiff::differences_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("unchanged") << Edit([](Configuration &, Configuration &) {}) << QStringList();
+
+    QTest::newRow("zone name") << Edit([](Configuration &before, Configuration &after) {
+        setZone(before, 12, "name", "склад");
+        setZone(after, 12, "name", "офис");
+    }) << QStringList { "Зона 12: имя «СКЛАД» → «ОФИС»" };
+    QTest::newRow("trailing blanks the image pads names with") << Edit([](Configuration &before, Configuration &after) {
+        setZone(before, 12, "name", "СКЛАД");
+        setZone(after, 12, "name", "СКЛАД   ");
+    }) << QStringList();
+    QTest::newRow("zone hidden by a filter") << Edit([](Configuration &, Configuration &after) {
+        setZone(after, 12, "name", "ОФИС");
+        QVERIFY(after.mtArea().applyFilter("id=1"));
+    }) << QStringList { "Зона 12: имя пусто → «ОФИС»" };
+    QTest::newRow("zone state shown as names") << Edit([](Configuration &before, Configuration &after) {
+        setZone(before, 3, "id_being", 0);
+        setZone(after, 3, "id_being", 1);
+    }) << QStringList { "Зона 3: состояние «Подкл.» → «Откл.»" };
+    QTest::newRow("zone output link added") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { setZone(c, 4, "r1", 1002); });
+        setZone(after, 4, "r2", 1005);
+    }) << QStringList { "Зона 4: выходы «1.2» → «1.2, 1.5»" };
+    QTest::newRow("zone output links in other slots") << Edit([](Configuration &before, Configuration &after) {
+        setZone(before, 4, "r1", 1002);
+        setZone(before, 4, "r2", 2003);
+        setZone(after, 4, "r1", 2003);
+        setZone(after, 4, "r7", 1002);
+    }) << QStringList();
+
+    QTest::newRow("module type, with what its rules change") << Edit([](Configuration &, Configuration &after) {
+        setRowValue(after.mtDev(), 1, "id_name", 3);
+    }) << QStringList { "Модуль 1: тип «КЛМ» → «КВ-8»", "Модуль 1: цепь «радиальная цепь» → 2",
+                        "Модуль 1: название «КЛМ № 1» → «КВ-8 № 1»", "Вход 1 модуля 1: добавлен",
+                        "Вход 2 модуля 1: добавлен" };
+
+    QTest::newRow("detector added") << Edit([](Configuration &, Configuration &after) {
+        appendDetector(after, 1, 5);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: добавлен" };
+    QTest::newRow("second channel of a detector added") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendDetector(c, 1, 5); });
+        appendDetector(after, 1, 5);
+    }) << QStringList { "Модуль 1, адрес 5, канал 2: добавлен" };
+    QTest::newRow("detector removed") << Edit([](Configuration &before, Configuration &) {
+        appendDetector(before, 2, 7);
+    }) << QStringList { "Модуль 2, адрес 7, канал 1: удалён" };
+    QTest::newRow("detectors matched by address, not row") << Edit([](Configuration &before, Configuration &after) {
+        appendDetector(before, 1, 5);
+        appendDetector(before, 1, 6);
+        appendDetector(after, 1, 6);
+        appendDetector(after, 1, 5);
+    }) << QStringList();
+    QTest::newRow("detector serial number") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendDetector(c, 1, 5); });
+        setRowValue(after.mtSensor(), 1, "saddrl", 0x35);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: серийный номер «1234» → «1235»" };
+    QTest::newRow("device types of one name told apart by code") << Edit([](Configuration &before, Configuration &after) {
+        appendDetector(before, 1, 5, 6);
+        appendDetector(after, 1, 5, 7);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: тип устройства «КВ-3» (6) → «КВ-3» (7)" };
+
+    QTest::newRow("output mode") << Edit([](Configuration &before, Configuration &after) {
+        appendOutput(before, 1, 2, 0);
+        appendOutput(after, 1, 2, 1);
+    }) << QStringList { "Выход 1.2: режим «Пожар» → «Пожаротушение»" };
+
+    QTest::newRow("profile time") << Edit([](Configuration &, Configuration &after) {
+        setRowValue(after.mtTempType(), 2, "begin_day", QTime(8, 0));
+    }) << QStringList { "Профиль 2: начало дня 00:00 → 08:00" };
+    QTest::newRow("event code") << Edit([](Configuration &, Configuration &after) {
+        setRowValue(after.mtRepComm(), 3, "code", 573);
+    }) << QStringList { "Код события 3: код 572 → 573" };
+    QTest::newRow("input message") << Edit([](Configuration &, Configuration &after) {
+        setRowValue(after.mtRepEnt(), 2, "name", "дверь");
+    }) << QStringList { "Сообщение 2: текст «ВХІД 1 СПРАЦЮВАВ» → «ДВЕРЬ»" };
+
+    QTest::newRow("registration number") << Edit([](Configuration &, Configuration &after) {
+        after.settings().edNumReg1 = "1234";
+    }) << QStringList { "Первый регистрационный номер: пусто → «1234»" };
+    QTest::newRow("check box") << Edit([](Configuration &, Configuration &after) {
+        after.settings().ckbFire = true;
+    }) << QStringList { "Реле «ПОЖАР»: нет → да" };
+    QTest::newRow("access code") << Edit([](Configuration &, Configuration &after) {
+        after.settings().edAdminPass[2] = "1111";
+    }) << QStringList { "Код доступа администратора 3: пусто → «1111»" };
+    QTest::newRow("dialling mode") << Edit([](Configuration &, Configuration &after) {
+        after.settings().cbModeAndOr = 1;
+    }) << QStringList { "Режим дозвона (И/ИЛИ): «ИЛИ» → «И»" };
+    QTest::newRow("telephone number stored differently, shown alike") << Edit([](Configuration &, Configuration &after) {
+        after.settings().edTelNum1Raw = "000000000000000000";
+    }) << QStringList { "Первый телефонный номер: пусто (запись пусто) → пусто (запись «000000000000000000»)" };
+
+    QTest::newRow("one image byte") << Edit([](Configuration &, Configuration &after) {
+        after.image().Whole().set(3000, 7);
+    }) << QStringList { "Прочие байты образа: отличается 1 байт" };
+    QTest::newRow("three image bytes") << Edit([](Configuration &, Configuration &after) {
+        for (const int offset : { 3000, 3001, 200000 })
+            after.image().Whole().set(offset, 7);
+    }) << QStringList { "Прочие байты образа: отличаются 3 байта" };
+    QTest::newRow("image bytes behind a named difference") << Edit([](Configuration &, Configuration &after) {
+        after.image().Whole().set(3000, 7);
+        after.settings().ckbFire = true;
+    }) << QStringList { "Реле «ПОЖАР»: нет → да" };
+}
+
+void TestConfigurationDiff::differences()
+{
+    QFETCH(Edit, edit);
+    QFETCH(QStringList, expected);
+
+    Configuration before;
+    Configuration after;
+    edit(before, after);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(describeDifferences(before, after), expected);
+}
+
+void TestConfigurationDiff::sameConfiguration_describesNothing()
+{
+    Configuration config;
+    appendDetector(config, 1, 5);
+    appendDetector(config, 1, 5);
+    setZone(config, 7, "name", "ОФИС");
+    QCOMPARE(describeDifferences(config, config), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestConfigurationDiff)
+#include "tst_configurationdiff.moc"

@@ -1,0 +1,267 @@
+#include <configuration.h>
+#include <filecommands.h>
+#include <notifier.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1; // also when the program did not start or crashed
+    QString out;
+    QString err;
+};
+
+Run runCli(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(MIRVANE_CLI), arguments);
+    Run run;
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+class RecordingNotifier : public Notifier
+{
+public:
+    void information(const QString &text) override { messages.append(text); }
+    void warning(const QString &text) override { messages.append(text); }
+    bool question(const QString &text) override
+    {
+        messages.append(text);
+        return false;
+    }
+
+    QStringList messages;
+};
+
+QByteArray contents(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A file as the program writes it after the user renamed one zone.
+bool writeWithZoneName(const QString &source, int zone, const QString &name, const QString &target)
+{
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    if (!commands.openFile(source) || !config.mtArea().locate("id", zone))
+        return false;
+    config.mtArea().setValue("name", name);
+    config.mtArea().post();
+    commands.buildImage();
+    return commands.saveFile(target) && notifier.messages.isEmpty();
+}
+
+} // namespace
+
+class TestMirvaneCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void factory_writesAWholeImage();
+    void dump_data();
+    void dump();
+    void rebuild_isAFixedPoint_data();
+    void rebuild_isAFixedPoint();
+    void diff_data();
+    void diff();
+    void refused_data();
+    void refused();
+    void refused_leavesAnExistingOutputAlone();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+};
+
+void TestMirvaneCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const Run factory = runCli({ "factory", path("factory.tab") });
+    QCOMPARE(factory.exitCode, 0);
+    const QByteArray image = contents(path("factory.tab"));
+    QCOMPARE(image.size(), SettingsImage::Size);
+
+    QByteArray badDayStart = image;
+    badDayStart[202] = char(200);
+    QVERIFY(write(path("empty.tab"), {}));
+    QVERIFY(write(path("short.tab"), image.left(SettingsImage::Size - 1)));
+    QVERIFY(write(path("daystart.tab"), badDayStart));
+    QVERIFY(writeWithZoneName(path("factory.tab"), 12, "склад", path("sklad.tab")));
+    QVERIFY(writeWithZoneName(path("factory.tab"), 12, "офис", path("ofis.tab")));
+}
+
+void TestMirvaneCli::factory_writesAWholeImage()
+{
+    const Run run = runCli({ "factory", path("again.tab") });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, QString());
+    QCOMPARE(QFileInfo(path("again.tab")).size(), 204800);
+}
+
+void TestMirvaneCli::dump_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("zone12Name");
+
+    QTest::newRow("factory") << "factory.tab" << "";
+    QTest::newRow("zone renamed") << "sklad.tab" << "СКЛАД";
+}
+
+void TestMirvaneCli::dump()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, zone12Name);
+
+    const Run run = runCli({ "dump", path(file) });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonObject root = document.object();
+
+    QStringList keys { "zones", "modules", "sensors", "outputs", "inputs", "profiles",
+                       "event_codes", "messages", "settings" };
+    keys.sort();
+    QCOMPARE(root.keys(), keys);
+
+    const QJsonArray zones = root["zones"].toArray();
+    QCOMPARE(zones.size(), 500);
+    const QJsonObject zone12 = zones.at(11).toObject();
+    QCOMPARE(zone12["id"], QJsonValue(12));
+    QCOMPARE(zone12["name"].toString().trimmed(), zone12Name);
+    QCOMPARE(zone12["boolarea"], QJsonValue(false));
+    QVERIFY2(!zone12.contains("bname") && !zone12.contains("tname"), "lookup fields are not data");
+
+    const QJsonArray modules = root["modules"].toArray();
+    QCOMPARE(modules.size(), 16);
+    QCOMPARE(modules.at(0).toObject()["mname"], QJsonValue("КЛМ № 1"));
+    QVERIFY(modules.at(1).toObject()["mname"].isNull());
+
+    QCOMPARE(root["profiles"].toArray().at(0).toObject()["begin_day"], QJsonValue("00:00"));
+    QCOMPARE(root["event_codes"].toArray().size(), 27);
+    const QJsonObject settings = root["settings"].toObject();
+    QVERIFY(settings["edInfMessage"].isString());
+    QVERIFY(settings["ckbFire"].isBool());
+    QVERIFY(settings["edTelNum1_raw"].isString());
+    QVERIFY(settings["edAdminPass8"].isString());
+    QVERIFY(settings["ud8"].isDouble());
+}
+
+void TestMirvaneCli::rebuild_isAFixedPoint_data()
+{
+    QTest::addColumn<QString>("file");
+
+    QTest::newRow("factory") << "factory.tab";
+    QTest::newRow("zone renamed") << "sklad.tab";
+}
+
+void TestMirvaneCli::rebuild_isAFixedPoint()
+{
+    QFETCH(QString, file);
+
+    const QString rebuilt = path("rebuilt-" + file);
+    const Run run = runCli({ "rebuild", path(file), rebuilt });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    QVERIFY(contents(rebuilt) == contents(path(file)));
+}
+
+void TestMirvaneCli::diff_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("file with itself") << "factory.tab" << "factory.tab" << 0 << "";
+    QTest::newRow("renamed zone") << "sklad.tab" << "ofis.tab" << 1 << "Зона 12: имя «СКЛАД» → «ОФИС»\n";
+    QTest::newRow("renamed back") << "ofis.tab" << "sklad.tab" << 1 << "Зона 12: имя «ОФИС» → «СКЛАД»\n";
+    QTest::newRow("named zone") << "factory.tab" << "sklad.tab" << 1 << "Зона 12: имя пусто → «СКЛАД»\n";
+}
+
+void TestMirvaneCli::diff()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    const Run run = runCli({ "diff", path(before), path(after) });
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, output);
+    QCOMPARE(run.err, QString());
+}
+
+void TestMirvaneCli::refused_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "{dir}" stands for the test directory
+    QTest::addColumn<QString>("mentions");
+
+    QTest::newRow("no arguments") << QStringList() << "Не указана команда";
+    QTest::newRow("unknown command") << QStringList { "bogus", "{dir}/factory.tab" } << "bogus";
+    QTest::newRow("unknown option") << QStringList { "--bogus", "factory", "{dir}/out.tab" } << "bogus";
+    QTest::newRow("output missing") << QStringList { "rebuild", "{dir}/factory.tab" } << "rebuild";
+    QTest::newRow("file too many") << QStringList { "factory", "{dir}/out.tab", "{dir}/other.tab" } << "factory";
+    QTest::newRow("missing file") << QStringList { "rebuild", "{dir}/missing.tab", "{dir}/out.tab" }
+                                  << "missing.tab";
+    QTest::newRow("empty file") << QStringList { "rebuild", "{dir}/empty.tab", "{dir}/out.tab" } << " 0 байт";
+    QTest::newRow("one byte short") << QStringList { "rebuild", "{dir}/short.tab", "{dir}/out.tab" } << "204799";
+    QTest::newRow("day start past 23:50") << QStringList { "rebuild", "{dir}/daystart.tab", "{dir}/out.tab" }
+                                          << "смещению 202";
+    QTest::newRow("dump of a short file") << QStringList { "dump", "{dir}/short.tab" } << "204799";
+    QTest::newRow("diff with a bad second file") << QStringList { "diff", "{dir}/factory.tab", "{dir}/daystart.tab" }
+                                                 << "смещению 202";
+    QTest::newRow("factory into no directory") << QStringList { "factory", "{dir}/none/out.tab" } << "out.tab";
+}
+
+void TestMirvaneCli::refused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, mentions);
+
+    arguments.replaceInStrings("{dir}", m_dir.path());
+    const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const Run run = runCli(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.out, QString());
+    QVERIFY2(run.err.contains(mentions), qPrintable(run.err));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
+}
+
+void TestMirvaneCli::refused_leavesAnExistingOutputAlone()
+{
+    QVERIFY(write(path("kept.tab"), "earlier contents"));
+    const Run run = runCli({ "rebuild", path("daystart.tab"), path("kept.tab") });
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(contents(path("kept.tab")), QByteArray("earlier contents"));
+}
+
+QTEST_GUILESS_MAIN(TestMirvaneCli)
+#include "tst_mirvanecli.moc"

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <notifier.h>
+
+// Tells the user on stderr, where a script's log collects it, and remembers whether
+// anything went wrong so the command can fail instead of writing a bad result.
+class StderrNotifier : public Notifier
+{
+public:
+    void information(const QString &text) override;
+    void warning(const QString &text) override;
+    bool question(const QString &text) override; // nobody to ask: "no"
+
+    bool warned() const { return m_warned; }
+
+private:
+    bool m_warned = false;
+};
