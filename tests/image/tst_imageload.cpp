@@ -1,3 +1,4 @@
+#include "recordingnotifier.h"
 #include "configurationsnapshot.h"
 
 #include <cp1251.h>
@@ -13,19 +14,6 @@
 #include <QTest>
 
 namespace {
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void information(const QString &text) override { messages << text; }
-    void warning(const QString &text) override { messages << text; }
-    bool question(const QString &text) override
-    {
-        messages << text;
-        return true;
-    }
-    QStringList messages;
-};
 
 int channelOffset(int module, int record)
 {

@@ -1,3 +1,4 @@
+#include "recordingnotifier.h"
 #include <notifier.h>
 #include <settingsinput.h>
 
@@ -7,22 +8,6 @@ using namespace SettingsInput;
 using Colour = SystemSettings::ToneCaptionColour;
 
 namespace {
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void information(const QString &text) override { informations.append(text); }
-    void warning(const QString &text) override { warnings.append(text); }
-    bool question(const QString &text) override
-    {
-        questions.append(text);
-        return false;
-    }
-
-    QStringList informations;
-    QStringList warnings;
-    QStringList questions;
-};
 
 const QString digitsOnlyText = QStringLiteral("Потрібно вводити цифри");
 // Built from its three lines so the carriage returns and the leading space are checked.

@@ -1,3 +1,4 @@
+#include "recordingnotifier.h"
 #include <configuration.h>
 #include <filecommands.h>
 #include <notifier.h>
@@ -32,20 +33,6 @@ Run runCli(const QStringList &arguments)
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void information(const QString &text) override { messages.append(text); }
-    void warning(const QString &text) override { messages.append(text); }
-    bool question(const QString &text) override
-    {
-        messages.append(text);
-        return false;
-    }
-
-    QStringList messages;
-};
 
 QByteArray contents(const QString &fileName)
 {

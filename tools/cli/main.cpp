@@ -1,9 +1,11 @@
+#include "devicecommands.h"
 #include "stderrnotifier.h"
 
 #include <configuration.h>
 #include <configurationdiff.h>
 #include <configurationjson.h>
 #include <filecommands.h>
+#include <memorytransfer.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -27,8 +29,19 @@ const QString description = QStringLiteral(
         "  rebuild ВХОД.tab ВЫХОД.tab загрузить, собрать образ заново и записать\n"
         "  factory ВЫХОД.tab          записать заводские настройки\n"
         "  diff A.tab B.tab           чем B отличается от A; код 0 — ничем, 1 — отличается\n"
+        "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
+        "  write --port ПОРТ ВХОД.tab загрузить файл в прибор\n"
+        "  workmode --port ПОРТ       перевести прибор в рабочий режим\n"
         "\n"
         "При ошибке в аргументах или файлах код 2, и ничего не записывается.");
+
+// What a command gets: its files, the serial line for the device commands, and where to speak.
+struct Invocation
+{
+    QStringList files;
+    DeviceCommands::Line line;
+    StderrNotifier &notifier;
+};
 
 // As "Открыть файл" loads it.
 bool load(Configuration &config, const QString &fileName, StderrNotifier &notifier)
@@ -37,43 +50,43 @@ bool load(Configuration &config, const QString &fileName, StderrNotifier &notifi
     return commands.openFile(fileName) && !notifier.warned();
 }
 
-int dump(const QStringList &files, StderrNotifier &notifier)
+int dump(const Invocation &call)
 {
     Configuration config;
-    if (!load(config, files.at(0), notifier))
+    if (!load(config, call.files.at(0), call.notifier))
         return ExitFailure;
     const QByteArray json = QJsonDocument(configurationToJson(config)).toJson(QJsonDocument::Indented);
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size() || !out.flush()) {
-        notifier.warning(QStringLiteral("Не удалось вывести JSON: %1").arg(out.errorString()));
+        call.notifier.warning(QStringLiteral("Не удалось вывести JSON: %1").arg(out.errorString()));
         return ExitFailure;
     }
     return ExitSuccess;
 }
 
-int rebuild(const QStringList &files, StderrNotifier &notifier)
+int rebuild(const Invocation &call)
 {
     Configuration config;
-    if (!load(config, files.at(0), notifier))
+    if (!load(config, call.files.at(0), call.notifier))
         return ExitFailure;
-    FileCommands commands(config, notifier);
+    FileCommands commands(config, call.notifier);
     commands.buildImage();
-    return commands.saveFile(files.at(1)) ? ExitSuccess : ExitFailure;
+    return commands.saveFile(call.files.at(1)) ? ExitSuccess : ExitFailure;
 }
 
-int factory(const QStringList &files, StderrNotifier &notifier)
+int factory(const Invocation &call)
 {
     Configuration config;
-    FileCommands commands(config, notifier);
+    FileCommands commands(config, call.notifier);
     commands.buildImage();
-    return commands.saveFile(files.at(0)) ? ExitSuccess : ExitFailure;
+    return commands.saveFile(call.files.at(0)) ? ExitSuccess : ExitFailure;
 }
 
-int diff(const QStringList &files, StderrNotifier &notifier)
+int diff(const Invocation &call)
 {
     Configuration before;
     Configuration after;
-    if (!load(before, files.at(0), notifier) || !load(after, files.at(1), notifier))
+    if (!load(before, call.files.at(0), call.notifier) || !load(after, call.files.at(1), call.notifier))
         return ExitFailure;
     const QStringList lines = describeDifferences(before, after);
     QTextStream out(stdout);
@@ -86,14 +99,21 @@ struct Command
 {
     QLatin1String name;
     int fileCount;
-    int (*run)(const QStringList &files, StderrNotifier &notifier);
+    int (*run)(const Invocation &call);
+    bool needsPort;
 };
 
 const Command commands[] = {
-    { QLatin1String("dump"), 1, dump },
-    { QLatin1String("rebuild"), 2, rebuild },
-    { QLatin1String("factory"), 1, factory },
-    { QLatin1String("diff"), 2, diff },
+    { QLatin1String("dump"), 1, dump, false },
+    { QLatin1String("rebuild"), 2, rebuild, false },
+    { QLatin1String("factory"), 1, factory, false },
+    { QLatin1String("diff"), 2, diff, false },
+    { QLatin1String("read"), 1, [](const Invocation &call) {
+          return DeviceCommands::read(call.line, call.files.at(0), call.notifier); }, true },
+    { QLatin1String("write"), 1, [](const Invocation &call) {
+          return DeviceCommands::write(call.line, call.files.at(0), call.notifier); }, true },
+    { QLatin1String("workmode"), 0, [](const Invocation &call) {
+          return DeviceCommands::workingMode(call.line, call.notifier); }, true },
 };
 
 int usageError(const QCommandLineParser &parser, const QString &problem)
@@ -112,7 +132,16 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("dump, rebuild, factory или diff"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Последовательный порт прибора."),
+                                  QStringLiteral("ПОРТ"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Скорость линии (9600)."),
+                                  QStringLiteral("БОД"), QStringLiteral("9600"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"),
+                                     QStringLiteral("Сколько ждать ответа прибора, мс (2000)."),
+                                     QStringLiteral("МС"), QString::number(MemoryTransfer::DefaultReplyTimeout));
+    parser.addOptions({ port, baud, timeout });
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("dump, rebuild, factory, diff, read, write или workmode"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
                                  QStringLiteral("files..."));
     if (!parser.parse(QCoreApplication::arguments()))
@@ -134,6 +163,20 @@ int main(int argc, char *argv[])
                                           .arg(command->fileCount)
                                           .arg(arguments.size()));
 
+    DeviceCommands::Line line;
+    if (command->needsPort) {
+        if (!parser.isSet(port) || parser.value(port).isEmpty())
+            return usageError(parser, QStringLiteral("Команде %1 нужен порт: --port ПОРТ.").arg(name));
+        bool baudOk = false;
+        bool timeoutOk = false;
+        line.settings.port = parser.value(port);
+        line.settings.baudRate = QStringLiteral("Custom");
+        line.settings.customBaudRate = parser.value(baud).toInt(&baudOk);
+        line.replyTimeout = parser.value(timeout).toInt(&timeoutOk);
+        if (!baudOk || line.settings.customBaudRate <= 0 || !timeoutOk || line.replyTimeout <= 0)
+            return usageError(parser, QStringLiteral("Скорость и время ожидания задаются положительными числами."));
+    }
+
     StderrNotifier notifier;
-    return command->run(arguments, notifier);
+    return command->run({ arguments, line, notifier });
 }

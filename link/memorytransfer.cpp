@@ -1,0 +1,319 @@
+#include "memorytransfer.h"
+
+#include "frames.h"
+#include "portsettings.h"
+#include "transferprogress.h"
+
+#include <configuration.h>
+#include <filecommands.h>
+#include <imagebuilder.h>
+#include <notifier.h>
+#include <tabfile.h>
+
+#include <QDir>
+
+using namespace Frames;
+
+namespace {
+
+const QString wrongPacket = QStringLiteral("Пришел неверный пакет!");
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+MemoryTransfer::MemoryTransfer(PacketChannel &channel, Configuration &config, Notifier &notifier,
+                               QObject *parent)
+    : QObject(parent), m_channel(channel), m_config(config), m_notifier(notifier)
+{
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setInterval(DefaultReplyTimeout);
+    connect(&m_replyTimer, &QTimer::timeout, this, &MemoryTransfer::replyTimedOut);
+    m_channel.setHandler(this);
+}
+
+bool MemoryTransfer::writeToPanel(const PortSettings &settings)
+{
+    ImageBuilder::build(m_config);
+    QString error;
+    if (!TabFile::RecordArrayToFile(m_config.image(), m_transferFile, &error)) {
+        m_notifier.warning(error);
+        return false;
+    }
+    return start(Mode::Writing, settings);
+}
+
+bool MemoryTransfer::readFromPanel(const PortSettings &settings)
+{
+    return start(Mode::Reading, settings);
+}
+
+bool MemoryTransfer::start(Mode mode, const PortSettings &settings)
+{
+    m_channel.setHandler(this);
+    QString error;
+    if (!m_channel.open(settings, &error)) {
+        m_notifier.warning(error);
+        return false;
+    }
+    closeTransferFile();
+    m_image.clear();
+    m_succeeded = true;
+    m_mode = mode;
+    m_blockCounter = BlockCount;
+    m_expectedReply = SetAddress(SettingsAddress);
+    return sendFrame(m_expectedReply);
+}
+
+bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
+{
+    QString error;
+    if (!m_channel.isOpen() && !m_channel.open(settings, &error)) {
+        m_notifier.warning(error);
+        return false;
+    }
+    // A transfer under way stops here: its next reply is only compared.
+    m_replyTimer.stop();
+    if (m_progress && (m_mode == Mode::Writing || m_mode == Mode::Reading))
+        m_progress->finish();
+    closeTransferFile();
+    m_succeeded = true;
+    sendWorkingMode(true);
+    return m_mode == Mode::AwaitingWorkingMode;
+}
+
+bool MemoryTransfer::sendFrame(const QByteArray &frame)
+{
+    QString error;
+    if (m_channel.send(frame, &error)) {
+        m_replyTimer.start();
+        return true;
+    }
+    abort(QStringLiteral("Не удалось передать данные в порт: %1").arg(error), false);
+    return false;
+}
+
+// The block whose reply is awaited (or has just come), 1..1600; 0 before the first.
+int MemoryTransfer::currentBlock() const
+{
+    return BlockCount - m_blockCounter;
+}
+
+void MemoryTransfer::handleReply(const QByteArray &frame)
+{
+    switch (m_mode) {
+    case Mode::Idle:
+        if (AnalizePasket(frame, m_expectedReply) != 0)
+            m_notifier.information(wrongPacket);
+        return;
+    case Mode::Writing:
+        handleWriteReply(frame);
+        return;
+    case Mode::Reading:
+        handleReadReply(frame);
+        return;
+    case Mode::AwaitingWorkingMode:
+        handleWorkingModeReply(frame);
+        return;
+    }
+}
+
+void MemoryTransfer::handleWriteReply(const QByteArray &frame)
+{
+    m_replyTimer.stop();
+    const int acknowledged = currentBlock();
+    if (AnalizePasket(frame, m_expectedReply) != 0) {
+        abort(acknowledged == 0
+                      ? wrongPacket + QStringLiteral(" Прибор не принял адрес: запись не начата.")
+                      : wrongPacket + QStringLiteral(" Запись прервана: прибор не подтвердил блок %1 из %2.")
+                                .arg(acknowledged)
+                                .arg(BlockCount),
+              true);
+        return;
+    }
+    if (acknowledged == 0) {
+        QFile file(m_transferFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            abort(QStringLiteral("Не удалось прочитать файл «%1»: %2. Запись не начата.")
+                          .arg(shown(m_transferFile), file.errorString()),
+                  true);
+            return;
+        }
+        m_image = file.read(SettingsImage::Size);
+        if (m_image.size() != SettingsImage::Size) {
+            abort(QStringLiteral("Файл «%1» короче образа настроек. Запись не начата.").arg(shown(m_transferFile)),
+                  true);
+            return;
+        }
+        if (m_progress)
+            m_progress->start(QStringLiteral("Идет запись в прибор"), BlockCount);
+    } else if (acknowledged < BlockCount) {
+        if (m_progress)
+            m_progress->advance();
+    } else {
+        if (m_progress)
+            m_progress->finish();
+        m_image.clear();
+        sendWorkingMode(true);
+        return;
+    }
+    const QByteArray block = m_image.mid(acknowledged * BlockSize, BlockSize);
+    m_expectedReply = WriteMemory(2, block);
+    --m_blockCounter;
+    sendFrame(WriteMemory(BlockSize, block));
+}
+
+void MemoryTransfer::handleReadReply(const QByteArray &frame)
+{
+    m_replyTimer.stop();
+    const int block = currentBlock(); // the block this reply carries; 0 for the address echo
+    if (block == 0) {
+        // The echo is not checked: the first data reply shows whether the panel answers.
+        m_file.setFileName(m_transferFile);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            abort(QStringLiteral("Не удалось создать файл «%1»: %2. Чтение не начато.")
+                          .arg(shown(m_transferFile), m_file.errorString()),
+                  true);
+            return;
+        }
+        if (m_progress)
+            m_progress->start(QStringLiteral("Идет чтение из прибора"), BlockCount);
+        --m_blockCounter;
+        sendFrame(ReadMemory(BlockSize));
+        return;
+    }
+    const QString unchanged = QStringLiteral(" Настройки в программе не изменены.");
+    if (!isWellFormedReadReply(frame, BlockSize)) {
+        abort(wrongPacket + QStringLiteral(" Чтение прервано на блоке %1 из %2.").arg(block).arg(BlockCount)
+                      + unchanged,
+              true);
+        return;
+    }
+    const QByteArray data = readReplyData(frame);
+    if (m_file.write(data) != data.size() || !m_file.flush()) {
+        abort(QStringLiteral("Не удалось записать файл «%1»: %2. Чтение прервано.")
+                          .arg(shown(m_transferFile), m_file.errorString())
+                      + unchanged,
+              true);
+        return;
+    }
+    if (block < BlockCount) {
+        if (m_progress)
+            m_progress->advance();
+        --m_blockCounter;
+        sendFrame(ReadMemory(BlockSize));
+        return;
+    }
+    closeTransferFile();
+    if (m_progress)
+        m_progress->finish();
+    m_mode = Mode::Idle;
+    FileCommands files(m_config, m_notifier);
+    if (files.openFile(m_transferFile))
+        emit configurationLoaded();
+    else
+        m_succeeded = false; // the user has been told why
+    sendWorkingMode(true);
+}
+
+void MemoryTransfer::sendWorkingMode(bool reportSilence)
+{
+    m_mode = Mode::AwaitingWorkingMode;
+    m_reportWorkingModeSilence = reportSilence;
+    m_expectedReply = WriteModeWork();
+    QString error;
+    if (m_channel.send(m_expectedReply, &error)) {
+        m_replyTimer.start();
+        return;
+    }
+    m_mode = Mode::Idle;
+    m_succeeded = false;
+    m_notifier.warning(QStringLiteral("Не удалось передать команду перехода в рабочий режим: %1").arg(error));
+    emit finished(false);
+}
+
+void MemoryTransfer::handleWorkingModeReply(const QByteArray &frame)
+{
+    m_replyTimer.stop();
+    m_mode = Mode::Idle;
+    if (AnalizePasket(frame, m_expectedReply) != 0) {
+        m_succeeded = false;
+        m_notifier.information(wrongPacket);
+    }
+    emit finished(m_succeeded);
+}
+
+void MemoryTransfer::replyTimedOut()
+{
+    switch (m_mode) {
+    case Mode::Idle:
+        return;
+    case Mode::Writing:
+        abort(QStringLiteral("Прибор не отвечает. Запись прервана на блоке %1 из %2.")
+                      .arg(qMax(1, currentBlock()))
+                      .arg(BlockCount),
+              false);
+        return;
+    case Mode::Reading:
+        abort(QStringLiteral("Прибор не отвечает. Чтение прервано на блоке %1 из %2. "
+                             "Настройки в программе не изменены.")
+                      .arg(qMax(1, currentBlock()))
+                      .arg(BlockCount),
+              false);
+        return;
+    case Mode::AwaitingWorkingMode:
+        m_mode = Mode::Idle;
+        m_succeeded = m_succeeded && !m_reportWorkingModeSilence;
+        if (m_reportWorkingModeSilence)
+            m_notifier.warning(QStringLiteral("Прибор не ответил на команду перехода в рабочий режим."));
+        emit finished(m_succeeded);
+        return;
+    }
+}
+
+void MemoryTransfer::handleLinkFailure(const QString &reason)
+{
+    if (m_mode == Mode::Idle)
+        return;
+    m_replyTimer.stop();
+    const bool transferring = m_mode == Mode::Writing || m_mode == Mode::Reading;
+    if (!transferring) {
+        m_mode = Mode::Idle;
+        m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
+        emit finished(false);
+        return;
+    }
+    abort(QStringLiteral("Связь с прибором потеряна: %1. %2")
+                  .arg(reason, m_mode == Mode::Writing ? QStringLiteral("Запись прервана.")
+                                                       : QStringLiteral("Чтение прервано. Настройки в программе не изменены.")),
+          false);
+}
+
+void MemoryTransfer::abort(const QString &message, bool panelAnswers)
+{
+    m_replyTimer.stop();
+    closeTransferFile();
+    m_image.clear();
+    m_blockCounter = 0;
+    m_succeeded = false;
+    if (m_progress)
+        m_progress->finish();
+    // State first: a reply or timer that comes while the message is shown finds it settled.
+    if (panelAnswers && m_channel.isOpen()) {
+        sendWorkingMode(false);
+        m_notifier.warning(message);
+        return;
+    }
+    m_mode = Mode::Idle;
+    m_notifier.warning(message);
+    emit finished(false);
+}
+
+void MemoryTransfer::closeTransferFile()
+{
+    if (m_file.isOpen())
+        m_file.close();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "packetchannel.h"
+
+#include <QFile>
+#include <QObject>
+#include <QTimer>
+
+class Configuration;
+class Notifier;
+class TransferProgress;
+struct PortSettings;
+
+// "Загрузить в прибор", "Прочитать из прибора" and "Переход в рабочий режим": the whole
+// settings memory moves in 1600 blocks of 128 bytes, each reply triggering the next
+// request. Any failure ends the transfer with one message; a read changes the image and
+// the tables only once every block has arrived intact.
+class MemoryTransfer : public QObject, public ReplyHandler
+{
+    Q_OBJECT
+
+public:
+    enum class Mode { Idle, Writing, Reading, AwaitingWorkingMode };
+
+    static constexpr int DefaultReplyTimeout = 2000; // ms
+
+    MemoryTransfer(PacketChannel &channel, Configuration &config, Notifier &notifier,
+                   QObject *parent = nullptr);
+
+    void setProgress(TransferProgress *progress) { m_progress = progress; }
+    void setReplyTimeout(int milliseconds) { m_replyTimer.setInterval(milliseconds); }
+    void setTransferFile(const QString &path) { m_transferFile = path; } // "temp.tab" by default
+    QString transferFile() const { return m_transferFile; }
+
+    // Each returns false, having told the user why, when the command could not start.
+    bool writeToPanel(const PortSettings &settings);
+    bool readFromPanel(const PortSettings &settings);
+    bool switchToWorkingMode(const PortSettings &settings);
+
+    Mode mode() const { return m_mode; }
+    int blockCounter() const { return m_blockCounter; }
+
+    void handleReply(const QByteArray &frame) override;
+    void handleLinkFailure(const QString &reason) override;
+
+signals:
+    // The tables hold what was read; the grids should show it.
+    void configurationLoaded();
+    // Nothing more is awaited; false when anything went wrong (the user has been told).
+    void finished(bool success);
+
+private:
+    bool start(Mode mode, const PortSettings &settings);
+    bool sendFrame(const QByteArray &frame);
+    void handleWriteReply(const QByteArray &frame);
+    void handleReadReply(const QByteArray &frame);
+    void handleWorkingModeReply(const QByteArray &frame);
+    void replyTimedOut();
+    // Ends a transfer; the panel is told to go back to work when it is still answering.
+    void abort(const QString &message, bool panelAnswers);
+    void sendWorkingMode(bool reportSilence);
+    void closeTransferFile();
+    int currentBlock() const;
+
+    PacketChannel &m_channel;
+    Configuration &m_config;
+    Notifier &m_notifier;
+    TransferProgress *m_progress = nullptr;
+    QString m_transferFile = QStringLiteral("temp.tab");
+
+    Mode m_mode = Mode::Idle;
+    int m_blockCounter = 0;
+    QByteArray m_expectedReply;
+    QByteArray m_image; // what is being written
+    QFile m_file; // what is being read
+    QTimer m_replyTimer;
+    bool m_succeeded = true;
+    bool m_reportWorkingModeSilence = true;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "frameassembler.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QQueue>
+
+class SerialLink;
+struct PortSettings;
+
+// Whoever currently answers the panel's replies: the memory transfers or the search.
+class ReplyHandler
+{
+public:
+    virtual ~ReplyHandler() = default;
+    virtual void handleReply(const QByteArray &frame) = 0;
+    virtual void handleLinkFailure(const QString &reason) = 0;
+};
+
+// The port and its one reply handler. Received bytes are joined into whole frames and
+// handed over one at a time: a frame that arrives while a handler is still busy (showing
+// a message, say) waits until it returns, as it would in the line's own buffer.
+class PacketChannel : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PacketChannel(SerialLink &link, QObject *parent = nullptr);
+
+    // Closes the port first, so that a reply under way for the old handler is dropped.
+    void setHandler(ReplyHandler *handler);
+    ReplyHandler *handler() const { return m_handler; }
+
+    bool open(const PortSettings &settings, QString *error);
+    void close();
+    bool isOpen() const;
+    bool send(const QByteArray &frame, QString *error);
+
+private:
+    void receive(const QByteArray &bytes);
+    void deliverPending();
+
+    SerialLink &m_link;
+    ReplyHandler *m_handler = nullptr;
+    FrameAssembler m_assembler;
+    QQueue<QByteArray> m_pending;
+    bool m_delivering = false;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "seriallink.h"
+
+#include <QSerialPort>
+
+// Gives `port` the settings it opens with. QSerialPort knows one flow-control mode, not
+// four lines: a custom mix takes hardware control when RTS or CTS is on, else software
+// control when XON/XOFF is on.
+void applyPortSettings(QSerialPort &port, const PortSettings &settings);
+
+// SerialLink over QSerialPort on the main thread. A read failure (Linux reports a pulled
+// cable as one) or a lost device closes the port and is reported once through failed().
+// An empty port name fails to open with error number QSerialPort::DeviceNotFoundError.
+class QtSerialLink : public SerialLink
+{
+    Q_OBJECT
+
+public:
+    explicit QtSerialLink(QObject *parent = nullptr);
+
+    // Reopens when already open. On failure `error` is "Unable to open com port (Error: N)",
+    // N being the QSerialPort::SerialPortError, then a line with the reason.
+    bool open(const PortSettings &settings, QString *error) override;
+    void close() override;
+    bool isOpen() const override;
+    // Waits at most 1000 ms plus 100 ms per byte; bytes not sent by then are discarded.
+    bool write(const QByteArray &bytes, QString *error) override;
+
+private:
+    void deliverReceived();
+    void handleError(QSerialPort::SerialPortError error);
+    void failLater();
+
+    QSerialPort m_port;
+    // Distinguishes one opening from the next, so a failure queued for an
+    // earlier opening does not close a later one.
+    quint64 m_session = 0;
+    bool m_writing = false;
+    bool m_receivedWhileWriting = false;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <notifier.h>
+
+#include <QStringList>
+
+// Keeps what the user would have been told, in order and by kind; questions get `answer`.
+class RecordingNotifier : public Notifier
+{
+public:
+    void information(const QString &text) override
+    {
+        informations << text;
+        messages << text;
+    }
+    void warning(const QString &text) override
+    {
+        warnings << text;
+        messages << text;
+    }
+    bool question(const QString &text) override
+    {
+        questions << text;
+        messages << text;
+        return answer;
+    }
+
+    QStringList messages;
+    QStringList informations;
+    QStringList warnings;
+    QStringList questions;
+    bool answer = false;
+};

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <frames.h>
+#include <seriallink.h>
+
+#include <QTimer>
+
+// An in-process stand-in for the line and the panel behind it: it keeps the settings
+// memory, answers each frame on the next turn of the event loop, records what was sent,
+// and can be told to fail in the ways a real line fails.
+class FakePanelLink : public SerialLink
+{
+public:
+    QByteArray memory = QByteArray(204800, '\0');
+    QByteArrayList sent;
+    int replies = 0;
+
+    // Faults, counted over replies from 1; 0 is never.
+    int silentAt = 0; // no reply from this one on
+    int corruptAt = 0; // this reply's last byte is flipped
+    int lineFailsAt = 0; // instead of this reply the line fails
+    int writeFailsAt = 0; // this write (counted from 1) fails
+    bool openFails = false;
+    bool byteByByte = false; // each reply arrives one byte at a time
+
+    bool open(const PortSettings &, QString *error) override
+    {
+        if (openFails) {
+            *error = QStringLiteral("Unable to open com port (Error: 1)");
+            return false;
+        }
+        m_open = true;
+        return true;
+    }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+
+    bool write(const QByteArray &bytes, QString *error) override
+    {
+        if (!m_open || (writeFailsAt && int(sent.size()) + 1 == writeFailsAt)) {
+            *error = QStringLiteral("write failed");
+            return false;
+        }
+        sent << bytes;
+        const QByteArray reply = answer(bytes);
+        if (reply.isEmpty())
+            return true;
+        const int number = ++replies;
+        if (silentAt && number >= silentAt)
+            return true;
+        QTimer::singleShot(0, this, [this, reply, number] {
+            if (!m_open)
+                return;
+            if (lineFailsAt == number) {
+                m_open = false;
+                emit failed(QStringLiteral("cable pulled"));
+                return;
+            }
+            QByteArray bytes = reply;
+            if (corruptAt == number)
+                bytes[bytes.size() - 1] = char(bytes.back() ^ 0x5A);
+            if (!byteByByte) {
+                emit received(bytes);
+                return;
+            }
+            for (const char byte : std::as_const(bytes))
+                emit received(QByteArray(1, byte));
+        });
+        return true;
+    }
+
+    int sentWithCommand(quint8 command, int length) const
+    {
+        int count = 0;
+        for (const QByteArray &frame : sent)
+            count += (quint8(frame.at(3)) == command && frame.size() == length) ? 1 : 0;
+        return count;
+    }
+
+private:
+    QByteArray answer(const QByteArray &frame)
+    {
+        using namespace Frames;
+        switch (quint8(frame.at(3))) {
+        case CommandSetAddress:
+            m_address = quint8(frame.at(4)) | quint8(frame.at(5)) << 8 | quint8(frame.at(6)) << 16
+                    | quint32(quint8(frame.at(7))) << 24;
+            return frame;
+        case CommandReadMemory: {
+            const int count = quint8(frame.at(4)) | quint8(frame.at(5)) << 8;
+            const QByteArray data = memory.mid(int(m_address - SettingsAddress), count);
+            m_address += count;
+            return withCrc(QByteArray::fromHex("c601") + char(count + 5) + char(CommandReadMemory) + data);
+        }
+        case CommandWriteMemory: {
+            const QByteArray data = frame.mid(4, frame.size() - 5);
+            memory.replace(int(m_address - SettingsAddress), data.size(), data);
+            m_address += data.size();
+            return WriteMemory(2, data);
+        }
+        case CommandWorkingMode:
+            return frame;
+        }
+        return {};
+    }
+
+    bool m_open = false;
+    quint32 m_address = 0;
+};

@@ -1,0 +1,342 @@
+#include "configurationsnapshot.h"
+#include "fakepanellink.h"
+#include "recordingnotifier.h"
+
+#include <configuration.h>
+#include <imagebuilder.h>
+#include <memorytransfer.h>
+#include <packetchannel.h>
+#include <portsettings.h>
+#include <transferprogress.h>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Frames;
+
+namespace {
+
+class RecordingProgress : public TransferProgress
+{
+public:
+    void start(const QString &text, int maximum) override
+    {
+        texts << text;
+        this->maximum = maximum;
+        position = 0;
+        shown = true;
+    }
+    void advance() override { ++position; }
+    void finish() override { shown = false; }
+
+    QStringList texts;
+    int maximum = 0;
+    int position = 0;
+    bool shown = false;
+};
+
+// What a panel holding a configuration of its own would return.
+QByteArray panelImage()
+{
+    Configuration config;
+    config.mtArea().setRecNo(12);
+    config.mtArea().setValue("name", "склад");
+    config.settings().edNumReg1 = "4321";
+    ImageBuilder::build(config);
+    return config.image().Bytes();
+}
+
+struct Rig
+{
+    Rig()
+    {
+        transfer.setProgress(&progress);
+        transfer.setTransferFile(dir.filePath("temp.tab"));
+        transfer.setReplyTimeout(300);
+    }
+
+    bool waitFinished(QSignalSpy &spy) { return spy.size() > 0 || spy.wait(5000); }
+
+    QTemporaryDir dir;
+    FakePanelLink link;
+    PacketChannel channel { link };
+    Configuration config;
+    RecordingNotifier notifier;
+    RecordingProgress progress;
+    MemoryTransfer transfer { channel, config, notifier };
+    PortSettings settings;
+};
+
+} // namespace
+
+class TestMemoryTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void read_fillsTablesFromThePanel_data();
+    void read_fillsTablesFromThePanel();
+    void write_sendsTheBuiltImage();
+    void readFault_endsWithOneMessage_changesNothing_data();
+    void readFault_endsWithOneMessage_changesNothing();
+    void writeFault_endsAtTheBlock_data();
+    void writeFault_endsAtTheBlock();
+    void transferFileCannotBeCreated_endsRead_portStillDelivers();
+    void panelImageThatCannotBeShown_isRefusedWhole();
+    void portCannotBeOpened_commandDoesNotStart();
+    void workingMode_data();
+    void workingMode();
+    void workingMode_stopsATransfer();
+    void idleReplies_areOnlyCompared();
+};
+
+void TestMemoryTransfer::read_fillsTablesFromThePanel_data()
+{
+    QTest::addColumn<bool>("byteByByte");
+    QTest::newRow("whole replies") << false;
+    QTest::newRow("replies byte by byte") << true;
+}
+
+void TestMemoryTransfer::read_fillsTablesFromThePanel()
+{
+    QFETCH(bool, byteByByte);
+    Rig rig;
+    rig.link.memory = panelImage();
+    rig.link.byteByByte = byteByByte;
+    QSignalSpy loaded(&rig.transfer, &MemoryTransfer::configurationLoaded);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+
+    QVERIFY(rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(loaded.size(), 1);
+    QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
+
+    QCOMPARE(rig.link.sent.size(), 1 + 1600 + 1);
+    QCOMPARE(rig.link.sent.first(), SetAddress(SettingsAddress));
+    QCOMPARE(rig.link.sentWithCommand(CommandReadMemory, 7), 1600);
+    QCOMPARE(rig.link.sent.last(), WriteModeWork());
+
+    QFile temp(rig.transfer.transferFile());
+    QVERIFY(temp.open(QIODevice::ReadOnly));
+    QCOMPARE(temp.readAll(), rig.link.memory);
+    QVERIFY(rig.config.mtArea().locate("id", 12));
+    QCOMPARE(rig.config.mtArea().asString("name").trimmed(), QStringLiteral("СКЛАД"));
+    QCOMPARE(rig.config.settings().edNumReg1, QStringLiteral("4321"));
+
+    QCOMPARE(rig.progress.texts, QStringList { "Идет чтение из прибора" });
+    QCOMPARE(rig.progress.maximum, 1600);
+    QCOMPARE(rig.progress.position, 1599);
+    QVERIFY(!rig.progress.shown);
+    QCOMPARE(rig.transfer.mode(), MemoryTransfer::Mode::Idle);
+}
+
+void TestMemoryTransfer::write_sendsTheBuiltImage()
+{
+    Rig rig;
+    rig.config.mtArea().setRecNo(3);
+    rig.config.mtArea().setValue("name", "офис");
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+
+    QVERIFY(rig.transfer.writeToPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
+
+    QCOMPARE(rig.link.sent.size(), 1 + 1600 + 1);
+    QCOMPARE(rig.link.sent.first(), SetAddress(SettingsAddress));
+    QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 1600);
+    QCOMPARE(rig.link.sent.last(), WriteModeWork());
+    QCOMPARE(rig.link.memory, rig.config.image().Bytes());
+    QCOMPARE(rig.progress.texts, QStringList { "Идет запись в прибор" });
+    QCOMPARE(rig.progress.position, 1599);
+    QVERIFY(!rig.progress.shown);
+}
+
+void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("at"); // reply number; reply 1 is the address echo
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("workingModeSent");
+
+    QTest::newRow("silent from the start") << "silent" << 1 << "Прибор не отвечает. Чтение прервано на блоке 1 из 1600." << false;
+    QTest::newRow("silent midway") << "silent" << 800 << "Прибор не отвечает. Чтение прервано на блоке 799 из 1600." << false;
+    QTest::newRow("damaged reply") << "corrupt" << 5 << "Пришел неверный пакет! Чтение прервано на блоке 4 из 1600." << true;
+    QTest::newRow("damaged last block") << "corrupt" << 1601 << "Пришел неверный пакет! Чтение прервано на блоке 1600 из 1600." << true;
+    QTest::newRow("cable pulled") << "line" << 300 << "Связь с прибором потеряна: cable pulled. Чтение прервано." << false;
+    QTest::newRow("write to the port fails") << "write" << 10 << "Не удалось передать данные в порт: write failed" << false;
+}
+
+void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, at);
+    QFETCH(QString, message);
+    QFETCH(bool, workingModeSent);
+
+    Rig rig;
+    rig.link.memory = panelImage();
+    rig.config.mtArea().setRecNo(2);
+    rig.config.mtArea().setValue("name", "своё");
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(rig.config);
+    (fault == "silent" ? rig.link.silentAt : fault == "corrupt" ? rig.link.corruptAt
+                     : fault == "line"                        ? rig.link.lineFailsAt
+                                                              : rig.link.writeFailsAt) = at;
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QSignalSpy loaded(&rig.transfer, &MemoryTransfer::configurationLoaded);
+
+    rig.transfer.readFromPanel(rig.settings);
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(rig.notifier.messages.size(), 1);
+    QVERIFY2(rig.notifier.messages.first().startsWith(message), qPrintable(rig.notifier.messages.first()));
+    QCOMPARE(rig.link.sent.last() == WriteModeWork(), workingModeSent);
+    QCOMPARE(loaded.size(), 0);
+    QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
+    QVERIFY(!rig.progress.shown);
+    QCOMPARE(rig.transfer.mode(), MemoryTransfer::Mode::Idle);
+}
+
+void TestMemoryTransfer::writeFault_endsAtTheBlock_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("blocksSent");
+    QTest::addColumn<bool>("workingModeSent");
+
+    QTest::newRow("address not echoed") << "corrupt" << 1 << "Пришел неверный пакет! Прибор не принял адрес" << 0 << true;
+    QTest::newRow("wrong acknowledgement") << "corrupt" << 11 << "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 10 из 1600." << 10 << true;
+    QTest::newRow("last block not acknowledged") << "corrupt" << 1601 << "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 1600 из 1600." << 1600 << true;
+    QTest::newRow("silent") << "silent" << 100 << "Прибор не отвечает. Запись прервана на блоке 99 из 1600." << 99 << false;
+    QTest::newRow("cable pulled") << "line" << 2 << "Связь с прибором потеряна: cable pulled. Запись прервана." << 1 << false;
+}
+
+void TestMemoryTransfer::writeFault_endsAtTheBlock()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, at);
+    QFETCH(QString, message);
+    QFETCH(int, blocksSent);
+    QFETCH(bool, workingModeSent);
+
+    Rig rig;
+    (fault == "silent" ? rig.link.silentAt : fault == "corrupt" ? rig.link.corruptAt : rig.link.lineFailsAt) = at;
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.writeToPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(rig.notifier.messages.size(), 1);
+    QVERIFY2(rig.notifier.messages.first().startsWith(message), qPrintable(rig.notifier.messages.first()));
+    QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), blocksSent);
+    QCOMPARE(rig.link.sent.last() == WriteModeWork(), workingModeSent);
+    QVERIFY(!rig.progress.shown);
+}
+
+void TestMemoryTransfer::transferFileCannotBeCreated_endsRead_portStillDelivers()
+{
+    Rig rig;
+    rig.transfer.setTransferFile(rig.dir.filePath("missing/folder/temp.tab"));
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(rig.config);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    rig.transfer.readFromPanel(rig.settings);
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(rig.notifier.messages.size(), 1);
+    QVERIFY(rig.notifier.messages.first().startsWith("Не удалось создать файл"));
+    QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
+
+    finished.clear();
+    QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+}
+
+void TestMemoryTransfer::panelImageThatCannotBeShown_isRefusedWhole()
+{
+    Rig rig;
+    rig.link.memory = panelImage();
+    rig.link.memory[203] = char(200); // day start of profile 2 past 23:50
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(rig.config);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    rig.transfer.readFromPanel(rig.settings);
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(rig.notifier.messages.size(), 1);
+    QVERIFY(rig.notifier.messages.first().contains("203"));
+    QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
+    QCOMPARE(rig.link.sent.last(), WriteModeWork());
+}
+
+void TestMemoryTransfer::portCannotBeOpened_commandDoesNotStart()
+{
+    Rig rig;
+    rig.link.openFails = true;
+    QVERIFY(!rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(!rig.transfer.writeToPanel(rig.settings));
+    QVERIFY(!rig.transfer.switchToWorkingMode(rig.settings));
+    QCOMPARE(rig.notifier.messages, QStringList(3, "Unable to open com port (Error: 1)"));
+    QVERIFY(rig.link.sent.isEmpty());
+    QCOMPARE(rig.transfer.mode(), MemoryTransfer::Mode::Idle);
+}
+
+void TestMemoryTransfer::workingMode_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("success");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("echoed") << "" << true << QStringList {};
+    QTest::newRow("wrong echo") << "corrupt" << false << QStringList { "Пришел неверный пакет!" };
+    QTest::newRow("no echo") << "silent" << false << QStringList { "Прибор не ответил на команду перехода в рабочий режим." };
+}
+
+void TestMemoryTransfer::workingMode()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, success);
+    QFETCH(QStringList, messages);
+    Rig rig;
+    if (fault == "corrupt")
+        rig.link.corruptAt = 1;
+    if (fault == "silent")
+        rig.link.silentAt = 1;
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));
+    QCOMPARE(rig.link.sent, QByteArrayList { WriteModeWork() });
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), success);
+    QCOMPARE(rig.notifier.messages, messages);
+}
+
+void TestMemoryTransfer::workingMode_stopsATransfer()
+{
+    Rig rig;
+    rig.link.silentAt = 3; // the second block is never acknowledged
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.writeToPanel(rig.settings));
+    QTRY_COMPARE(rig.link.sent.size(), 3);
+    rig.link.silentAt = 0;
+    QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QVERIFY(rig.notifier.messages.isEmpty());
+    QVERIFY(!rig.progress.shown);
+    QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 2);
+}
+
+void TestMemoryTransfer::idleReplies_areOnlyCompared()
+{
+    Rig rig;
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    emit rig.link.received(WriteModeWork());
+    QVERIFY(rig.notifier.messages.isEmpty());
+    emit rig.link.received(SetAddress(SettingsAddress));
+    QCOMPARE(rig.notifier.messages, QStringList { "Пришел неверный пакет!" });
+    QCOMPARE(finished.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestMemoryTransfer)
+#include "tst_memorytransfer.moc"

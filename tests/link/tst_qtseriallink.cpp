@@ -1,0 +1,405 @@
+#include <qtseriallink.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+Q_DECLARE_METATYPE(PortSettings)
+
+#ifdef Q_OS_LINUX
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The panel's end of a pseudo-terminal; the link opens the other end as its port.
+class PseudoTerminal
+{
+public:
+    PseudoTerminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        char name[128];
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0
+            && ptsname_r(m_master, name, sizeof name) == 0)
+            m_portPath = QString::fromLocal8Bit(name);
+    }
+    ~PseudoTerminal() { closeMaster(); }
+    PseudoTerminal(const PseudoTerminal &) = delete;
+    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+
+    bool isValid() const { return !m_portPath.isEmpty(); }
+    QString portPath() const { return m_portPath; }
+
+    // The line settings of the port end, as the link left them.
+    termios portTermios() const
+    {
+        termios tio {};
+        tcgetattr(m_master, &tio);
+        return tio;
+    }
+
+    bool write(const QByteArray &bytes) const
+    {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            if (!waitFor(POLLOUT))
+                return false;
+            const ssize_t n = ::write(m_master, bytes.constData() + done, bytes.size() - done);
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                return false;
+            done += qMax<ssize_t>(n, 0);
+        }
+        return true;
+    }
+
+    // Reads until `count` bytes have come or nothing comes for a while.
+    QByteArray read(qsizetype count) const
+    {
+        QByteArray bytes;
+        char chunk[4096];
+        while (bytes.size() < count && waitFor(POLLIN)) {
+            const ssize_t n = ::read(m_master, chunk, sizeof chunk);
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                break;
+            if (n > 0)
+                bytes.append(chunk, n);
+        }
+        return bytes;
+    }
+
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    bool waitFor(short events) const
+    {
+        pollfd fd { m_master, events, 0 };
+        return ::poll(&fd, 1, 5000) > 0 && (fd.revents & events);
+    }
+
+    int m_master;
+    QString m_portPath;
+};
+
+QByteArray everyByteValue(int times)
+{
+    QByteArray bytes;
+    for (int t = 0; t < times; ++t)
+        for (int value = 0; value < 256; ++value)
+            bytes.append(char(value));
+    return bytes;
+}
+
+// The four flow-control lines as bits, so tables can list them compactly.
+enum Line { Rts = 1, Cts = 2, XonIn = 4, XonOut = 8 };
+
+PortSettings make(const QString &baudRate, int customBaudRate, const QString &dataBits,
+                  const QString &stopBits, const QString &parity, int lines)
+{
+    PortSettings settings;
+    settings.baudRate = baudRate;
+    settings.customBaudRate = customBaudRate;
+    settings.dataBits = dataBits;
+    settings.stopBits = stopBits;
+    settings.parity = parity;
+    settings.rtsHandshake = lines & Rts;
+    settings.ctsOutputFlow = lines & Cts;
+    settings.xonXoffInput = lines & XonIn;
+    settings.xonXoffOutput = lines & XonOut;
+    return settings;
+}
+
+PortSettings settingsFor(const QString &port)
+{
+    PortSettings settings;
+    settings.port = port;
+    settings.setFlowControl(QStringLiteral("None"));
+    return settings;
+}
+
+const QString OpenFailurePrefix = QStringLiteral("Unable to open com port (Error: ");
+
+} // namespace
+
+class TestQtSerialLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void applyPortSettings_data();
+    void applyPortSettings();
+    void open_settingsReachTheDevice_data();
+    void open_settingsReachTheDevice();
+    void bytes_passUnchanged_data();
+    void bytes_passUnchanged();
+    void open_fails_data();
+    void open_fails();
+    void write_onClosedLink_fails();
+    void received_waitsUntilWriteReturns();
+    void panelGone_closesAndReportsOnce();
+
+private:
+    std::unique_ptr<PseudoTerminal> m_pty;
+};
+
+void TestQtSerialLink::init()
+{
+    m_pty = std::make_unique<PseudoTerminal>();
+    QVERIFY(m_pty->isValid());
+}
+
+void TestQtSerialLink::cleanup()
+{
+    m_pty.reset();
+}
+
+void TestQtSerialLink::applyPortSettings_data()
+{
+    QTest::addColumn<PortSettings>("settings");
+    QTest::addColumn<int>("baudRate");
+    QTest::addColumn<QSerialPort::DataBits>("dataBits");
+    QTest::addColumn<QSerialPort::Parity>("parity");
+    QTest::addColumn<QSerialPort::StopBits>("stopBits");
+    QTest::addColumn<QSerialPort::FlowControl>("flowControl");
+
+    QTest::newRow("start values")
+            << PortSettings() << 9600 << QSerialPort::Data8 << QSerialPort::NoParity
+            << QSerialPort::OneStop << QSerialPort::NoFlowControl;
+    QTest::newRow("hardware, 7 bits, odd, 2 stop")
+            << make(QStringLiteral("19200"), 0, QStringLiteral("7"), QStringLiteral("2"),
+                    QStringLiteral("Odd"), Rts | Cts)
+            << 19200 << QSerialPort::Data7 << QSerialPort::OddParity << QSerialPort::TwoStop
+            << QSerialPort::HardwareControl;
+    QTest::newRow("software, 5 bits, even, 1.5 stop")
+            << make(QStringLiteral("110"), 0, QStringLiteral("5"), QStringLiteral("1.5"),
+                    QStringLiteral("Even"), XonIn | XonOut)
+            << 110 << QSerialPort::Data5 << QSerialPort::EvenParity
+            << QSerialPort::OneAndHalfStop << QSerialPort::SoftwareControl;
+    QTest::newRow("custom rate, 6 bits, mark")
+            << make(QStringLiteral("Custom"), 250000, QStringLiteral("6"), QStringLiteral("1"),
+                    QStringLiteral("Mark"), 0)
+            << 250000 << QSerialPort::Data6 << QSerialPort::MarkParity << QSerialPort::OneStop
+            << QSerialPort::NoFlowControl;
+    QTest::newRow("space, custom flow with rts only")
+            << make(QStringLiteral("256000"), 0, QStringLiteral("8"), QStringLiteral("1"),
+                    QStringLiteral("Space"), Rts)
+            << 256000 << QSerialPort::Data8 << QSerialPort::SpaceParity << QSerialPort::OneStop
+            << QSerialPort::HardwareControl;
+    QTest::newRow("custom flow with cts and xon out")
+            << make(QStringLiteral("9600"), 0, QStringLiteral("8"), QStringLiteral("1"),
+                    QStringLiteral("None"), Cts | XonOut)
+            << 9600 << QSerialPort::Data8 << QSerialPort::NoParity << QSerialPort::OneStop
+            << QSerialPort::HardwareControl;
+    QTest::newRow("custom flow with xon in only")
+            << make(QStringLiteral("9600"), 0, QStringLiteral("8"), QStringLiteral("1"),
+                    QStringLiteral("None"), XonIn)
+            << 9600 << QSerialPort::Data8 << QSerialPort::NoParity << QSerialPort::OneStop
+            << QSerialPort::SoftwareControl;
+}
+
+void TestQtSerialLink::applyPortSettings()
+{
+    QFETCH(PortSettings, settings);
+    QFETCH(int, baudRate);
+    QFETCH(QSerialPort::DataBits, dataBits);
+    QFETCH(QSerialPort::Parity, parity);
+    QFETCH(QSerialPort::StopBits, stopBits);
+    QFETCH(QSerialPort::FlowControl, flowControl);
+
+    settings.port = QStringLiteral("ttyS7");
+    QSerialPort port;
+    ::applyPortSettings(port, settings);
+    QCOMPARE(port.portName(), QStringLiteral("ttyS7"));
+    QCOMPARE(port.baudRate(), baudRate);
+    QCOMPARE(port.dataBits(), dataBits);
+    QCOMPARE(port.parity(), parity);
+    QCOMPARE(port.stopBits(), stopBits);
+    QCOMPARE(port.flowControl(), flowControl);
+}
+
+void TestQtSerialLink::open_settingsReachTheDevice_data()
+{
+    QTest::addColumn<PortSettings>("settings");
+    QTest::addColumn<uint>("speed");
+    QTest::addColumn<uint>("cflagsOn");
+    QTest::addColumn<uint>("iflagsOn");
+
+    QTest::newRow("9600, one stop bit, no flow control")
+            << make(QStringLiteral("9600"), 0, QStringLiteral("8"), QStringLiteral("1"),
+                    QStringLiteral("None"), 0)
+            << uint(B9600) << 0u << 0u;
+    QTest::newRow("19200, odd, two stop bits, hardware")
+            << make(QStringLiteral("19200"), 0, QStringLiteral("7"), QStringLiteral("2"),
+                    QStringLiteral("Odd"), Rts | Cts)
+            << uint(B19200) << uint(PARODD | CSTOPB | CRTSCTS) << 0u;
+    QTest::newRow("custom 38400, space, software")
+            << make(QStringLiteral("Custom"), 38400, QStringLiteral("8"), QStringLiteral("1"),
+                    QStringLiteral("Space"), XonIn | XonOut)
+            << uint(B38400) << uint(CMSPAR) << uint(IXON | IXOFF);
+}
+
+void TestQtSerialLink::open_settingsReachTheDevice()
+{
+    QFETCH(PortSettings, settings);
+    QFETCH(uint, speed);
+    QFETCH(uint, cflagsOn);
+    QFETCH(uint, iflagsOn);
+
+    settings.port = m_pty->portPath();
+    QtSerialLink link;
+    QString error;
+    QVERIFY2(link.open(settings, &error), qPrintable(error));
+
+    // Linux pseudo-terminals force 8 bits without parity, so only these flags show.
+    const termios tio = m_pty->portTermios();
+    QCOMPARE(uint(cfgetospeed(&tio)), speed);
+    QCOMPARE(uint(tio.c_cflag & (PARODD | CMSPAR | CSTOPB | CRTSCTS)), cflagsOn);
+    QCOMPARE(uint(tio.c_iflag & (IXON | IXOFF)), iflagsOn);
+}
+
+void TestQtSerialLink::bytes_passUnchanged_data()
+{
+    QTest::addColumn<bool>("fromPanel");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("to the panel, every byte value") << false << everyByteValue(1);
+    QTest::newRow("to the panel, every byte value 16 times") << false << everyByteValue(16);
+    QTest::newRow("from the panel, every byte value") << true << everyByteValue(1);
+    QTest::newRow("from the panel, every byte value 16 times") << true << everyByteValue(16);
+}
+
+void TestQtSerialLink::bytes_passUnchanged()
+{
+    QFETCH(bool, fromPanel);
+    QFETCH(QByteArray, bytes);
+
+    QtSerialLink link;
+    QString error;
+    QVERIFY2(link.open(settingsFor(m_pty->portPath()), &error), qPrintable(error));
+    QVERIFY(link.isOpen());
+
+    if (fromPanel) {
+        QByteArray received;
+        connect(&link, &SerialLink::received, this, [&](const QByteArray &batch) {
+            QVERIFY(!batch.isEmpty());
+            received += batch;
+        });
+        QVERIFY(m_pty->write(bytes));
+        QTRY_COMPARE(received.size(), bytes.size());
+        QCOMPARE(received, bytes);
+    } else {
+        QVERIFY2(link.write(bytes, &error), qPrintable(error));
+        QCOMPARE(m_pty->read(bytes.size()), bytes);
+    }
+}
+
+void TestQtSerialLink::open_fails_data()
+{
+    QTest::addColumn<QString>("port"); // "pty": the pseudo-terminal, already held by another link
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("missing device")
+            << QStringLiteral("/dev/mirvane-no-such-port") << int(QSerialPort::DeviceNotFoundError);
+    QTest::newRow("empty port name") << QString() << int(QSerialPort::DeviceNotFoundError);
+    QTest::newRow("port in use") << QStringLiteral("pty") << int(QSerialPort::PermissionError);
+}
+
+void TestQtSerialLink::open_fails()
+{
+    QFETCH(QString, port);
+    QFETCH(int, code);
+
+    QtSerialLink holder;
+    if (port == QLatin1String("pty")) {
+        port = m_pty->portPath();
+        QString error;
+        QVERIFY2(holder.open(settingsFor(port), &error), qPrintable(error));
+    }
+
+    QtSerialLink link;
+    QString error;
+    QVERIFY(!link.open(settingsFor(port), &error));
+    QVERIFY(!link.isOpen());
+
+    const QString heading = OpenFailurePrefix + QString::number(code) + QLatin1Char(')');
+    const QStringList lines = error.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.first(), heading);
+    QVERIFY(!lines.last().trimmed().isEmpty());
+}
+
+void TestQtSerialLink::write_onClosedLink_fails()
+{
+    QtSerialLink link;
+    QString error;
+    QVERIFY(!link.write(QByteArray("\xC6\x01", 2), &error));
+    QVERIFY(!error.isEmpty());
+
+    QVERIFY2(link.open(settingsFor(m_pty->portPath()), &error), qPrintable(error));
+    link.close();
+    QVERIFY(!link.isOpen());
+    error.clear();
+    QVERIFY(!link.write(QByteArray("\xC6\x01", 2), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+void TestQtSerialLink::received_waitsUntilWriteReturns()
+{
+    QtSerialLink link;
+    QString error;
+    QVERIFY2(link.open(settingsFor(m_pty->portPath()), &error), qPrintable(error));
+    QSignalSpy received(&link, &SerialLink::received);
+
+    // A reply already waiting is seen by the write's own wait; a reply handler run from
+    // there would be re-entered by the writes it makes.
+    QVERIFY(m_pty->write(QByteArray("\xC6\x01\x02", 3)));
+    QTest::qSleep(100); // lets the kernel move the bytes to the port end
+    QVERIFY2(link.write(QByteArray("\xC6\x01\x07", 3), &error), qPrintable(error));
+    QCOMPARE(received.count(), 0);
+
+    QTRY_COMPARE(received.count(), 1);
+    QCOMPARE(received.first().first().toByteArray(), QByteArray("\xC6\x01\x02", 3));
+    QCOMPARE(m_pty->read(3), QByteArray("\xC6\x01\x07", 3));
+}
+
+void TestQtSerialLink::panelGone_closesAndReportsOnce()
+{
+    QtSerialLink link;
+    QString error;
+    QVERIFY2(link.open(settingsFor(m_pty->portPath()), &error), qPrintable(error));
+    QSignalSpy failed(&link, &SerialLink::failed);
+
+    m_pty->closeMaster();
+    QTRY_COMPARE(failed.count(), 1);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(!link.isOpen());
+    QVERIFY(!failed.first().first().toString().isEmpty());
+}
+
+#else
+
+// Pseudo-terminals stand in for the panel; only Linux is set up for them here.
+class TestQtSerialLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QSKIP("needs Linux pseudo-terminals"); }
+};
+
+#endif
+
+QTEST_GUILESS_MAIN(TestQtSerialLink)
+#include "tst_qtseriallink.moc"

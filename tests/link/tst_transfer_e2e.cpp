@@ -1,0 +1,203 @@
+// The transfers end to end: the real serial port code against mirvane-panel on a
+// pseudo-terminal.
+
+#include "configurationsnapshot.h"
+#include "panelprocess.h"
+#include "recordingnotifier.h"
+
+#include <configuration.h>
+#include <imagebuilder.h>
+#include <memorytransfer.h>
+#include <packetchannel.h>
+#include <qtseriallink.h>
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray imageWithZoneName(const QString &name)
+{
+    Configuration config;
+    config.mtArea().setRecNo(5);
+    config.mtArea().setValue("name", name);
+    ImageBuilder::build(config);
+    return config.image().Bytes();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Program
+{
+    explicit Program(const QString &port, const QString &transferFile)
+    {
+        settings.port = port;
+        transfer.setTransferFile(transferFile);
+    }
+
+    bool run(bool (MemoryTransfer::*command)(const PortSettings &))
+    {
+        QSignalSpy finished(&transfer, &MemoryTransfer::finished);
+        if (!(transfer.*command)(settings))
+            return false;
+        if (!finished.wait(60000))
+            return false;
+        return finished.first().first().toBool();
+    }
+
+    QtSerialLink link;
+    PacketChannel channel { link };
+    Configuration config;
+    RecordingNotifier notifier;
+    MemoryTransfer transfer { channel, config, notifier };
+    PortSettings settings;
+};
+
+} // namespace
+
+class TestTransferEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void read_returnsThePanelMemory_data();
+    void read_returnsThePanelMemory();
+    void write_leavesThePanelHoldingTheImage();
+    void readFaults_data();
+    void readFaults();
+    void writeWithWrongAcknowledgement_stillReturnsToWork();
+    void panelGone_endsTheTransfer();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestTransferEndToEnd::init()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("mirvane-panel serves pseudo-terminals on Linux only");
+#endif
+    QVERIFY(m_dir.isValid());
+}
+
+void TestTransferEndToEnd::read_returnsThePanelMemory_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("whole replies") << QStringList {};
+    QTest::newRow("replies in two pieces") << QStringList { "--split" };
+}
+
+void TestTransferEndToEnd::read_returnsThePanelMemory()
+{
+    QFETCH(QStringList, options);
+    const QByteArray memory = imageWithZoneName(QStringLiteral("котельня"));
+    const QString memoryFile = m_dir.filePath("panel.tab");
+    QVERIFY(writeFile(memoryFile, memory));
+    PanelProcess panel(QStringList { "--memory", memoryFile } + options);
+    QVERIFY(!panel.port().isEmpty());
+
+    Program program(panel.port(), m_dir.filePath("temp.tab"));
+    QVERIFY2(program.run(&MemoryTransfer::readFromPanel), qPrintable(program.notifier.messages.join('\n')));
+    QCOMPARE(readFile(m_dir.filePath("temp.tab")), memory);
+    QVERIFY(program.config.mtArea().locate("id", 5));
+    QCOMPARE(program.config.mtArea().asString("name").trimmed(), QStringLiteral("КОТЕЛЬНЯ"));
+    QVERIFY(panel.terminate());
+}
+
+void TestTransferEndToEnd::write_leavesThePanelHoldingTheImage()
+{
+    const QString saved = m_dir.filePath("saved.tab");
+    const QString log = m_dir.filePath("frames.log");
+    PanelProcess panel({ "--save", saved, "--log", log });
+    QVERIFY(!panel.port().isEmpty());
+
+    Program program(panel.port(), m_dir.filePath("temp.tab"));
+    program.config.mtArea().setRecNo(9);
+    program.config.mtArea().setValue("name", "щитова");
+    QVERIFY2(program.run(&MemoryTransfer::writeToPanel), qPrintable(program.notifier.messages.join('\n')));
+    QVERIFY(panel.terminate());
+
+    QCOMPARE(readFile(saved), program.config.image().Bytes());
+    const QStringList frames = QString::fromLatin1(readFile(log)).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(frames.count("01 9"), 1);
+    QCOMPARE(frames.count("02 133"), 1600);
+    QCOMPARE(frames.count("08 7"), 1);
+    QCOMPARE(frames.size(), 1602);
+    QCOMPARE(frames.first(), QStringLiteral("01 9"));
+    QCOMPARE(frames.last(), QStringLiteral("08 7"));
+}
+
+void TestTransferEndToEnd::readFaults_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("damaged reply") << QStringList { "--corrupt-at", "5" }
+                                   << "Пришел неверный пакет! Чтение прервано на блоке 4 из 1600.";
+    QTest::newRow("panel falls silent") << QStringList { "--silent-at", "100" }
+                                        << "Прибор не отвечает. Чтение прервано на блоке 99 из 1600.";
+}
+
+void TestTransferEndToEnd::readFaults()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, message);
+    const QString memoryFile = m_dir.filePath("panel.tab");
+    QVERIFY(writeFile(memoryFile, imageWithZoneName(QStringLiteral("склад"))));
+    PanelProcess panel(QStringList { "--memory", memoryFile } + options);
+    Program program(panel.port(), m_dir.filePath("temp.tab"));
+    program.transfer.setReplyTimeout(500);
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(program.config);
+
+    QVERIFY(!program.run(&MemoryTransfer::readFromPanel));
+    QCOMPARE(program.notifier.messages.size(), 1);
+    QVERIFY2(program.notifier.messages.first().startsWith(message), qPrintable(program.notifier.messages.first()));
+    QVERIFY(ConfigurationSnapshot::of(program.config) == before);
+}
+
+void TestTransferEndToEnd::writeWithWrongAcknowledgement_stillReturnsToWork()
+{
+    const QString log = m_dir.filePath("frames.log");
+    PanelProcess panel({ "--corrupt-at", "21", "--log", log });
+    Program program(panel.port(), m_dir.filePath("temp.tab"));
+    QVERIFY(!program.run(&MemoryTransfer::writeToPanel));
+    QCOMPARE(program.notifier.messages,
+             QStringList { "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 20 из 1600." });
+    QVERIFY(panel.terminate());
+    const QStringList frames = QString::fromLatin1(readFile(log)).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(frames.count("02 133"), 20);
+    QCOMPARE(frames.last(), QStringLiteral("08 7"));
+}
+
+void TestTransferEndToEnd::panelGone_endsTheTransfer()
+{
+    // Paced as a 9600-baud line, a read takes minutes: time enough to pull the cable.
+    PanelProcess panel({ "--baud", "9600" });
+    Program program(panel.port(), m_dir.filePath("temp.tab"));
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(program.config);
+    QSignalSpy finished(&program.transfer, &MemoryTransfer::finished);
+    QVERIFY(program.transfer.readFromPanel(program.settings));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile(m_dir.filePath("temp.tab")).size() >= 256, 10000);
+    panel.kill();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(program.notifier.messages.size(), 1);
+    const QString message = program.notifier.messages.first();
+    QVERIFY2(message.startsWith("Связь с прибором потеряна") || message.startsWith("Прибор не отвечает"),
+             qPrintable(message));
+    QVERIFY(ConfigurationSnapshot::of(program.config) == before);
+}
+
+QTEST_GUILESS_MAIN(TestTransferEndToEnd)
+#include "tst_transfer_e2e.moc"

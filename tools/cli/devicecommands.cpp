@@ -1,0 +1,150 @@
+#include "devicecommands.h"
+
+#include "stderrnotifier.h"
+
+#include <configuration.h>
+#include <filecommands.h>
+#include <memorytransfer.h>
+#include <packetchannel.h>
+#include <qtseriallink.h>
+#include <transferprogress.h>
+
+#include <QEventLoop>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+constexpr int ExitSuccess = 0;
+constexpr int ExitFailure = 2;
+
+// One line on stderr that counts the blocks.
+class StderrProgress : public TransferProgress
+{
+public:
+    void start(const QString &text, int maximum) override
+    {
+        m_text = text;
+        m_maximum = maximum;
+        m_position = 0;
+        show();
+    }
+    void advance() override
+    {
+        ++m_position;
+        if (m_position % 100 == 0)
+            show();
+    }
+    void finish() override
+    {
+        if (m_text.isEmpty())
+            return;
+        show();
+        QTextStream(stderr) << '\n';
+        m_text.clear();
+    }
+
+private:
+    void show() const
+    {
+        QTextStream(stderr) << '\r' << m_text << ": " << m_position << '/' << m_maximum << Qt::flush;
+    }
+
+    QString m_text;
+    int m_maximum = 0;
+    int m_position = 0;
+};
+
+// A transfer run to its end on a local event loop.
+class Session
+{
+public:
+    Session(const DeviceCommands::Line &line, StderrNotifier &notifier)
+        : m_line(line), m_transfer(m_channel, m_config, notifier)
+    {
+        m_transfer.setProgress(&m_progress);
+        m_transfer.setReplyTimeout(line.replyTimeout);
+        m_transfer.setTransferFile(m_dir.filePath(QStringLiteral("temp.tab")));
+    }
+
+    Configuration &config() { return m_config; }
+    MemoryTransfer &transfer() { return m_transfer; }
+    const PortSettings &settings() const { return m_line.settings; }
+
+    template<typename Start>
+    bool run(Start start)
+    {
+        bool success = false;
+        QEventLoop loop;
+        QObject::connect(&m_transfer, &MemoryTransfer::finished, &loop, [&](bool ok) {
+            success = ok;
+            loop.quit();
+        });
+        if (!start())
+            return false;
+        loop.exec();
+        return success;
+    }
+
+private:
+    const DeviceCommands::Line &m_line;
+    QTemporaryDir m_dir;
+    QtSerialLink m_link;
+    PacketChannel m_channel { m_link };
+    Configuration m_config;
+    StderrProgress m_progress;
+    MemoryTransfer m_transfer;
+};
+
+bool copyFile(const QString &from, const QString &to, StderrNotifier &notifier)
+{
+    QFile source(from);
+    QSaveFile target(to);
+    if (!source.open(QIODevice::ReadOnly)) {
+        notifier.warning(QStringLiteral("Не удалось прочитать «%1»: %2").arg(from, source.errorString()));
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit()) {
+        notifier.warning(QStringLiteral("Не удалось записать файл «%1»: %2").arg(to, target.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace DeviceCommands {
+
+int read(const Line &line, const QString &outFile, StderrNotifier &notifier)
+{
+    Session session(line, notifier);
+    bool loaded = false;
+    QObject::connect(&session.transfer(), &MemoryTransfer::configurationLoaded, [&loaded] { loaded = true; });
+    const bool ok = session.run([&] { return session.transfer().readFromPanel(session.settings()); });
+    // The memory as read, byte for byte, once all of it came and could be shown.
+    if (!loaded || !copyFile(session.transfer().transferFile(), outFile, notifier))
+        return ExitFailure;
+    return ok ? ExitSuccess : ExitFailure;
+}
+
+int write(const Line &line, const QString &inFile, StderrNotifier &notifier)
+{
+    Session session(line, notifier);
+    if (!FileCommands(session.config(), notifier).openFile(inFile))
+        return ExitFailure;
+    return session.run([&] { return session.transfer().writeToPanel(session.settings()); }) ? ExitSuccess
+                                                                                              : ExitFailure;
+}
+
+int workingMode(const Line &line, StderrNotifier &notifier)
+{
+    Session session(line, notifier);
+    return session.run([&] { return session.transfer().switchToWorkingMode(session.settings()); })
+            ? ExitSuccess
+            : ExitFailure;
+}
+
+} // namespace DeviceCommands

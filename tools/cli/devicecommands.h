@@ -1,0 +1,22 @@
+#pragma once
+
+#include <portsettings.h>
+
+#include <QStringList>
+
+class StderrNotifier;
+
+// The memory transfers from the command line, over a real serial line.
+namespace DeviceCommands {
+
+struct Line
+{
+    PortSettings settings;
+    int replyTimeout; // ms
+};
+
+int read(const Line &line, const QString &outFile, StderrNotifier &notifier);
+int write(const Line &line, const QString &inFile, StderrNotifier &notifier);
+int workingMode(const Line &line, StderrNotifier &notifier);
+
+} // namespace DeviceCommands

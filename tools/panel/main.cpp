@@ -1,0 +1,162 @@
+#include "framelog.h"
+#include "linechannel.h"
+#include "linedevice.h"
+#include "panelsession.h"
+#include "replyfaults.h"
+#include "replypacer.h"
+#include "terminationsignals.h"
+#include "virtualpanel.h"
+
+#include <settingsimage.h>
+#include <tabfile.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace {
+
+constexpr int ExitSuccess = 0;
+constexpr int ExitLineFailed = 1;
+constexpr int ExitRefused = 2;
+
+const QString description = QStringLiteral(
+        "Виртуальный прибор «Ворсен-А» для проверки обмена без прибора.\n"
+        "\n"
+        "Создаёт псевдотерминал и печатает его имя первой строкой; программа открывает его\n"
+        "как COM-порт. Прибор отвечает на установку адреса, чтение и запись памяти настроек\n"
+        "(204800 байт с адреса 0x1D044000) и переход в рабочий режим.\n"
+        "\n"
+        "При ошибке в аргументах или файлах код 2, если линия пропала — 1; SIGTERM и SIGINT\n"
+        "завершают работу с кодом 0.");
+
+void tell(const QString &text)
+{
+    QTextStream(stderr) << text << Qt::endl;
+}
+
+int refuse(const QString &problem)
+{
+    tell(problem);
+    return ExitRefused;
+}
+
+// A positive whole number, or 0 for an option not given; -1 when the value is not one.
+int positiveNumber(const QCommandLineParser &parser, const QCommandLineOption &option)
+{
+    if (!parser.isSet(option))
+        return 0;
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    return ok && value > 0 ? value : -1;
+}
+
+bool saveMemory(const QString &fileName, const QByteArray &memory, QString *error)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly) && file.write(memory) == memory.size() && file.commit())
+        return true;
+    *error = QStringLiteral("Не удалось записать память в «%1»: %2").arg(fileName, file.errorString());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("mirvane-panel"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Работать на этом устройстве вместо нового псевдотерминала."),
+                                  QStringLiteral("DEV"));
+    const QCommandLineOption memoryFile(QStringLiteral("memory"),
+                                        QStringLiteral("Начальное содержимое памяти настроек (файл .tab); "
+                                                       "без него — нули."),
+                                        QStringLiteral("FILE.tab"));
+    const QCommandLineOption saveFile(QStringLiteral("save"),
+                                      QStringLiteral("Записывать память в этот файл после законченной записи "
+                                                     "в прибор."),
+                                      QStringLiteral("FILE.tab"));
+    const QCommandLineOption logFile(QStringLiteral("log"),
+                                     QStringLiteral("Строка на каждый принятый кадр: команда и длина, "
+                                                    "«bad-crc» для кадра с неверной CRC (/dev/stderr — на экран)."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption split(QStringLiteral("split"),
+                                   QStringLiteral("Каждый ответ двумя частями с паузой в несколько мс."));
+    const QCommandLineOption corruptAt(QStringLiteral("corrupt-at"),
+                                       QStringLiteral("N-й ответ (считая с 1) с неверной CRC."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption silentAt(QStringLiteral("silent-at"),
+                                      QStringLiteral("Не отвечать, начиная с N-го ответа."), QStringLiteral("N"));
+    const QCommandLineOption baud(QStringLiteral("baud"),
+                                  QStringLiteral("Выдавать ответы не быстрее линии с этой скоростью "
+                                                 "(10 бит на байт)."),
+                                  QStringLiteral("B"));
+    parser.addOptions({ port, memoryFile, saveFile, logFile, split, corruptAt, silentAt, baud });
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return refuse(parser.errorText() + QStringLiteral("\n\n") + parser.helpText());
+    if (parser.isSet(help))
+        parser.showHelp(ExitSuccess);
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("Лишние аргументы: %1").arg(parser.positionalArguments().join(QLatin1Char(' '))));
+
+    const ReplyFaults::Options faults { positiveNumber(parser, corruptAt), positiveNumber(parser, silentAt) };
+    const ReplyPacer::Options pacing { parser.isSet(split), positiveNumber(parser, baud) };
+    if (faults.corruptAt < 0 || faults.silentAt < 0 || pacing.baud < 0)
+        return refuse(QStringLiteral("--corrupt-at, --silent-at и --baud ждут целое число больше нуля."));
+
+    QString error;
+    QByteArray memory(SettingsImage::Size, '\0');
+    if (parser.isSet(memoryFile)) {
+        const std::optional<QByteArray> image = TabFile::readImage(parser.value(memoryFile), &error);
+        if (!image)
+            return refuse(error);
+        memory = *image;
+    }
+
+    FrameLog log;
+    if (parser.isSet(logFile) && !log.open(parser.value(logFile), &error))
+        return refuse(error);
+
+    TerminationSignals termination;
+    if (!termination.install(&error)) {
+        tell(error);
+        return ExitLineFailed;
+    }
+    QObject::connect(&termination, &TerminationSignals::arrived, &app, &QCoreApplication::quit);
+
+    const std::optional<LineDevice> device = parser.isSet(port)
+            ? LineDevice::open(parser.value(port), &error)
+            : LineDevice::createPseudoTerminal(&error);
+    if (!device)
+        return refuse(error);
+
+    VirtualPanel panel(memory);
+    if (parser.isSet(saveFile)) {
+        QObject::connect(&panel, &VirtualPanel::writeFinished, &panel, [&panel, fileName = parser.value(saveFile)] {
+            QString saveError;
+            if (!saveMemory(fileName, panel.memory(), &saveError))
+                tell(saveError);
+        });
+    }
+
+    LineChannel channel(device->fd());
+    ReplyPacer pacer(pacing);
+    PanelSession session(panel, ReplyFaults(faults), log);
+    QObject::connect(&channel, &LineChannel::received, &session, &PanelSession::receive);
+    QObject::connect(&session, &PanelSession::replyReady, &pacer, &ReplyPacer::send);
+    QObject::connect(&pacer, &ReplyPacer::bytesDue, &channel, &LineChannel::send);
+    QObject::connect(&channel, &LineChannel::failed, &app, [](const QString &reason) {
+        tell(QStringLiteral("Линия потеряна: %1").arg(reason));
+        QCoreApplication::exit(ExitLineFailed);
+    });
+
+    QTextStream(stdout) << device->path() << Qt::endl;
+    return app.exec();
+}
