@@ -1,0 +1,159 @@
+// mirvane-cli's device commands against mirvane-panel.
+
+#include "panelprocess.h"
+
+#include <configuration.h>
+#include <filecommands.h>
+#include <imagebuilder.h>
+#include <tabfile.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString err;
+};
+
+Run cli(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(MIRVANE_CLI), arguments);
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray imageWithZoneName(const QString &name)
+{
+    Configuration config;
+    config.mtArea().setRecNo(1);
+    config.mtArea().setValue("name", name);
+    ImageBuilder::build(config);
+    return config.image().Bytes();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestCliDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void read_savesThePanelMemory();
+    void write_sendsTheFile();
+    void workmode();
+    void failures_data();
+    void failures();
+
+private:
+    QScopedPointer<QTemporaryDir> m_temporary;
+    QDir m_dir;
+};
+
+void TestCliDevice::init()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("mirvane-panel serves pseudo-terminals on Linux only");
+#endif
+    m_temporary.reset(new QTemporaryDir);
+    QVERIFY(m_temporary->isValid());
+    m_dir.setPath(m_temporary->path());
+}
+
+void TestCliDevice::read_savesThePanelMemory()
+{
+    const QByteArray memory = imageWithZoneName(QStringLiteral("ГАРАЖ"));
+    QVERIFY(writeFile(m_dir.filePath("panel.tab"), memory));
+    PanelProcess panel({ "--memory", m_dir.filePath("panel.tab") });
+    const Run run = cli({ "read", "--port", panel.port(), m_dir.filePath("out.tab") });
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("Идет чтение из прибора: 1599/1600"), qPrintable(run.err));
+    QCOMPARE(readFile(m_dir.filePath("out.tab")), memory);
+}
+
+void TestCliDevice::write_sendsTheFile()
+{
+    const QByteArray image = imageWithZoneName(QStringLiteral("ГАРАЖ"));
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), image));
+    PanelProcess panel({ "--save", m_dir.filePath("saved.tab") });
+    const Run run = cli({ "write", "--port", panel.port(), m_dir.filePath("in.tab") });
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("Идет запись в прибор: 1599/1600"), qPrintable(run.err));
+    QVERIFY(panel.terminate());
+    QCOMPARE(readFile(m_dir.filePath("saved.tab")), image);
+}
+
+void TestCliDevice::workmode()
+{
+    PanelProcess panel({});
+    const Run run = cli({ "workmode", "--port", panel.port() });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+}
+
+void TestCliDevice::failures_data()
+{
+    QTest::addColumn<QStringList>("panelOptions");
+    QTest::addColumn<QStringList>("arguments"); // PORT and DIR are replaced
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("outWritten");
+
+    QTest::newRow("silent panel") << QStringList { "--silent-at", "1" }
+                                  << QStringList { "read", "--port", "PORT", "--timeout", "300", "DIR/out.tab" }
+                                  << "Прибор не отвечает" << false;
+    QTest::newRow("damaged block") << QStringList { "--corrupt-at", "7" }
+                                   << QStringList { "read", "--port", "PORT", "DIR/out.tab" }
+                                   << "Пришел неверный пакет! Чтение прервано на блоке 6 из 1600." << false;
+    QTest::newRow("wrong acknowledgement") << QStringList { "--corrupt-at", "3" }
+                                           << QStringList { "write", "--port", "PORT", "DIR/in.tab" }
+                                           << "прибор не подтвердил блок 2 из 1600" << false;
+    QTest::newRow("no such port") << QStringList {}
+                                  << QStringList { "workmode", "--port", "DIR/no-such-port" }
+                                  << "Unable to open com port (Error: " << false;
+    QTest::newRow("no port given") << QStringList {} << QStringList { "read", "DIR/out.tab" }
+                                   << "--port" << false;
+    QTest::newRow("bad file to write") << QStringList {} << QStringList { "write", "--port", "PORT", "DIR/missing.tab" }
+                                       << "missing.tab" << false;
+}
+
+void TestCliDevice::failures()
+{
+    QFETCH(QStringList, panelOptions);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QFETCH(bool, outWritten);
+
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), imageWithZoneName(QStringLiteral("ГАРАЖ"))));
+    PanelProcess panel(panelOptions);
+    for (QString &argument : arguments) {
+        argument.replace("PORT", panel.port());
+        argument.replace("DIR", m_dir.absolutePath());
+    }
+    const Run run = cli(arguments);
+    QVERIFY(run.exitCode != 0);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(QFile::exists(m_dir.filePath("out.tab")), outWritten);
+}
+
+QTEST_GUILESS_MAIN(TestCliDevice)
+#include "tst_clidevice.moc"
