@@ -1,0 +1,227 @@
+#include "devicesearch.h"
+
+#include "frames.h"
+#include "portsettings.h"
+#include "searchmessages.h"
+
+#include <configuration.h>
+#include <notifier.h>
+#include <settingsinput.h>
+
+using namespace SearchMessages;
+
+namespace {
+
+int byteAt(const QByteArray &bytes, int offset)
+{
+    return offset < bytes.size() ? quint8(bytes.at(offset)) : 0;
+}
+
+} // namespace
+
+DeviceSearch::DeviceSearch(PacketChannel &channel, Configuration &config, Notifier &notifier, QObject *parent)
+    : QObject(parent), m_channel(channel), m_config(config), m_notifier(notifier), m_recorder(config, m_state)
+{
+    m_timer1.setSingleShot(true);
+    m_timer1.setInterval(DefaultPollInterval);
+    m_timer2.setSingleShot(true);
+    m_timer2.setInterval(DefaultStatusRepeatInterval);
+    connect(&m_timer1, &QTimer::timeout, this, &DeviceSearch::poll);
+    connect(&m_timer2, &QTimer::timeout, this, &DeviceSearch::repeatStatusRequest);
+}
+
+QString DeviceSearch::warningText(const QString &moduleName, const QString &technologicalAddress)
+{
+    return QStringLiteral("ВНИМАНИЕ!\nСейчас будет произведен поиск и добавление новых устройств к ") + moduleName
+            + QStringLiteral(".\nУбедитесь, что технологический КЛМ с адресом ") + technologicalAddress
+            + QStringLiteral(" подключен к линии H3L3-H4L4 ППК, а сам ППК - к компьютеру с помощью USB-кабеля!");
+}
+
+bool DeviceSearch::start(const PortSettings &settings)
+{
+    MemTable &modules = m_config.mtDev();
+    if (!m_notifier.question(warningText(modules.asString(QStringLiteral("mname")), m_config.settings().edAddrKLM)))
+        return false;
+    const std::optional<int> technological = SettingsInput::technologicalAddress(m_config.settings());
+    if (!technological) {
+        m_notifier.warning(SettingsInput::TechnologicalAddressRangeMessage.toString());
+        return false;
+    }
+    const int module = modules.asInteger(QStringLiteral("addr"));
+    if (!SettingsImage::isModule(module)) {
+        m_notifier.warning(QStringLiteral("Выберите модуль, к которому добавлять устройства."));
+        return false;
+    }
+
+    stop();
+    m_config.mtSensorNew().emptyTable();
+    m_channel.setHandler(this);
+    QString error;
+    if (!m_channel.open(settings, &error)) {
+        m_notifier.warning(error);
+        return false;
+    }
+    // Nothing of an earlier search may be sent in this one.
+    m_state = SearchState();
+    m_moduleAddress = Frames::moduleAddressByte(*technological);
+    m_recorder.setModule(module, m_moduleAddress);
+    QString sendError;
+    if (!m_channel.send(Frames::SetAddress(Frames::RelayAddress), &sendError)) {
+        m_notifier.warning(QStringLiteral("Не удалось передать данные в порт: %1").arg(sendError));
+        return false;
+    }
+    m_active = true;
+    return true;
+}
+
+void DeviceSearch::stop()
+{
+    m_timer1.stop();
+    m_timer2.stop();
+    m_state.CommandQueue.clear();
+    m_state.ReportQueue.clear();
+    m_active = false;
+}
+
+bool DeviceSearch::send(const QByteArray &message)
+{
+    QString error;
+    if (m_channel.send(Frames::WriteMemoryNew(message), &error))
+        return true;
+    m_timer1.stop();
+    m_timer2.stop();
+    m_notifier.warning(QStringLiteral("Не удалось передать данные в порт: %1").arg(error));
+    emit halted();
+    return false;
+}
+
+void DeviceSearch::poll()
+{
+    if (m_active)
+        send(PollMessage(m_moduleAddress));
+}
+
+void DeviceSearch::repeatStatusRequest()
+{
+    if (m_active)
+        m_state.CommandQueue << StatusRequestB(m_moduleAddress);
+}
+
+void DeviceSearch::handleReply(const QByteArray &frame)
+{
+    if (!m_active)
+        return;
+    if (frame == noAnswerReply()) {
+        m_notifier.information(QStringLiteral("Прибор не отвечает!"));
+        emit halted();
+        return;
+    }
+    if (frame == Frames::SetAddress(Frames::RelayAddress)) {
+        m_timer1.start();
+        return;
+    }
+    if (frame.size() < ShortestRelayReply)
+        return;
+    const int code = byteAt(frame, ReplyCode);
+    switch (code) {
+    case 0x00:
+    case 0x80:
+        queueStep();
+        return;
+    case 0x02:
+        report(frame);
+        return;
+    case 0x03:
+    case 0x04:
+    case 0x81:
+        m_timer1.start();
+        return;
+    default:
+        m_notifier.information(QStringLiteral("Непонятная команда =")
+                               + QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper());
+        emit halted();
+        return;
+    }
+}
+
+void DeviceSearch::queueStep()
+{
+    QList<QByteArray> &commands = m_state.CommandQueue;
+    if (!commands.isEmpty()) {
+        if (isStatusRequest(commands.first())) {
+            const QByteArray request = commands.takeFirst();
+            if (send(request))
+                m_timer2.start();
+            return;
+        }
+        if (!m_state.ReportQueue.isEmpty()) {
+            const QByteArray &status = m_state.ReportQueue.first();
+            for (int i = 0; i < commands.size(); ++i) {
+                QByteArray message = commands.at(i);
+                if (byteAt(message, 13) != byteAt(status, 14) || byteAt(message, 18) != byteAt(status, 19))
+                    continue;
+                message[9] = char(byteAt(status, 9));
+                commands.removeAt(i);
+                m_state.ReportQueue.removeFirst();
+                send(message);
+                return;
+            }
+        }
+    }
+    if (!m_state.SearchStarted) {
+        m_state.SearchStarted = true;
+        send(StartMessage(m_moduleAddress));
+        return;
+    }
+    if (!m_state.PendingQuery.isEmpty()) {
+        const QByteArray query = m_state.PendingQuery;
+        m_state.PendingQuery.clear();
+        send(query);
+        return;
+    }
+    m_timer1.start();
+}
+
+void DeviceSearch::report(const QByteArray &frame)
+{
+    if (!send(AckMessage(m_moduleAddress, quint8(byteAt(frame, ReportNumber)))))
+        return;
+    const int kind = byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1);
+    switch (kind) {
+    case 0x082B:
+        m_recorder.markAnswerReceived(frame);
+        return;
+    case 0x082E:
+        if (!m_state.CommandQueue.isEmpty()) {
+            m_timer2.stop();
+            m_state.ReportQueue << frame.mid(ReportCopyStart);
+        }
+        return;
+    case 0x071F: {
+        const int type = byteAt(frame, IdentityBytes);
+        if (type == 0x06 || type == 0x07) {
+            m_state.PendingQuery = FollowUpQuery(m_moduleAddress, quint8(byteAt(frame, ReferenceByte)));
+            m_state.PendingIdentity = frame.mid(IdentityBytes, 6);
+        } else {
+            m_recorder.recordDevice(frame);
+        }
+        return;
+    }
+    case 0x0406:
+        if (byteAt(frame, ReportKind + 2) == 0x07)
+            m_recorder.recordSubDevice(frame);
+        return;
+    default:
+        return;
+    }
+}
+
+void DeviceSearch::handleLinkFailure(const QString &reason)
+{
+    if (!m_active)
+        return;
+    m_timer1.stop();
+    m_timer2.stop();
+    m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
+    emit halted();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "founddevicerecorder.h"
+#include "packetchannel.h"
+
+#include <QObject>
+#include <QTimer>
+
+class Configuration;
+class Notifier;
+struct PortSettings;
+
+// "Поиск новых устройств модуля": module messages go to the technological loop module
+// in relay frames, paced by a poll timer; each reply decides what is sent next. The
+// search runs from start() until stop() (its window closing).
+class DeviceSearch : public QObject, public ReplyHandler
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultPollInterval = 100; // ms
+    static constexpr int DefaultStatusRepeatInterval = 5000; // ms
+
+    DeviceSearch(PacketChannel &channel, Configuration &config, Notifier &notifier, QObject *parent = nullptr);
+
+    void setPollInterval(int milliseconds) { m_timer1.setInterval(milliseconds); }
+    void setStatusRepeatInterval(int milliseconds) { m_timer2.setInterval(milliseconds); }
+
+    // Asks the user first; false when the search did not start (the user has been told why).
+    bool start(const PortSettings &settings);
+    void stop();
+    bool isActive() const { return m_active; }
+    const SearchState &state() const { return m_state; }
+
+    void handleReply(const QByteArray &frame) override;
+    void handleLinkFailure(const QString &reason) override;
+
+    static QString warningText(const QString &moduleName, const QString &technologicalAddress);
+
+signals:
+    // The exchange has come to a halt (no answer, an unknown reply, a failing line);
+    // only closing the window ends the search.
+    void halted();
+
+private:
+    void queueStep();
+    void report(const QByteArray &frame);
+    bool send(const QByteArray &message);
+    void poll();
+    void repeatStatusRequest();
+
+    PacketChannel &m_channel;
+    Configuration &m_config;
+    Notifier &m_notifier;
+    SearchState m_state;
+    FoundDeviceRecorder m_recorder;
+    QTimer m_timer1; // poll
+    QTimer m_timer2; // status repeat
+    quint8 m_moduleAddress = 0;
+    bool m_active = false;
+};

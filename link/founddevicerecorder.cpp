@@ -1,0 +1,239 @@
+#include "founddevicerecorder.h"
+
+#include "frames.h"
+#include "searchmessages.h"
+
+#include <configuration.h>
+
+#include <algorithm>
+
+using Frames::fromBcd;
+
+namespace {
+
+int byteAt(const QByteArray &bytes, int offset)
+{
+    return offset < bytes.size() ? quint8(bytes.at(offset)) : 0;
+}
+
+struct SubDeviceKind
+{
+    int kind;
+    const char16_t *note;
+    int rows;
+    int deviceType; // of rows 2 onward; rows 0 and 1 are the tag's own outputs
+    int firstChannel; // rows k >= 2 get firstChannel + k - 2, or this type when fixed
+    bool fixedChannel;
+};
+
+constexpr SubDeviceKind subDeviceKinds[] = {
+    { 0x02, u"ППКП Ворсен-8П", 10, 9, 16, false },
+    { 0x03, u"ППКП Ворсен-16П", 18, 10, 16, false },
+    { 0x04, u"ППКП Ворсен-4П", 6, 11, 16, false },
+    { 0x21, u"ЗНК-8", 10, 12, 193, true },
+    { 0x31, u"ПУиЗ Ворсен-1", 3, 13, 196, true },
+};
+
+constexpr int tagDeviceType = 7;
+constexpr int tagChannelType = 195;
+
+QVariant channelTypeOf(int deviceType)
+{
+    switch (deviceType) {
+    case 1: return 1;
+    case 2: return 2;
+    case 3: return 4;
+    case 4: return 1;
+    default: return {};
+    }
+}
+
+} // namespace
+
+FoundDeviceRecorder::FoundDeviceRecorder(Configuration &config, SearchState &state)
+    : m_config(config), m_state(state)
+{
+}
+
+void FoundDeviceRecorder::setModule(int module, quint8 moduleAddressByte)
+{
+    m_module = module;
+    m_moduleAddressByte = moduleAddressByte;
+}
+
+void FoundDeviceRecorder::appendFoundRow(const Identity &identity)
+{
+    MemTable &found = m_config.mtSensorNew();
+    found.append();
+    found.setValue(QStringLiteral("id_dev"), m_module);
+    found.setValue(QStringLiteral("id_sen"), fromBcd(quint8(identity.type)));
+    found.setValue(QStringLiteral("ver"), fromBcd(quint8(identity.version)));
+    found.setValue(QStringLiteral("year"), identity.year);
+    found.setValue(QStringLiteral("month"), fromBcd(quint8(identity.month)));
+    found.setValue(QStringLiteral("saddrh"), identity.serialHigh * 256 + identity.serialLow);
+    found.post();
+}
+
+void FoundDeviceRecorder::setNote(const QString &note)
+{
+    MemTable &found = m_config.mtSensorNew();
+    found.setValue(QStringLiteral("note"), note);
+    found.post();
+}
+
+bool FoundDeviceRecorder::alreadyConfigured(const Identity &identity) const
+{
+    const MemTable &sensors = m_config.mtSensor();
+    const int expected[] = { fromBcd(quint8(identity.type)), identity.version, identity.year,
+                             identity.month, identity.serialHigh, identity.serialLow };
+    const int columns[] = { sensors.fieldIndex(QStringLiteral("id_sen")), sensors.fieldIndex(QStringLiteral("ver")),
+                            sensors.fieldIndex(QStringLiteral("year")), sensors.fieldIndex(QStringLiteral("month")),
+                            sensors.fieldIndex(QStringLiteral("saddrh")), sensors.fieldIndex(QStringLiteral("saddrl")) };
+    for (int row = 0; row < sensors.rowCount(); ++row) {
+        bool same = true;
+        for (int i = 0; i < 6 && same; ++i)
+            same = sensors.rowValue(row, columns[i]).toInt() == expected[i];
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+int FoundDeviceRecorder::firstFreeChannelRecord() const
+{
+    for (int record = 0; record < FreeRecordLimit; ++record) {
+        if (m_config.image().ChannelRecord(m_module, record).at(0) == 0)
+            return record;
+    }
+    return -1;
+}
+
+void FoundDeviceRecorder::writeDeviceRecord(const Identity &identity)
+{
+    SettingsImage &image = m_config.image();
+    for (int record = 0; record < SettingsImage::DeviceRecordsPerModule; ++record) {
+        const ImageBytes device = image.DeviceRecord(m_module, record);
+        if (device.at(0) != 0)
+            continue;
+        device.set(0, fromBcd(quint8(identity.type)));
+        device.set(1, fromBcd(quint8(identity.version)));
+        device.set(2, identity.year);
+        device.set(3, identity.month);
+        device.set(4, identity.serialHigh);
+        device.set(5, identity.serialLow);
+        return;
+    }
+}
+
+void FoundDeviceRecorder::recordDevice(const QByteArray &identityReport)
+{
+    using namespace SearchMessages;
+    const Identity identity { byteAt(identityReport, IdentityBytes), byteAt(identityReport, IdentityBytes + 1),
+                              byteAt(identityReport, IdentityBytes + 2), byteAt(identityReport, IdentityBytes + 3),
+                              byteAt(identityReport, IdentityBytes + 4), byteAt(identityReport, IdentityBytes + 5) };
+    appendFoundRow(identity);
+    if (alreadyConfigured(identity)) {
+        setNote(QStringLiteral("дубликат;"));
+        return;
+    }
+    writeDeviceRecord(identity);
+    const int record = firstFreeChannelRecord();
+    if (record < 0) {
+        setNote(QStringLiteral("нет места в базе"));
+        return;
+    }
+    const int address = record + 2;
+    setNote(QStringLiteral("записано в базу по адресу ") + QString::number(address));
+
+    if (!m_state.StatusQueued) {
+        m_state.CommandQueue << StatusRequestA(m_moduleAddressByte) << StatusRequestB(m_moduleAddressByte);
+        m_state.StatusQueued = true;
+    }
+    const MemTable &found = m_config.mtSensorNew();
+    m_state.CommandQueue << AddressMessage(m_moduleAddressByte, found.asInteger(QStringLiteral("id_sen")),
+                                           found.asInteger(QStringLiteral("ver")),
+                                           found.asInteger(QStringLiteral("year")),
+                                           found.asInteger(QStringLiteral("month")),
+                                           found.asInteger(QStringLiteral("saddrl")),
+                                           found.asInteger(QStringLiteral("saddrh")), address);
+
+    MemTable &sensors = m_config.mtSensor();
+    sensors.append();
+    sensors.setValue(QStringLiteral("id_dev"), m_module);
+    sensors.setValue(QStringLiteral("id_sen"), fromBcd(quint8(identity.type)));
+    sensors.setValue(QStringLiteral("id_chan"), channelTypeOf(fromBcd(quint8(identity.type))));
+    sensors.setValue(QStringLiteral("addr"), address);
+    sensors.setValue(QStringLiteral("id_being"), 0);
+    sensors.setValue(QStringLiteral("id_area"), 0);
+    sensors.setValue(QStringLiteral("ver"), identity.version);
+    sensors.setValue(QStringLiteral("year"), identity.year);
+    sensors.setValue(QStringLiteral("month"), identity.month);
+    sensors.setValue(QStringLiteral("saddrh"), identity.serialHigh);
+    sensors.setValue(QStringLiteral("saddrl"), identity.serialLow);
+    sensors.post();
+    m_config.image().ChannelRecord(m_module, record).set(0, address);
+}
+
+void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
+{
+    const QByteArray &p = m_state.PendingIdentity; // empty reads as six zeros
+    const Identity identity { byteAt(p, 0), byteAt(p, 1), byteAt(p, 2), byteAt(p, 3), byteAt(p, 4), byteAt(p, 5) };
+    appendFoundRow(identity);
+    if (alreadyConfigured(identity)) {
+        setNote(QStringLiteral("дубликат"));
+        return;
+    }
+    const int kind = byteAt(followUpReport, SearchMessages::SubDeviceKind);
+    const auto known = std::find_if(std::begin(subDeviceKinds), std::end(subDeviceKinds),
+                                    [kind](const SubDeviceKind &k) { return k.kind == kind; });
+    if (known == std::end(subDeviceKinds)) {
+        setNote(QStringLiteral("прибор неопределен"));
+        return;
+    }
+    const QString name = QString::fromUtf16(known->note);
+    const int record = firstFreeChannelRecord();
+    if (record < 0) {
+        setNote(name + QStringLiteral("; нет места в базе"));
+        return;
+    }
+    setNote(name);
+    const int address = record + 2;
+    MemTable &sensors = m_config.mtSensor();
+    for (int k = 0; k < known->rows; ++k) {
+        const bool tagOutput = k < 2;
+        sensors.append();
+        sensors.setValue(QStringLiteral("id_dev"), m_module);
+        sensors.setValue(QStringLiteral("id_sen"), tagOutput ? tagDeviceType : known->deviceType);
+        sensors.setValue(QStringLiteral("id_chan"),
+                         tagOutput ? tagChannelType
+                                   : known->fixedChannel ? known->firstChannel : known->firstChannel + k - 2);
+        sensors.setValue(QStringLiteral("addr"), address);
+        sensors.setValue(QStringLiteral("id_being"), 0);
+        sensors.setValue(QStringLiteral("id_area"), 0);
+        sensors.post();
+    }
+    m_config.image().ChannelRecord(m_module, record).set(0, address);
+}
+
+void FoundDeviceRecorder::markAnswerReceived(const QByteArray &answerReport)
+{
+    using SearchMessages::IdentityBytes;
+    const int expected[] = { fromBcd(quint8(byteAt(answerReport, IdentityBytes))),
+                             fromBcd(quint8(byteAt(answerReport, IdentityBytes + 1))),
+                             byteAt(answerReport, IdentityBytes + 2),
+                             fromBcd(quint8(byteAt(answerReport, IdentityBytes + 3))),
+                             byteAt(answerReport, IdentityBytes + 4) * 256 + byteAt(answerReport, IdentityBytes + 5) };
+    const QString fields[] = { QStringLiteral("id_sen"), QStringLiteral("ver"), QStringLiteral("year"),
+                               QStringLiteral("month"), QStringLiteral("saddrh") };
+    MemTable &found = m_config.mtSensorNew();
+    for (found.first(); !found.eof(); found.next()) {
+        bool same = true;
+        for (int i = 0; i < 5 && same; ++i)
+            same = found.asInteger(fields[i]) == expected[i];
+        if (same) {
+            found.setValue(QStringLiteral("note"), found.asString(QStringLiteral("note")) + QStringLiteral(" ;получен ответ;"));
+            found.post();
+            return;
+        }
+    }
+}
