@@ -36,6 +36,8 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes);
+
 QByteArray imageWithZoneName(const QString &name)
 {
     Configuration config;
@@ -62,6 +64,7 @@ private slots:
     void read_savesThePanelMemory();
     void write_sendsTheFile();
     void workmode();
+    void search_addsTheFoundDevices();
     void failures_data();
     void failures();
 
@@ -109,6 +112,35 @@ void TestCliDevice::workmode()
     const Run run = cli({ "workmode", "--port", panel.port() });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
+}
+
+void TestCliDevice::search_addsTheFoundDevices()
+{
+    Configuration config;
+    QVERIFY(config.mtDev().locate("addr", 2));
+    config.mtDev().setValue("id_being", 0);
+    ImageBuilder::build(config);
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), config.image().Bytes()));
+    QVERIFY(writeFile(m_dir.filePath("loop.json"),
+                      R"({"klm": 5, "devices": [{"type": 1, "version": 18, "year": 13, "month": 12, "serial": 4660},
+                                              {"type": 7, "version": 1, "year": 20, "month": 3, "serial": 513, "kind": 49}]})"));
+    PanelProcess panel({ "--scenario", m_dir.filePath("loop.json") });
+
+    QProcess process;
+    process.start(QStringLiteral(MIRVANE_CLI), { "search", "--port", panel.port(), "--module", "2", "--klm", "5",
+                                                  "--seconds", "3", m_dir.filePath("in.tab"), m_dir.filePath("out.tab") });
+    QVERIFY(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(out.contains("Обнаружены новые устройства модуля: 2"), qPrintable(out));
+    QVERIFY2(out.contains(": записано в базу по адресу 2 ;получен ответ;"), qPrintable(out));
+    QVERIFY2(out.contains(": ПУиЗ Ворсен-1"), qPrintable(out));
+
+    Configuration result;
+    QString error;
+    QVERIFY2(TabFile::RecordFileToArray(result, m_dir.filePath("out.tab"), &error), qPrintable(error));
+    QCOMPARE(result.mtSensor().rowCount(), 1 + 3);
+    QCOMPARE(result.mtSensor().rowValue(0, "id_dev").toInt(), 2);
 }
 
 void TestCliDevice::failures_data()

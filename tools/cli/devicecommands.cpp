@@ -3,6 +3,7 @@
 #include "stderrnotifier.h"
 
 #include <configuration.h>
+#include <devicesearch.h>
 #include <filecommands.h>
 #include <memorytransfer.h>
 #include <packetchannel.h>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTextStream>
 
 namespace {
@@ -145,6 +147,55 @@ int workingMode(const Line &line, StderrNotifier &notifier)
     return session.run([&] { return session.transfer().switchToWorkingMode(session.settings()); })
             ? ExitSuccess
             : ExitFailure;
+}
+
+int search(const Line &line, const Search &search, StderrNotifier &notifier)
+{
+    Configuration config;
+    FileCommands files(config, notifier);
+    if (!files.openFile(search.inFile))
+        return ExitFailure;
+    if (!config.mtDev().locate(QStringLiteral("addr"), search.module)) {
+        notifier.warning(QStringLiteral("Нет модуля с адресом %1.").arg(search.module));
+        return ExitFailure;
+    }
+    config.settings().edAddrKLM = search.technologicalAddress;
+
+    QtSerialLink link;
+    PacketChannel channel(link);
+    DeviceSearch deviceSearch(channel, config, notifier);
+    notifier.answerYes(); // the command line asked for the search
+    bool halted = false;
+    QEventLoop loop;
+    QObject::connect(&deviceSearch, &DeviceSearch::halted, &loop, [&] {
+        halted = true;
+        loop.quit();
+    });
+    QTimer::singleShot(search.seconds * 1000, &loop, &QEventLoop::quit);
+    if (!deviceSearch.start(line.settings))
+        return ExitFailure;
+    loop.exec();
+    deviceSearch.stop();
+
+    QTextStream out(stdout);
+    const MemTable &found = config.mtSensorNew();
+    out << QStringLiteral("Обнаружены новые устройства модуля: %1").arg(found.rowCount()) << '\n';
+    for (int row = 0; row < found.rowCount(); ++row) {
+        out << QStringLiteral("%1 (%2), версия %3, %4 год, месяц %5, серийный номер %6: %7")
+                        .arg(found.rowValue(row, QStringLiteral("name")).toString())
+                        .arg(found.rowValue(row, QStringLiteral("id_sen")).toInt())
+                        .arg(found.rowValue(row, QStringLiteral("ver")).toInt())
+                        .arg(found.rowValue(row, QStringLiteral("year")).toInt())
+                        .arg(found.rowValue(row, QStringLiteral("month")).toInt())
+                        .arg(found.rowValue(row, QStringLiteral("snum")).toString(),
+                             found.rowValue(row, QStringLiteral("note")).toString())
+            << '\n';
+    }
+    out.flush();
+    files.buildImage();
+    if (!files.saveFile(search.outFile))
+        return ExitFailure;
+    return halted ? ExitFailure : ExitSuccess;
 }
 
 } // namespace DeviceCommands

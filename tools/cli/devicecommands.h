@@ -19,4 +19,14 @@ int read(const Line &line, const QString &outFile, StderrNotifier &notifier);
 int write(const Line &line, const QString &inFile, StderrNotifier &notifier);
 int workingMode(const Line &line, StderrNotifier &notifier);
 
+struct Search
+{
+    int module; // whose loop gets the devices
+    QString technologicalAddress; // as typed into the modules page
+    int seconds;
+    QString inFile;
+    QString outFile;
+};
+int search(const Line &line, const Search &search, StderrNotifier &notifier);
+
 } // namespace DeviceCommands

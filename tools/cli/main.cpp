@@ -32,6 +32,8 @@ const QString description = QStringLiteral(
         "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
         "  write --port ПОРТ ВХОД.tab загрузить файл в прибор\n"
         "  workmode --port ПОРТ       перевести прибор в рабочий режим\n"
+        "  search --port ПОРТ --module M --klm A --seconds S ВХОД.tab ВЫХОД.tab\n"
+        "                             найти новые устройства модуля M через технологический КЛМ A\n"
         "\n"
         "При ошибке в аргументах или файлах код 2, и ничего не записывается.");
 
@@ -40,6 +42,7 @@ struct Invocation
 {
     QStringList files;
     DeviceCommands::Line line;
+    DeviceCommands::Search search;
     StderrNotifier &notifier;
 };
 
@@ -114,6 +117,8 @@ const Command commands[] = {
           return DeviceCommands::write(call.line, call.files.at(0), call.notifier); }, true },
     { QLatin1String("workmode"), 0, [](const Invocation &call) {
           return DeviceCommands::workingMode(call.line, call.notifier); }, true },
+    { QLatin1String("search"), 2, [](const Invocation &call) {
+          return DeviceCommands::search(call.line, call.search, call.notifier); }, true },
 };
 
 int usageError(const QCommandLineParser &parser, const QString &problem)
@@ -139,7 +144,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption timeout(QStringLiteral("timeout"),
                                      QStringLiteral("Сколько ждать ответа прибора, мс (2000)."),
                                      QStringLiteral("МС"), QString::number(MemoryTransfer::DefaultReplyTimeout));
-    parser.addOptions({ port, baud, timeout });
+    const QCommandLineOption module(QStringLiteral("module"), QStringLiteral("Модуль, к которому добавлять устройства."),
+                                    QStringLiteral("M"));
+    const QCommandLineOption klm(QStringLiteral("klm"), QStringLiteral("Адрес технологического КЛМ (1..16)."),
+                                 QStringLiteral("A"), QStringLiteral("1"));
+    const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Сколько секунд искать (10)."),
+                                     QStringLiteral("S"), QStringLiteral("10"));
+    parser.addOptions({ port, baud, timeout, module, klm, seconds });
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("dump, rebuild, factory, diff, read, write или workmode"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
@@ -177,6 +188,20 @@ int main(int argc, char *argv[])
             return usageError(parser, QStringLiteral("Скорость и время ожидания задаются положительными числами."));
     }
 
+    DeviceCommands::Search search;
+    if (name == QLatin1String("search")) {
+        bool moduleOk = false;
+        bool secondsOk = false;
+        search.module = parser.value(module).toInt(&moduleOk);
+        search.seconds = parser.value(seconds).toInt(&secondsOk);
+        search.technologicalAddress = parser.value(klm);
+        if (!parser.isSet(module) || !moduleOk || search.module < 1 || search.module > 16 || !secondsOk
+            || search.seconds <= 0)
+            return usageError(parser, QStringLiteral("Команде search нужны --module 1..16 и --seconds больше 0."));
+        search.inFile = arguments.at(0);
+        search.outFile = arguments.at(1);
+    }
+
     StderrNotifier notifier;
-    return command->run({ arguments, line, notifier });
+    return command->run({ arguments, line, search, notifier });
 }

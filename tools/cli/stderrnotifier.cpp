@@ -22,6 +22,6 @@ void StderrNotifier::warning(const QString &text)
 
 bool StderrNotifier::question(const QString &text)
 {
-    print(text + QStringLiteral(" — нет"));
-    return false;
+    print(text + (m_answer ? QStringLiteral(" — да") : QStringLiteral(" — нет")));
+    return m_answer;
 }

@@ -9,10 +9,13 @@ class StderrNotifier : public Notifier
 public:
     void information(const QString &text) override;
     void warning(const QString &text) override;
-    bool question(const QString &text) override; // nobody to ask: "no"
+    // Nobody to ask: the answer is "no" unless the command line has already said yes.
+    bool question(const QString &text) override;
+    void answerYes() { m_answer = true; }
 
     bool warned() const { return m_warned; }
 
 private:
     bool m_warned = false;
+    bool m_answer = false;
 };

@@ -30,6 +30,11 @@ void FrameLog::rejected(const QByteArray &frame)
     writeLine(QStringLiteral("bad-crc ") + describe(frame));
 }
 
+void FrameLog::note(const QString &line)
+{
+    writeLine(line);
+}
+
 void FrameLog::writeLine(const QString &line)
 {
     if (!m_file.isOpen())

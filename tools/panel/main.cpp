@@ -1,12 +1,15 @@
 #include "framelog.h"
 #include "linechannel.h"
 #include "linedevice.h"
+#include "loopmodule.h"
 #include "panelsession.h"
 #include "replyfaults.h"
 #include "replypacer.h"
+#include "scenario.h"
 #include "terminationsignals.h"
 #include "virtualpanel.h"
 
+#include <frames.h>
 #include <settingsimage.h>
 #include <tabfile.h>
 
@@ -27,6 +30,15 @@ const QString description = QStringLiteral(
         "Создаёт псевдотерминал и печатает его имя первой строкой; программа открывает его\n"
         "как COM-порт. Прибор отвечает на установку адреса, чтение и запись памяти настроек\n"
         "(204800 байт с адреса 0x1D044000) и переход в рабочий режим.\n"
+        "\n"
+        "Запись по адресу 0x1FC03000 передаётся технологическому КЛМ, который отвечает на\n"
+        "сообщения поиска новых устройств по сценарию (--scenario, JSON):\n"
+        "  {\"klm\": 1, \"busyPolls\": 0,\n"
+        "   \"devices\": [{\"type\": 1, \"version\": 18, \"year\": 13, \"month\": 12, \"serial\": 4660},\n"
+        "               {\"type\": 6, \"version\": 1, \"year\": 20, \"month\": 3, \"serial\": 513, \"kind\": 3}],\n"
+        "   \"faults\": {\"noAnswer\": false, \"unknownCodeAt\": 0}}\n"
+        "Байты устройств передаются как есть; busyPolls — сколько опросов после пуска\n"
+        "отвечают «занят»; noAnswer — КЛМ не отвечает; unknownCodeAt — N-й ответ КЛМ с кодом 05.\n"
         "\n"
         "При ошибке в аргументах или файлах код 2, если линия пропала — 1; SIGTERM и SIGINT\n"
         "завершают работу с кодом 0.");
@@ -84,7 +96,11 @@ int main(int argc, char *argv[])
                                       QStringLiteral("FILE.tab"));
     const QCommandLineOption logFile(QStringLiteral("log"),
                                      QStringLiteral("Строка на каждый принятый кадр: команда и длина, "
-                                                    "«bad-crc» для кадра с неверной CRC (/dev/stderr — на экран)."),
+                                                    "«bad-crc» для кадра с неверной CRC (/dev/stderr — на экран). "
+                                                    "Перед строкой кадра для КЛМ: «relay <сообщение>» или "
+                                                    "«bad-relay <причина>», и замечания КЛМ: «ack-mismatch», "
+                                                    "«followup-mismatch», «address <тип> <номер> <адрес>», "
+                                                    "«address-mismatch», «unknown-message»."),
                                      QStringLiteral("FILE"));
     const QCommandLineOption split(QStringLiteral("split"),
                                    QStringLiteral("Каждый ответ двумя частями с паузой в несколько мс."));
@@ -97,7 +113,14 @@ int main(int argc, char *argv[])
                                   QStringLiteral("Выдавать ответы не быстрее линии с этой скоростью "
                                                  "(10 бит на байт)."),
                                   QStringLiteral("B"));
-    parser.addOptions({ port, memoryFile, saveFile, logFile, split, corruptAt, silentAt, baud });
+    const QCommandLineOption klm(QStringLiteral("klm"),
+                                 QStringLiteral("Технологический адрес КЛМ, 1..16 (по умолчанию 1)."),
+                                 QStringLiteral("A"), QStringLiteral("1"));
+    const QCommandLineOption scenarioFile(QStringLiteral("scenario"),
+                                          QStringLiteral("Устройства шлейфа КЛМ и его сбои (JSON); "
+                                                         "без него КЛМ не находит устройств."),
+                                          QStringLiteral("FILE"));
+    parser.addOptions({ port, memoryFile, saveFile, logFile, split, corruptAt, silentAt, baud, klm, scenarioFile });
 
     if (!parser.parse(QCoreApplication::arguments()))
         return refuse(parser.errorText() + QStringLiteral("\n\n") + parser.helpText());
@@ -111,7 +134,21 @@ int main(int argc, char *argv[])
     if (faults.corruptAt < 0 || faults.silentAt < 0 || pacing.baud < 0)
         return refuse(QStringLiteral("--corrupt-at, --silent-at и --baud ждут целое число больше нуля."));
 
+    bool klmOk = false;
+    const int klmOption = parser.value(klm).toInt(&klmOk);
+    if (!klmOk || klmOption < 1 || klmOption > 16)
+        return refuse(QStringLiteral("--klm ждёт целое число от 1 до 16."));
+
     QString error;
+    Scenario scenario;
+    if (parser.isSet(scenarioFile)) {
+        std::optional<Scenario> loaded = Scenario::load(parser.value(scenarioFile), &error);
+        if (!loaded)
+            return refuse(error);
+        scenario = std::move(*loaded);
+    }
+    const int technologicalAddress = scenario.technologicalAddress.value_or(klmOption);
+
     QByteArray memory(SettingsImage::Size, '\0');
     if (parser.isSet(memoryFile)) {
         const std::optional<QByteArray> image = TabFile::readImage(parser.value(memoryFile), &error);
@@ -137,7 +174,8 @@ int main(int argc, char *argv[])
     if (!device)
         return refuse(error);
 
-    VirtualPanel panel(memory);
+    LoopModule module(std::move(scenario), Frames::moduleAddressByte(technologicalAddress));
+    VirtualPanel panel(memory, module);
     if (parser.isSet(saveFile)) {
         QObject::connect(&panel, &VirtualPanel::writeFinished, &panel, [&panel, fileName = parser.value(saveFile)] {
             QString saveError;

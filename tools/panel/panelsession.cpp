@@ -8,6 +8,7 @@
 PanelSession::PanelSession(VirtualPanel &panel, ReplyFaults faults, FrameLog &log, QObject *parent)
     : QObject(parent), m_panel(panel), m_faults(faults), m_log(log)
 {
+    connect(&m_panel, &VirtualPanel::noted, this, [this](const QString &line) { m_log.note(line); });
 }
 
 void PanelSession::receive(const QByteArray &bytes)

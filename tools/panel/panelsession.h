@@ -10,7 +10,8 @@ class FrameLog;
 class VirtualPanel;
 
 // Joins the bytes from the line into frames, turns away those with a wrong CRC, and
-// passes the panel's replies on with the faults the command line asked for.
+// passes the panel's replies on with the faults the command line asked for. The log gets
+// each frame and whatever the panel notes about it.
 class PanelSession : public QObject
 {
     Q_OBJECT

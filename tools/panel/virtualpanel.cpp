@@ -1,10 +1,13 @@
 #include "virtualpanel.h"
 
+#include "loopmodule.h"
+
 #include <frames.h>
 
 #include <QtEndian>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -13,10 +16,45 @@ QByteArray payloadOf(const QByteArray &frame)
     return frame.mid(4, frame.size() - 5);
 }
 
+// The module message inside a relay frame's payload, 02 7E <escaped message and CRC> 7D;
+// nothing, with the reason, when the payload is not one.
+std::optional<QByteArray> relayedMessage(const QByteArray &payload, QString *reason)
+{
+    constexpr int shortestMessage = 5; // 02, address, 01, 01, body length
+    if (payload.size() < 3 || payload.at(0) != 0x02 || payload.at(1) != 0x7E || payload.back() != 0x7D) {
+        *reason = QStringLiteral("flags");
+        return std::nullopt;
+    }
+    const QByteArray escaped = payload.mid(2, payload.size() - 3);
+    for (qsizetype i = 0; i < escaped.size(); ++i) {
+        const quint8 byte = quint8(escaped.at(i));
+        const bool escapes = byte == 0x7F && i + 1 < escaped.size() && quint8(escaped.at(i + 1)) <= 0x02;
+        if (byte == 0x7D || byte == 0x7E || (byte == 0x7F && !escapes)) {
+            *reason = QStringLiteral("escape");
+            return std::nullopt;
+        }
+        if (escapes)
+            ++i;
+    }
+    const QByteArray block = Frames::unescape(escaped);
+    if (block.size() < shortestMessage + 1) {
+        *reason = QStringLiteral("short");
+        return std::nullopt;
+    }
+    const QByteArray message = block.chopped(1);
+    if (Frames::CalcCRC(message) != quint8(block.back())) {
+        *reason = QStringLiteral("inner-crc");
+        return std::nullopt;
+    }
+    return message;
+}
+
 } // namespace
 
-VirtualPanel::VirtualPanel(QByteArray memory, QObject *parent) : QObject(parent), m_memory(std::move(memory))
+VirtualPanel::VirtualPanel(QByteArray memory, LoopModule &module, QObject *parent)
+    : QObject(parent), m_memory(std::move(memory)), m_module(module)
 {
+    connect(&m_module, &LoopModule::noted, this, &VirtualPanel::noted);
 }
 
 QByteArrayList VirtualPanel::handle(const QByteArray &frame)
@@ -67,6 +105,8 @@ QByteArrayList VirtualPanel::readMemory(const QByteArray &payload)
 
 QByteArrayList VirtualPanel::writeMemory(const QByteArray &payload)
 {
+    if (m_address == Frames::RelayAddress)
+        return relay(payload);
     const Overlap inside = overlap(payload.size());
     std::copy_n(payload.constData() + inside.blockOffset, inside.length, m_memory.data() + inside.memoryOffset);
     advance(payload.size());
@@ -77,6 +117,19 @@ QByteArrayList VirtualPanel::writeMemory(const QByteArray &payload)
     }
     // The acknowledgement carries the block's first two bytes; a shorter block gets zeros.
     return { Frames::WriteMemory(2, payload + QByteArray(2, '\0')) };
+}
+
+// The relay address stays put: every message to the module goes through it.
+QByteArrayList VirtualPanel::relay(const QByteArray &payload)
+{
+    QString reason;
+    const std::optional<QByteArray> message = relayedMessage(payload, &reason);
+    if (!message) {
+        emit noted(QStringLiteral("bad-relay ") + reason);
+        return {};
+    }
+    emit noted(QStringLiteral("relay ") + QString::fromLatin1(message->toHex(' ').toUpper()));
+    return { m_module.answer(*message) };
 }
 
 QByteArrayList VirtualPanel::workingMode(const QByteArray &frame)
