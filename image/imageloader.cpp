@@ -41,33 +41,6 @@ QString twoHexDigits(int byte)
     return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-class Source
-{
-public:
-    explicit Source(const QByteArray &bytes) : m_bytes(bytes) { }
-    int at(int offset) const { return quint8(m_bytes.at(offset)); }
-    QByteArray mid(int offset, int size) const { return m_bytes.mid(offset, size); }
-    int channel(int module, int record, int byte) const
-    {
-        return at(SettingsImage::ChannelTableOffset
-                  + SettingsImage::ChannelRecordSize * (SettingsImage::ChannelRecordsPerModule * (module - 1) + record)
-                  + byte);
-    }
-    int device(int module, int record, int byte) const
-    {
-        return at(SettingsImage::DeviceTableOffset
-                  + SettingsImage::DeviceRecordSize * (SettingsImage::DeviceRecordsPerModule * (module - 1) + record)
-                  + byte);
-    }
-    int zone(int zone, int byte) const
-    {
-        return at(SettingsImage::ZoneRecordOffset + SettingsImage::ZoneRecordSize * (zone - 1) + byte);
-    }
-
-private:
-    const QByteArray &m_bytes;
-};
-
 void putOutputKey(MemTable &zones, int key)
 {
     for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
@@ -87,14 +60,13 @@ QHash<int, int> zonePositions(MemTable &zones)
     return positions;
 }
 
-void fillZoneNames(MemTable &zones, const Source &source)
+void fillZoneNames(MemTable &zones, const SettingsImage &source)
 {
     for (zones.first(); !zones.eof(); zones.next()) {
         const int zone = zones.asInteger(QStringLiteral("id"));
         if (zone < 1 || zone > ZoneCount)
             continue;
-        const QByteArray slot = source.mid(SettingsImage::ZoneNameOffset + SettingsImage::ZoneNameSize * (zone - 1),
-                                           SettingsImage::ZoneNameSize);
+        const QByteArray slot = source.ZoneName(zone).toByteArray();
         zones.setValue(QStringLiteral("name"), Cp1251::decode(slot).left(40));
         zones.setValue(QStringLiteral("id_being"), 0);
         zones.setValue(QStringLiteral("id_verif"), 0);
@@ -105,16 +77,16 @@ void fillZoneNames(MemTable &zones, const Source &source)
     }
 }
 
-void fillModules(MemTable &modules, const Source &source)
+void fillModules(MemTable &modules, const SettingsImage &source)
 {
     modules.emptyTable();
     for (int i = 0; i < SettingsImage::ModuleCount; ++i) {
-        const int type = source.at(ModuleTypes + i);
+        const int type = source.SystemBlock().at(ModuleTypes + i);
         modules.append();
         modules.setValue(QStringLiteral("id_name"), type);
         modules.setValue(QStringLiteral("addr"), i + 1);
-        modules.setValue(QStringLiteral("id_tname"), source.at(ModuleChains + i));
-        const QString number = QString::number(source.at(ModuleNumbers + i));
+        modules.setValue(QStringLiteral("id_tname"), source.SystemBlock().at(ModuleChains + i));
+        const QString number = QString::number(source.SystemBlock().at(ModuleNumbers + i));
         if (type == 2)
             modules.setValue(QStringLiteral("mname"), QStringLiteral("КЛМ № ") + number);
         else if (type == 3)
@@ -126,28 +98,28 @@ void fillModules(MemTable &modules, const Source &source)
 
 // Silent writes: the device rules would store each value again into record addr − 2,
 // which for a device with several channels is another channel's record.
-void fillDetectors(MemTable &sensors, const Source &source, int module)
+void fillDetectors(MemTable &sensors, const SettingsImage &source, int module)
 {
     QVector<QVector<int>> channelsByAddress(LastLoopAddress + 1);
     for (int record = 0; record < DetectorRecordCount; ++record) {
-        const int address = source.channel(module, record, 0);
+        const int address = source.ChannelRecord(module, record).at(0);
         if (address >= FirstLoopAddress && address <= LastLoopAddress)
             channelsByAddress[address].append(record);
     }
     for (int device = 0; device < SettingsImage::DeviceRecordsPerModule; ++device) {
-        if (source.device(module, device, 0) == 0)
+        if (source.DeviceRecord(module, device).at(0) == 0)
             continue;
         const int address = device + FirstLoopAddress;
         for (const int record : std::as_const(channelsByAddress.at(address))) {
-            const auto channel = [&](int byte) { return source.channel(module, record, byte); };
+            const auto channel = [&](int byte) { return source.ChannelRecord(module, record).at(byte); };
             sensors.append();
             sensors.setValueSilently(QStringLiteral("id_dev"), module);
-            sensors.setValueSilently(QStringLiteral("id_sen"), source.device(module, device, 0));
-            sensors.setValueSilently(QStringLiteral("ver"), source.device(module, device, 1));
-            sensors.setValueSilently(QStringLiteral("year"), source.device(module, device, 2));
-            sensors.setValueSilently(QStringLiteral("month"), source.device(module, device, 3));
-            sensors.setValueSilently(QStringLiteral("saddrh"), source.device(module, device, 4));
-            sensors.setValueSilently(QStringLiteral("saddrl"), source.device(module, device, 5));
+            sensors.setValueSilently(QStringLiteral("id_sen"), source.DeviceRecord(module, device).at(0));
+            sensors.setValueSilently(QStringLiteral("ver"), source.DeviceRecord(module, device).at(1));
+            sensors.setValueSilently(QStringLiteral("year"), source.DeviceRecord(module, device).at(2));
+            sensors.setValueSilently(QStringLiteral("month"), source.DeviceRecord(module, device).at(3));
+            sensors.setValueSilently(QStringLiteral("saddrh"), source.DeviceRecord(module, device).at(4));
+            sensors.setValueSilently(QStringLiteral("saddrl"), source.DeviceRecord(module, device).at(5));
             sensors.setValueSilently(QStringLiteral("id_chan"), channel(1));
             sensors.setValueSilently(QStringLiteral("addr"), channel(0));
             if (channel(1) == 2)
@@ -164,12 +136,12 @@ void fillDetectors(MemTable &sensors, const Source &source, int module)
 }
 
 void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zoneRows,
-                 const Source &source, int module)
+                 const SettingsImage &source, int module)
 {
     int count = 0;
     for (int number = 0; number < OutputCount; ++number) {
         const int record = FirstOutputRecord + number;
-        const auto channel = [&](int byte) { return source.channel(module, record, byte); };
+        const auto channel = [&](int byte) { return source.ChannelRecord(module, record).at(byte); };
         if (channel(0) == 0)
             continue;
         ++count;
@@ -201,19 +173,19 @@ void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zone
     }
 }
 
-void fillZoneSettings(MemTable &zones, const Source &source)
+void fillZoneSettings(MemTable &zones, const SettingsImage &source)
 {
     for (zones.first(); !zones.eof(); zones.next()) {
         const int zone = zones.asInteger(QStringLiteral("id"));
         if (zone < 1 || zone > ZoneCount)
             continue;
-        zones.setValue(QStringLiteral("id_being"), source.zone(zone, ZoneState));
-        zones.setValue(QStringLiteral("id_verif"), source.zone(zone, ZoneVerification));
-        zones.setValue(QStringLiteral("id_temp"), source.zone(zone, ZoneProfile));
+        zones.setValue(QStringLiteral("id_being"), source.ZoneRecord(zone).at(ZoneState));
+        zones.setValue(QStringLiteral("id_verif"), source.ZoneRecord(zone).at(ZoneVerification));
+        zones.setValue(QStringLiteral("id_temp"), source.ZoneRecord(zone).at(ZoneProfile));
         for (int slot = 0; slot < OutputLinkSlotCount; ++slot) {
-            const int record = source.zone(zone, OutputLinkSlots + 4 * slot + 1);
+            const int record = source.ZoneRecord(zone).at(OutputLinkSlots + 4 * slot + 1);
             if (record >= FirstOutputRecord)
-                putOutputKey(zones, source.zone(zone, OutputLinkSlots + 4 * slot) * 1000 + record - FirstOutputRecord);
+                putOutputKey(zones, source.ZoneRecord(zone).at(OutputLinkSlots + 4 * slot) * 1000 + record - FirstOutputRecord);
         }
         zones.post();
     }
@@ -313,13 +285,13 @@ void applyInputSettings(Configuration &config, const QVector<StoredInput> &store
 
 namespace ImageLoader {
 
-std::optional<UnconvertibleValue> findUnconvertibleValue(const QByteArray &image)
+std::optional<UnconvertibleValue> findUnconvertibleValue(const SettingsImage &image)
 {
-    const Source source(image);
+    const ConstImageBytes system = image.SystemBlock();
     for (int profile = 0; profile < TimeProfileCount; ++profile) {
         for (const int offset : { DayStarts + profile, NightStarts + profile }) {
-            if (source.at(offset) > MaxTenMinutes)
-                return UnconvertibleValue { offset, QString::number(source.at(offset)),
+            if (system.at(offset) > MaxTenMinutes)
+                return UnconvertibleValue { offset, QString::number(system.at(offset)),
                                             QStringLiteral("%1 профиля %2")
                                                     .arg(offset < NightStarts ? QStringLiteral("начало дня")
                                                                               : QStringLiteral("начало ночи"))
@@ -328,8 +300,7 @@ std::optional<UnconvertibleValue> findUnconvertibleValue(const QByteArray &image
     }
     static const QRegularExpression decimal(QStringLiteral("^[0-9]+$"));
     for (int row = 0; row < EventCodeCount; ++row) {
-        const QString digits = twoHexDigits(source.at(EventCodes + 2 * row + 1))
-                + twoHexDigits(source.at(EventCodes + 2 * row));
+        const QString digits = eventCodeDigits(system, row);
         if (!decimal.match(digits).hasMatch())
             return UnconvertibleValue { EventCodes + 2 * row, digits,
                                         QStringLiteral("код события %1").arg(row + 1) };
@@ -353,10 +324,8 @@ TelephoneText telephoneTextFromRaw(const QString &raw)
     return { text, tone };
 }
 
-void fillTables(Configuration &config, const QByteArray &image)
+void fillTables(Configuration &config, const SettingsImage &source)
 {
-    Q_ASSERT(image.size() == SettingsImage::Size);
-    const Source source(image);
     MemTable &zones = config.mtArea();
     MemTable &modules = config.mtDev();
     MemTable &sensors = config.mtSensor();
@@ -389,7 +358,7 @@ void fillTables(Configuration &config, const QByteArray &image)
 std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
 {
     const SettingsImage &image = config.image();
-    if (const auto problem = findUnconvertibleValue(image.Bytes()))
+    if (const auto problem = findUnconvertibleValue(image))
         return problem;
 
     SystemSettings &settings = config.settings();

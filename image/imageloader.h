@@ -6,6 +6,7 @@
 #include <optional>
 
 class Configuration;
+class SettingsImage;
 
 // Spreads a settings image over the tables and the settings.
 namespace ImageLoader {
@@ -18,11 +19,11 @@ struct UnconvertibleValue
     QString value;
     QString meaning;
 };
-std::optional<UnconvertibleValue> findUnconvertibleValue(const QByteArray &image);
+std::optional<UnconvertibleValue> findUnconvertibleValue(const SettingsImage &image);
 
-// Zones, modules, detectors and outputs from `image`: what was read, which the settings
+// Zones, modules, detectors and outputs from `read`: what was read, which the settings
 // image already holds apart from the zone names; the zone rules write those back.
-void fillTables(Configuration &config, const QByteArray &image);
+void fillTables(Configuration &config, const SettingsImage &read);
 
 // The settings, module rows, day/night profiles, event codes and messages from the
 // image in memory. Refused, with nothing changed, when a value cannot be converted.

@@ -80,7 +80,8 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
     const std::optional<QByteArray> file = readImage(fileName, error);
     if (!file)
         return false;
-    const QByteArray image = mergedImage(config.image().Bytes(), *file);
+    SettingsImage image;
+    image.setBytes(mergedImage(config.image().Bytes(), *file));
     if (const auto problem = ImageLoader::findUnconvertibleValue(image)) {
         if (error)
             *error = QStringLiteral("Файл «%1» не загружен: значение %2 по смещению %3 (%4) "
@@ -90,8 +91,10 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
                              .arg(problem->meaning);
         return false;
     }
-    config.image().setBytes(image);
-    ImageLoader::fillTables(config, *file);
+    SettingsImage read;
+    read.setBytes(*file);
+    config.image().setBytes(image.Bytes());
+    ImageLoader::fillTables(config, read);
     return true;
 }
 
