@@ -4,6 +4,8 @@
 #include "configurationsnapshot.h"
 #include "panelprocess.h"
 #include "recordingnotifier.h"
+#include "testfiles.h"
+#include "testimages.h"
 
 #include <configuration.h>
 #include <imagebuilder.h>
@@ -16,27 +18,6 @@
 #include <QTest>
 
 namespace {
-
-QByteArray imageWithZoneName(const QString &name)
-{
-    Configuration config;
-    config.mtArea().setRecNo(5);
-    config.mtArea().setValue("name", name);
-    ImageBuilder::build(config);
-    return config.image().Bytes();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 struct Program
 {
@@ -102,7 +83,7 @@ void TestTransferEndToEnd::read_returnsThePanelMemory_data()
 void TestTransferEndToEnd::read_returnsThePanelMemory()
 {
     QFETCH(QStringList, options);
-    const QByteArray memory = imageWithZoneName(QStringLiteral("котельня"));
+    const QByteArray memory = imageWithZoneName(5, QStringLiteral("котельня"));
     const QString memoryFile = m_dir.filePath("panel.tab");
     QVERIFY(writeFile(memoryFile, memory));
     PanelProcess panel(QStringList { "--memory", memoryFile } + options);
@@ -154,7 +135,7 @@ void TestTransferEndToEnd::readFaults()
     QFETCH(QStringList, options);
     QFETCH(QString, message);
     const QString memoryFile = m_dir.filePath("panel.tab");
-    QVERIFY(writeFile(memoryFile, imageWithZoneName(QStringLiteral("склад"))));
+    QVERIFY(writeFile(memoryFile, imageWithZoneName(5, QStringLiteral("склад"))));
     PanelProcess panel(QStringList { "--memory", memoryFile } + options);
     Program program(panel.port(), m_dir.filePath("temp.tab"));
     program.transfer.setReplyTimeout(500);

@@ -1,6 +1,8 @@
 // mirvane-cli's device commands against mirvane-panel.
 
 #include "panelprocess.h"
+#include "testfiles.h"
+#include "testimages.h"
 
 #include <configuration.h>
 #include <filecommands.h>
@@ -30,28 +32,6 @@ Run cli(const QStringList &arguments)
     return run;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes);
-
-QByteArray imageWithZoneName(const QString &name)
-{
-    Configuration config;
-    config.mtArea().setRecNo(1);
-    config.mtArea().setValue("name", name);
-    ImageBuilder::build(config);
-    return config.image().Bytes();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -85,7 +65,7 @@ void TestCliDevice::init()
 
 void TestCliDevice::read_savesThePanelMemory()
 {
-    const QByteArray memory = imageWithZoneName(QStringLiteral("ГАРАЖ"));
+    const QByteArray memory = imageWithZoneName(1, QStringLiteral("ГАРАЖ"));
     QVERIFY(writeFile(m_dir.filePath("panel.tab"), memory));
     PanelProcess panel({ "--memory", m_dir.filePath("panel.tab") });
     const Run run = cli({ "read", "--port", panel.port(), m_dir.filePath("out.tab") });
@@ -96,7 +76,7 @@ void TestCliDevice::read_savesThePanelMemory()
 
 void TestCliDevice::write_sendsTheFile()
 {
-    const QByteArray image = imageWithZoneName(QStringLiteral("ГАРАЖ"));
+    const QByteArray image = imageWithZoneName(1, QStringLiteral("ГАРАЖ"));
     QVERIFY(writeFile(m_dir.filePath("in.tab"), image));
     PanelProcess panel({ "--save", m_dir.filePath("saved.tab") });
     const Run run = cli({ "write", "--port", panel.port(), m_dir.filePath("in.tab") });
@@ -175,7 +155,7 @@ void TestCliDevice::failures()
     QFETCH(QString, message);
     QFETCH(bool, outWritten);
 
-    QVERIFY(writeFile(m_dir.filePath("in.tab"), imageWithZoneName(QStringLiteral("ГАРАЖ"))));
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), imageWithZoneName(1, QStringLiteral("ГАРАЖ"))));
     PanelProcess panel(panelOptions);
     for (QString &argument : arguments) {
         argument.replace("PORT", panel.port());

@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "recordingnotifier.h"
 #include <configuration.h>
 #include <filecommands.h>
@@ -32,18 +33,6 @@ Run runCli(const QStringList &arguments)
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-QByteArray contents(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool write(const QString &fileName, const QByteArray &bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // A file as the program writes it after the user renamed one zone.
@@ -90,14 +79,14 @@ void TestMirvaneCli::initTestCase()
     QVERIFY(m_dir.isValid());
     const Run factory = runCli({ "factory", path("factory.tab") });
     QCOMPARE(factory.exitCode, 0);
-    const QByteArray image = contents(path("factory.tab"));
+    const QByteArray image = readFile(path("factory.tab"));
     QCOMPARE(image.size(), SettingsImage::Size);
 
     QByteArray badDayStart = image;
     badDayStart[202] = char(200);
-    QVERIFY(write(path("empty.tab"), {}));
-    QVERIFY(write(path("short.tab"), image.left(SettingsImage::Size - 1)));
-    QVERIFY(write(path("daystart.tab"), badDayStart));
+    QVERIFY(writeFile(path("empty.tab"), {}));
+    QVERIFY(writeFile(path("short.tab"), image.left(SettingsImage::Size - 1)));
+    QVERIFY(writeFile(path("daystart.tab"), badDayStart));
     QVERIFY(writeWithZoneName(path("factory.tab"), 12, "склад", path("sklad.tab")));
     QVERIFY(writeWithZoneName(path("factory.tab"), 12, "офис", path("ofis.tab")));
 }
@@ -177,7 +166,7 @@ void TestMirvaneCli::rebuild_isAFixedPoint()
     const Run run = runCli({ "rebuild", path(file), rebuilt });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
-    QVERIFY(contents(rebuilt) == contents(path(file)));
+    QVERIFY(readFile(rebuilt) == readFile(path(file)));
 }
 
 void TestMirvaneCli::diff_data()
@@ -244,10 +233,10 @@ void TestMirvaneCli::refused()
 
 void TestMirvaneCli::refused_leavesAnExistingOutputAlone()
 {
-    QVERIFY(write(path("kept.tab"), "earlier contents"));
+    QVERIFY(writeFile(path("kept.tab"), "earlier contents"));
     const Run run = runCli({ "rebuild", path("daystart.tab"), path("kept.tab") });
     QCOMPARE(run.exitCode, 2);
-    QCOMPARE(contents(path("kept.tab")), QByteArray("earlier contents"));
+    QCOMPARE(readFile(path("kept.tab")), QByteArray("earlier contents"));
 }
 
 QTEST_GUILESS_MAIN(TestMirvaneCli)

@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include <frameassembler.h>
 #include <frames.h>
 #include <searchmessages.h>
@@ -25,21 +26,9 @@ constexpr int patience = 10000; // ms; sanitizer builds start slowly
 constexpr int memorySize = Frames::BlockSize * Frames::BlockCount;
 constexpr quint32 settings = Frames::SettingsAddress;
 
-QByteArray contents(const QString &fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool write(const QString &fileName, const QByteArray &bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 QStringList logLines(const QString &fileName)
 {
-    return QString::fromLatin1(contents(fileName)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromLatin1(readFile(fileName)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QByteArray randomBytes(qsizetype size, quint32 seed)
@@ -350,7 +339,7 @@ void TestMirvanePanel::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_memory = randomBytes(memorySize, 1);
-    QVERIFY(write(path("memory.tab"), m_memory));
+    QVERIFY(writeFile(path("memory.tab"), m_memory));
 }
 
 void TestMirvanePanel::conversation_data()
@@ -516,7 +505,7 @@ void TestMirvanePanel::save()
 
     // The file is written before the reply that finished the write goes out.
     QCOMPARE(QFile::exists(saveFile), !saved.isEmpty());
-    QCOMPARE(contents(saveFile), saved);
+    QCOMPARE(readFile(saveFile), saved);
     QVERIFY2(panel.stop(), panel.errors().constData());
 }
 
@@ -588,8 +577,8 @@ void TestMirvanePanel::refused_data()
 {
     QTest::addColumn<QStringList>("arguments");
 
-    QVERIFY(write(path("empty.tab"), {}));
-    QVERIFY(write(path("short.tab"), m_memory.left(memorySize - 1)));
+    QVERIFY(writeFile(path("empty.tab"), {}));
+    QVERIFY(writeFile(path("short.tab"), m_memory.left(memorySize - 1)));
 
     QTest::newRow("empty memory file") << QStringList { "--memory", path("empty.tab") };
     QTest::newRow("memory file one byte short") << QStringList { "--memory", path("short.tab") };
@@ -638,7 +627,7 @@ void TestMirvanePanel::refused()
 QString TestMirvanePanel::scenario(const QByteArray &json)
 {
     const QString fileName = path(QStringLiteral("scenario-%1.json").arg(++m_scenarios));
-    return write(fileName, json) ? fileName : QString();
+    return writeFile(fileName, json) ? fileName : QString();
 }
 
 void TestMirvanePanel::relayExchange_data()
