@@ -87,7 +87,7 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
     close();
     if (settings.port.isEmpty()) {
         setError(error, openFailure(QSerialPort::DeviceNotFoundError,
-                                    QStringLiteral("No serial port has been chosen")));
+                                    QStringLiteral("Порт не выбран: укажите его в настройке COM-порта.")));
         return false;
     }
 
@@ -123,7 +123,7 @@ bool QtSerialLink::isOpen() const
 bool QtSerialLink::write(const QByteArray &bytes, QString *error)
 {
     if (!m_port.isOpen()) {
-        setError(error, QStringLiteral("The port is not open"));
+        setError(error, QStringLiteral("порт закрыт"));
         return false;
     }
 
@@ -139,7 +139,7 @@ bool QtSerialLink::write(const QByteArray &bytes, QString *error)
 
     if (!ok) {
         setError(error, m_port.error() == QSerialPort::NoError
-                                ? QStringLiteral("The write timed out")
+                                ? QStringLiteral("истекло время записи")
                                 : m_port.errorString());
         if (m_port.isOpen())
             m_port.clear(QSerialPort::Output); // a late half frame would confuse the panel
@@ -182,7 +182,7 @@ void QtSerialLink::failLater()
                     return;
                 close();
                 // QSerialPort's own text may be left over from an earlier call.
-                emit failed(QStringLiteral("The com port stopped working; is the cable unplugged?"));
+                emit failed(QStringLiteral("порт перестал работать (отсоединён кабель?)"));
             },
             Qt::QueuedConnection);
 }
