@@ -70,6 +70,9 @@ bool MemoryTransfer::start(Mode mode, const PortSettings &settings)
 
 bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
 {
+    // The echo is awaited here, also after a search left its own handler on the port.
+    if (m_channel.handler() != this)
+        m_channel.setHandler(this);
     QString error;
     if (!m_channel.isOpen() && !m_channel.open(settings, &error)) {
         m_notifier.warning(error);

@@ -88,13 +88,18 @@ private:
             return frame;
         case CommandReadMemory: {
             const int count = quint8(frame.at(4)) | quint8(frame.at(5)) << 8;
-            const QByteArray data = memory.mid(int(m_address - SettingsAddress), count);
+            const qint64 offset = qint64(m_address) - SettingsAddress;
+            const QByteArray data = (offset >= 0 && offset < memory.size())
+                    ? memory.mid(int(offset), count).leftJustified(count, '\0')
+                    : QByteArray(count, '\0');
             m_address += count;
             return withCrc(QByteArray::fromHex("c601") + char(count + 5) + char(CommandReadMemory) + data);
         }
         case CommandWriteMemory: {
             const QByteArray data = frame.mid(4, frame.size() - 5);
-            memory.replace(int(m_address - SettingsAddress), data.size(), data);
+            const qint64 offset = qint64(m_address) - SettingsAddress;
+            if (offset >= 0 && offset + data.size() <= memory.size())
+                memory.replace(int(offset), data.size(), data);
             m_address += data.size();
             return WriteMemory(2, data);
         }

@@ -88,6 +88,7 @@ private slots:
     void workingMode_data();
     void workingMode();
     void workingMode_stopsATransfer();
+    void workingMode_afterAnotherHandler_awaitsItsEcho();
     void idleReplies_areOnlyCompared();
 };
 
@@ -323,6 +324,24 @@ void TestMemoryTransfer::workingMode_stopsATransfer()
     QVERIFY(rig.notifier.messages.isEmpty());
     QVERIFY(!rig.progress.shown);
     QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 2);
+}
+
+void TestMemoryTransfer::workingMode_afterAnotherHandler_awaitsItsEcho()
+{
+    class Ignoring : public ReplyHandler
+    {
+    public:
+        void handleReply(const QByteArray &) override { }
+        void handleLinkFailure(const QString &) override { }
+    } search; // as a finished device search leaves the port
+    Rig rig;
+    rig.channel.setHandler(&search);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QVERIFY(rig.notifier.messages.isEmpty());
+    QCOMPARE(rig.channel.handler(), &rig.transfer);
 }
 
 void TestMemoryTransfer::idleReplies_areOnlyCompared()
