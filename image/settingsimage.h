@@ -7,7 +7,8 @@
 
 // A bounded window onto part of the settings image. Reads outside the window give 0
 // and writes outside it are dropped with a warning, so a wrong index can never touch
-// memory beyond the image.
+// memory beyond the image. Like any view it is valid until the image is replaced
+// (setBytes) or destroyed: take it, use it, drop it.
 template<typename Byte>
 class ImageSpan
 {
