@@ -30,6 +30,16 @@ QString decode(const QByteArray &bytes)
     return checked(decoder)(bytes);
 }
 
+QString upperCased(QString text)
+{
+    for (QChar &c : text) {
+        const QChar::Script script = c.script();
+        if (script == QChar::Script_Latin || script == QChar::Script_Cyrillic)
+            c = c.toUpper();
+    }
+    return text;
+}
+
 QByteArray encodeFixed(const QString &text, int width, char pad)
 {
     QByteArray bytes = encode(text);
@@ -38,6 +48,11 @@ QByteArray encodeFixed(const QString &text, int width, char pad)
     else
         bytes.append(width - bytes.size(), pad);
     return bytes;
+}
+
+QByteArray encodeSlotText(const QString &text, int width)
+{
+    return encodeFixed(upperCased(text), width, ' ');
 }
 
 } // namespace Cp1251

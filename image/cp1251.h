@@ -9,7 +9,14 @@ namespace Cp1251 {
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 
+// The panel's capitals: Latin and Cyrillic letters are upper-cased one for one, every
+// other character is kept, so that it comes back from the image as it went in.
+QString upperCased(QString text);
+
 // Exactly `width` bytes: the encoded text cut or padded with `pad`.
 QByteArray encodeFixed(const QString &text, int width, char pad);
+
+// A zone name or message as its slot holds it: upper-cased, cut or padded with spaces.
+QByteArray encodeSlotText(const QString &text, int width);
 
 } // namespace Cp1251

@@ -5,6 +5,8 @@
 
 #include <configuration.h>
 
+#include <algorithm>
+
 using namespace ImageLayout;
 
 namespace {
@@ -29,10 +31,17 @@ private:
 };
 
 // The digits a user typed, read as the hexadecimal value they spell (1234 → 0x1234).
-uint digitCoded(const QString &digits)
+// Only hexadecimal digits make a number: signs, blanks and a "0x" give 0, as the panel
+// would otherwise get a value nobody typed.
+uint digitCoded(QStringView digits)
 {
+    const auto isHexDigit = [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
+    };
+    const bool allHex = !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), isHexDigit);
     bool ok = false;
-    const uint value = digits.trimmed().toUInt(&ok, 16);
+    const uint value = allHex ? digits.toUInt(&ok, 16) : 0;
     return ok ? value : 0;
 }
 
@@ -59,13 +68,12 @@ void writeZoneNames(Configuration &config)
         const int zone = zones.integer(row, id);
         if (zone < 1 || zone > ZoneCount)
             continue;
-        const QString text = zones.value(row, name).toString().leftJustified(SettingsImage::ZoneNameSize);
-        image.ZoneName(zone).write(0, Cp1251::encodeFixed(text.toUpper(), SettingsImage::ZoneNameSize, ' '));
+        image.ZoneName(zone).write(
+                0, Cp1251::encodeSlotText(zones.value(row, name).toString(), SettingsImage::ZoneNameSize));
     }
     for (int zone = ZoneCount + 1; zone <= SettingsImage::ZoneSlotCount; ++zone) {
-        const QString text = (QStringLiteral(" ЗОНА ") + QString::number(zone))
-                                     .leftJustified(SettingsImage::ZoneNameSize);
-        image.ZoneName(zone).write(0, Cp1251::encodeFixed(text.toUpper(), SettingsImage::ZoneNameSize, ' '));
+        const QString text = QStringLiteral(" ЗОНА ") + QString::number(zone);
+        image.ZoneName(zone).write(0, Cp1251::encodeSlotText(text, SettingsImage::ZoneNameSize));
     }
 }
 
@@ -201,10 +209,8 @@ void writeTelephoneNumber(const ImageBytes &system, int offset, const QString &r
     if (raw.isEmpty())
         return; // never set: the stored number stays
     for (int pair = 0; pair < TelephoneNumberSize; ++pair) {
-        const QString symbols = raw.mid(2 * pair, 2);
-        bool ok = false;
-        const int value = symbols.size() == 2 ? symbols.toInt(&ok, 16) : 0;
-        system.set(offset + pair, ok ? value : 0);
+        const QStringView symbols = QStringView(raw).mid(2 * pair, 2);
+        system.set(offset + pair, symbols.size() == 2 ? int(digitCoded(symbols)) : 0);
     }
 }
 
@@ -216,7 +222,7 @@ void writeAccessCode(const ImageBytes &system, int offset, const QString &code)
 void writeMessage(const ImageBytes &system, int slot, const QString &text)
 {
     const int offset = MessageSlots + MessageSlotSize * slot;
-    system.write(offset, Cp1251::encodeFixed(text.toUpper(), MessageTextSize, ' '));
+    system.write(offset, Cp1251::encodeSlotText(text, MessageTextSize));
     system.set(offset + MessageTextSize, 0);
 }
 
@@ -252,7 +258,8 @@ void FillArrayByDataForMemory(Configuration &config)
     writeTelephoneNumber(system, TelephoneNumber1, settings.edTelNum1Raw);
     writeTelephoneNumber(system, TelephoneNumber2, settings.edTelNum2Raw);
 
-    system.set(DiallingMode, settings.cbModeAndOr);
+    if (settings.cbModeAndOr >= 0)
+        system.set(DiallingMode, settings.cbModeAndOr); // no item chosen: the stored mode stays
     system.set(DiallingAttempts, int(digitCoded(settings.edCount) & 0xFF));
     system.set(FirstTestHour, settings.ud6);
     system.set(FirstTestMinute, settings.ud7);
@@ -298,9 +305,8 @@ void FillArrayByDataForMemory(Configuration &config)
     const Rows messages(config.mtRepEnt());
     const int name = messages.column(QStringLiteral("name"));
     for (int row = 0; row < qMin(messages.count(), InputMessageCount); ++row)
-        writeMessage(system, row, messages.value(row, name).toString().leftJustified(MessageTextSize));
-    writeMessage(system, InformationMessageSlot,
-                 (QLatin1Char(' ') + settings.edInfMessage).leftJustified(MessageTextSize + 2));
+        writeMessage(system, row, messages.value(row, name).toString());
+    writeMessage(system, InformationMessageSlot, QLatin1Char(' ') + settings.edInfMessage);
 }
 
 void build(Configuration &config)

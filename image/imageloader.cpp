@@ -430,12 +430,12 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     MemTable &messages = config.mtRepEnt();
     int slot = 0;
     for (messages.first(); !messages.eof() && slot < InputMessageCount; messages.next(), ++slot) {
-        messages.setValue(QStringLiteral("name"), messageText(system, slot).toUpper());
+        messages.setValue(QStringLiteral("name"), Cp1251::upperCased(messageText(system, slot)));
         messages.post();
     }
     messages.first();
 
-    settings.edInfMessage = trimmedOfBlanks(messageText(system, InformationMessageSlot).toUpper());
+    settings.edInfMessage = trimmedOfBlanks(Cp1251::upperCased(messageText(system, InformationMessageSlot)));
     return std::nullopt;
 }
 

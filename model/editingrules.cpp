@@ -193,13 +193,12 @@ void installEditingRules(Configuration &config)
 {
     MemTable &zones = config.mtArea();
     zones.setRule(nameField, [&config](MemTable &table, const QVariant &) {
-        table.setValueSilently(nameField, table.asString(nameField).toUpper());
+        table.setValueSilently(nameField, Cp1251::upperCased(table.asString(nameField)));
         const int zone = table.asInteger(idField);
         if (zone < 1 || zone > Configuration::ZoneCount)
             return;
-        const QString padded = table.asString(nameField).leftJustified(SettingsImage::ZoneNameSize);
         config.image().ZoneName(zone).write(
-                0, Cp1251::encodeFixed(padded.toUpper(), SettingsImage::ZoneNameSize, ' '));
+                0, Cp1251::encodeSlotText(table.asString(nameField), SettingsImage::ZoneNameSize));
     });
     const auto zoneByteRule = [&config](const QString &field, int byte) {
         return [&config, field, byte](MemTable &table, const QVariant &) {
@@ -230,7 +229,7 @@ void installEditingRules(Configuration &config)
     inputs.setRule(QStringLiteral("level"), inputByteRule(QStringLiteral("level"), channelLevelByte));
 
     config.mtRepEnt().setRule(nameField, [](MemTable &table, const QVariant &) {
-        table.setValueSilently(nameField, table.asString(nameField).toUpper());
+        table.setValueSilently(nameField, Cp1251::upperCased(table.asString(nameField)));
     });
 
     config.mtSensor().setRule(idBeingField, [&config](MemTable &table, const QVariant &) {

@@ -16,6 +16,9 @@ private slots:
     void foreignCharacterTakesOneByte();
     void encodeFixedGivesExactWidth_data();
     void encodeFixedGivesExactWidth();
+    void upperCased_data();
+    void upperCased();
+    void upperCasedKeepsEveryByteStorable();
 };
 
 void TestCp1251::knownCharacters_data()
@@ -139,6 +142,46 @@ void TestCp1251::encodeFixedGivesExactWidth()
     QFETCH(QByteArray, bytes);
 
     QCOMPARE(Cp1251::encodeFixed(text, width, pad), bytes);
+}
+
+void TestCp1251::upperCased_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("upper");
+
+    QTest::newRow("latin") << QStringLiteral("zone a1") << QStringLiteral("ZONE A1");
+    QTest::newRow("russian") << QStringLiteral("склад ё") << QStringLiteral("СКЛАД Ё");
+    QTest::newRow("ukrainian and belarusian")
+            << QStringLiteral("ґєіїў") << QStringLiteral("ҐЄІЇЎ");
+    QTest::newRow("serbian and macedonian")
+            << QStringLiteral("ђѓјљњћќџѕ") << QStringLiteral("ЂЃЈЉЊЋЌЏЅ");
+    // µ would become a Greek capital that the code page cannot hold.
+    QTest::newRow("micro sign stays") << QStringLiteral("5µm") << QStringLiteral("5µM");
+    QTest::newRow("signs stay") << QStringLiteral("№ § © « » – € ‰") << QStringLiteral("№ § © « » – € ‰");
+    QTest::newRow("control characters stay") << QStringLiteral("a\x01\0b") << QStringLiteral("A\x01\0B");
+}
+
+void TestCp1251::upperCased()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, upper);
+
+    QCOMPARE(Cp1251::upperCased(text), upper);
+}
+
+void TestCp1251::upperCasedKeepsEveryByteStorable()
+{
+    // A name or message read from the panel must come back byte for byte but for its
+    // lower-case letters, whatever else it holds.
+    for (int byte = 0; byte < 256; ++byte) {
+        const QString character = Cp1251::decode(QByteArray(1, char(byte)));
+        const QString upper = Cp1251::upperCased(character);
+        const QByteArray stored = Cp1251::encode(upper);
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(Cp1251::decode(stored), upper);
+        if (upper != character)
+            QVERIFY2(character.at(0).isLower(), qPrintable(QString::number(byte, 16)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCp1251)

@@ -242,13 +242,22 @@ void TestImageBuild::settings_data()
 
     QTest::newRow("registration 1234") << "edNumReg1" << QVariant("1234") << 4 << QByteArray::fromHex("3412");
     QTest::newRow("registration not a number") << "edNumReg2" << QVariant("12x") << 6 << QByteArray::fromHex("0000");
+    for (const char *text : { " 12", "12 ", "+12", "-12", "0x12", "١٢" }) {
+        QTest::addRow("registration \"%s\" is no number", text)
+                << "edNumReg1" << QVariant(QString::fromUtf8(text)) << 4 << QByteArray::fromHex("0000");
+        QTest::addRow("attempts \"%s\" is no number", text)
+                << "edCount" << QVariant(QString::fromUtf8(text)) << 29 << QByteArray::fromHex("00");
+    }
     QTest::newRow("pulse number") << "edTelNum1Raw" << QVariant("12B34C5D00000000") << 8
                                   << QByteArray::fromHex("12b34c5d0000000000");
     QTest::newRow("tone number") << "edTelNum2Raw" << QVariant("E12D000000000000") << 17
                                  << QByteArray::fromHex("e12d00000000000000");
     QTest::newRow("bad symbol pair") << "edTelNum1Raw" << QVariant("1G3") << 8
                                      << QByteArray::fromHex("000000000000000000");
-    QTest::newRow("no item chosen") << "cbModeAndOr" << QVariant(-1) << 28 << QByteArray::fromHex("ff");
+    QTest::newRow("signed or blank pairs give 0") << "edTelNum1Raw" << QVariant("-3+3 312") << 8
+                                                  << QByteArray::fromHex("000000120000000000");
+    QTest::newRow("no item chosen keeps the stored mode") << "cbModeAndOr" << QVariant(-1) << 28
+                                                          << QByteArray::fromHex("77");
     QTest::newRow("mode И") << "cbModeAndOr" << QVariant(1) << 28 << QByteArray::fromHex("01");
     QTest::newRow("attempts 123 low byte") << "edCount" << QVariant("123") << 29 << QByteArray::fromHex("23");
     QTest::newRow("first test hour 300") << "ud6" << QVariant(300) << 30 << QByteArray::fromHex("2c");
