@@ -62,8 +62,12 @@ bool technologicalAddressEdited(SystemSettings &settings, Notifier &notifier)
 {
     bool isNumber = false;
     const int value = settings.edAddrKLM.toInt(&isNumber);
-    // A text that is no number (the box just emptied) is left to be finished.
-    if (!isNumber || (value >= TechnologicalAddressMin && value <= TechnologicalAddressMax))
+    if (!isNumber) {
+        // The conversion fails: reported as an error, and the text stays to be finished.
+        notifier.error(QStringLiteral("«%1» не является целым числом").arg(settings.edAddrKLM));
+        return false;
+    }
+    if (value >= TechnologicalAddressMin && value <= TechnologicalAddressMax)
         return false;
     notifier.information(TechnologicalAddressRangeMessage.toString());
     settings.edAddrKLM = QStringLiteral("1");
@@ -124,8 +128,8 @@ std::optional<int> TelephoneEntry::insertFindSignal(int caret)
 
 std::optional<int> TelephoneEntry::insertMark(QChar mark, int caret)
 {
-    // At or over the limit (a loaded text may be longer), a mark would not fit.
-    if (m_text.size() >= maxLength())
+    // Only a box filled to its limit refuses; a longer loaded text still takes marks.
+    if (m_text.size() == maxLength())
         return std::nullopt;
     const int position = std::clamp(caret, 0, int(m_text.size()));
     m_text.insert(position, mark);
@@ -139,9 +143,10 @@ std::optional<int> TelephoneEntry::setTone(bool pressed)
     std::optional<int> caret;
     if (pressed) {
         m_colour = SystemSettings::ToneCaptionColour::Blue;
-        // Cut to the tone limit: with more than 16 characters, dropping only the 16th
-        // would still leave the text too long.
-        m_text.truncate(ToneMaxLength);
+        // Only the 16th character makes way for the tone mark; a longer loaded text
+        // keeps the rest, so nothing the user did not see is lost.
+        if (m_text.size() > ToneMaxLength)
+            m_text.remove(ToneMaxLength, 1);
         caret = int(m_text.size());
     } else {
         m_colour = SystemSettings::ToneCaptionColour::Black;

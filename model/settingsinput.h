@@ -41,9 +41,12 @@ struct UpDownRange
     int maximum;
     int step;
 };
-inline constexpr UpDownRange FirstTestHoursRange{0, 990, 1}; // ud6
+inline constexpr UpDownRange FirstTestHoursRange{0, 255, 1}; // ud6: one byte in the image
 inline constexpr UpDownRange FirstTestMinutesRange{0, 99, 1}; // ud7
 inline constexpr UpDownRange TestIntervalHoursRange{0, 24, 1}; // ud8
+
+// edInfMessage: its slot holds 40 characters, and the first is the leading space.
+inline constexpr int InformationMessageMaxLength = 39;
 
 inline constexpr int TechnologicalAddressMaxLength = 2;
 inline constexpr int TechnologicalAddressMin = 1;

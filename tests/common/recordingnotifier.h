@@ -18,6 +18,11 @@ public:
         warnings << text;
         messages << text;
     }
+    void error(const QString &text) override
+    {
+        errors << text;
+        messages << text;
+    }
     bool question(const QString &text) override
     {
         questions << text;
@@ -29,5 +34,6 @@ public:
     QStringList informations;
     QStringList warnings;
     QStringList questions;
+    QStringList errors;
     bool answer = false;
 };

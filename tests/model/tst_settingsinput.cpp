@@ -44,8 +44,8 @@ private slots:
     void insertMark_fullBox_doesNothing_data();
     void insertMark_fullBox_doesNothing();
     void insertMark_inTone_onlyTheOwnNumbersLimitCounts();
-    void tone_pressed_cutsToFifteenAndMovesCaretToEnd_data();
-    void tone_pressed_cutsToFifteenAndMovesCaretToEnd();
+    void tone_pressed_dropsSixteenthAndMovesCaretToEnd_data();
+    void tone_pressed_dropsSixteenthAndMovesCaretToEnd();
     void tone_released_restoresPulse();
     void tone_eachNumberAlone();
 
@@ -219,6 +219,9 @@ void TestSettingsInput::insertMark_data()
             << 1 << false << true << "12" << 9 << "12+" << 3 << "12BD000000000000";
     QTest::newRow("negative caret goes to the start")
             << 1 << false << true << "12" << -1 << "+12" << 1 << "B12D000000000000";
+    QTest::newRow("16 in tone (loaded over the limit) still takes a mark")
+            << 1 << true << true << "1234567890123456" << 3 << "123+4567890123456" << 4
+            << "E123B4567890123456";
 }
 
 void TestSettingsInput::insertMark()
@@ -253,7 +256,6 @@ void TestSettingsInput::insertMark_fullBox_doesNothing_data()
 
     QTest::newRow("16, pulse") << false << "1234567890123456";
     QTest::newRow("15, tone") << true << "123456789012345";
-    QTest::newRow("16, tone (loaded over the limit)") << true << "1234567890123456";
 }
 
 void TestSettingsInput::insertMark_fullBox_doesNothing()
@@ -294,7 +296,7 @@ void TestSettingsInput::insertMark_inTone_onlyTheOwnNumbersLimitCounts()
     QCOMPARE(settings.edTelNum2, QStringLiteral("123456789012345*"));
 }
 
-void TestSettingsInput::tone_pressed_cutsToFifteenAndMovesCaretToEnd_data()
+void TestSettingsInput::tone_pressed_dropsSixteenthAndMovesCaretToEnd_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("newText");
@@ -306,11 +308,11 @@ void TestSettingsInput::tone_pressed_cutsToFifteenAndMovesCaretToEnd_data()
                                    << "E12345678901234C";
     QTest::newRow("short") << "12" << "12" << "E12D000000000000";
     QTest::newRow("empty") << "" << "" << "ED00000000000000";
-    QTest::newRow("over 16 (loaded)") << "12345678901234567" << "123456789012345"
-                                      << "E123456789012345";
+    QTest::newRow("over 16 (loaded): only the 16th goes") << "12345678901234567" << "1234567890123457"
+                                                          << "E1234567890123457";
 }
 
-void TestSettingsInput::tone_pressed_cutsToFifteenAndMovesCaretToEnd()
+void TestSettingsInput::tone_pressed_dropsSixteenthAndMovesCaretToEnd()
 {
     QFETCH(QString, text);
     QFETCH(QString, newText);
@@ -377,16 +379,18 @@ void TestSettingsInput::technologicalAddress_data()
     QTest::addColumn<bool>("replaced");
     QTest::addColumn<QString>("newText");
     QTest::addColumn<std::optional<int>>("address");
+    QTest::addColumn<QString>("error");
 
-    QTest::newRow("17") << "17" << true << "1" << std::optional<int>(1);
-    QTest::newRow("0") << "0" << true << "1" << std::optional<int>(1);
-    QTest::newRow("00") << "00" << true << "1" << std::optional<int>(1);
-    QTest::newRow("99") << "99" << true << "1" << std::optional<int>(1);
-    QTest::newRow("05") << "05" << false << "05" << std::optional<int>(5);
-    QTest::newRow("1") << "1" << false << "1" << std::optional<int>(1);
-    QTest::newRow("16") << "16" << false << "16" << std::optional<int>(16);
-    QTest::newRow("empty") << "" << false << "" << std::optional<int>();
-    QTest::newRow("pasted letters") << "ab" << false << "ab" << std::optional<int>();
+    QTest::newRow("17") << "17" << true << "1" << std::optional<int>(1) << "";
+    QTest::newRow("0") << "0" << true << "1" << std::optional<int>(1) << "";
+    QTest::newRow("00") << "00" << true << "1" << std::optional<int>(1) << "";
+    QTest::newRow("99") << "99" << true << "1" << std::optional<int>(1) << "";
+    QTest::newRow("05") << "05" << false << "05" << std::optional<int>(5) << "";
+    QTest::newRow("1") << "1" << false << "1" << std::optional<int>(1) << "";
+    QTest::newRow("16") << "16" << false << "16" << std::optional<int>(16) << "";
+    QTest::newRow("empty") << "" << false << "" << std::optional<int>() << "«» не является целым числом";
+    QTest::newRow("pasted letters")
+            << "ab" << false << "ab" << std::optional<int>() << "«ab» не является целым числом";
 }
 
 void TestSettingsInput::technologicalAddress()
@@ -395,6 +399,7 @@ void TestSettingsInput::technologicalAddress()
     QFETCH(bool, replaced);
     QFETCH(QString, newText);
     QFETCH(std::optional<int>, address);
+    QFETCH(QString, error);
 
     SystemSettings settings;
     settings.edAddrKLM = text;
@@ -406,6 +411,7 @@ void TestSettingsInput::technologicalAddress()
              replaced ? QStringList{QStringLiteral("Диапазон технологического адреса 1..16")}
                       : QStringList());
     QVERIFY(notifier.warnings.isEmpty());
+    QCOMPARE(notifier.errors, error.isEmpty() ? QStringList() : QStringList{error});
     QCOMPARE(SettingsInput::technologicalAddress(settings), address);
 }
 
