@@ -299,6 +299,7 @@ void Configuration::createModuleRows()
             m_mtDev.setValue(QStringLiteral("mname"), QStringLiteral("КЛМ № 1"));
             m_mtDev.setValue(QStringLiteral("id_being"), 0);
         } else {
+            m_mtDev.setValue(QStringLiteral("id_name"), 0);
             m_mtDev.setValue(QStringLiteral("id_being"), 1);
         }
         m_mtDev.setValue(QStringLiteral("id_tname"), 1);

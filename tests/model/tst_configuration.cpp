@@ -117,6 +117,7 @@ void TestConfiguration::startup_modules()
     QCOMPARE(modules.recNo(), 1);
     QVERIFY(modules.setRecNo(module));
     QCOMPARE(modules.asInteger("addr"), module);
+    QVERIFY(!modules.isNull("id_name")); // 0, not empty: a type the grid and the build can show
     QCOMPARE(modules.asInteger("id_name"), type);
     QCOMPARE(modules.asString("name"), typeName);
     QCOMPARE(modules.asInteger("id_tname"), 1);
