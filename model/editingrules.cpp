@@ -117,12 +117,14 @@ void moduleTypeChanged(Configuration &config, MemTable &modules)
     if (module == 0)
         return;
     MemTable &inputs = config.mtEntrance();
-    if (inputs.locate(addrField, module))
-        return;
-    const QVariant state = modules.value(idBeingField);
-    appendInputRow(inputs, module, state, 1);
-    appendInputRow(inputs, module, state, 2);
-    inputs.first();
+    if (!inputs.locate(addrField, module)) {
+        const QVariant state = modules.value(idBeingField);
+        appendInputRow(inputs, module, state, 1);
+        appendInputRow(inputs, module, state, 2);
+        inputs.first();
+    }
+    // Also when the input rows exist already: a loaded image may lack the pair, and
+    // the panel would then never see the module's inputs.
     if (SettingsImage::isModule(module))
         takeInputListPair(config.image(), module);
 }

@@ -175,6 +175,8 @@ private slots:
     void outputs();
     void zoneLinks_sameAfterLoadingTwice();
     void eightChannelModule_staysWithItsInputs();
+    void eightChannelModule_alwaysHasItsInputPair_data();
+    void eightChannelModule_alwaysHasItsInputPair();
     void eightChannelInputs_settingsComeBack_data();
     void eightChannelInputs_settingsComeBack();
     void settingsValues_data();
@@ -401,6 +403,57 @@ void TestImageLoad::eightChannelModule_staysWithItsInputs()
     QCOMPARE(config.mtEntrance().rowCount(), 2);
     QCOMPARE(config.image().Bytes().mid(202632, 2), QByteArray(2, '\0'));
     QCOMPARE(modules.recNo(), 1 + 6);
+}
+
+void TestImageLoad::eightChannelModule_alwaysHasItsInputPair_data()
+{
+    QTest::addColumn<QStringList>("steps"); // "open": the file; a digit: module 4's type in the grid
+
+    QTest::newRow("type change, then the file") << QStringList { "3", "open" };
+    QTest::newRow("the file, then a type change") << QStringList { "open", "2", "3" };
+    QTest::newRow("the same file twice") << QStringList { "open", "open" };
+    QTest::newRow("the file over a module typed back and forth") << QStringList { "3", "2", "open", "3" };
+}
+
+void TestImageLoad::eightChannelModule_alwaysHasItsInputPair()
+{
+    QFETCH(QStringList, steps);
+
+    // Module 4 is a КВ-8 in the file, but its input list is empty.
+    QByteArray image = factoryImage();
+    setByte(image, 34 + 3, 3);
+    setByte(image, 50 + 3, 4);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "k.tab", image);
+
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    for (const QString &step : steps) {
+        if (step == QLatin1String("open")) {
+            QVERIFY(commands.openFile(path));
+        } else {
+            QVERIFY(config.mtDev().locate("addr", 4));
+            config.mtDev().setValue("id_name", step.toInt());
+        }
+        if (config.mtDev().lookupValue("addr", 4, "id_name").toInt() != 3)
+            continue;
+        int pairs = 0;
+        for (int entry = 0; entry < 33; ++entry) {
+            const QByteArray first = config.image().Bytes().mid(202600 + 16 * entry, 2);
+            const QByteArray second = config.image().Bytes().mid(202600 + 16 * (entry + 1), 2);
+            pairs += first == QByteArray::fromHex("04fe") && second == QByteArray::fromHex("04ff");
+        }
+        QVERIFY2(pairs == 1, qPrintable(QStringLiteral("after %1: %2 pairs").arg(step).arg(pairs)));
+        QCOMPARE(config.mtEntrance().rowCount(), 2);
+    }
+    commands.buildImage();
+    QVERIFY(commands.saveFile(dir.filePath("saved.tab")));
+    QFile saved(dir.filePath("saved.tab"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray file = saved.readAll();
+    QCOMPARE(file.mid(202600, 2).toHex(), QByteArray("04fe"));
+    QCOMPARE(file.mid(202616, 2).toHex(), QByteArray("04ff"));
 }
 
 void TestImageLoad::eightChannelInputs_settingsComeBack_data()
