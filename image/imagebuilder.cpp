@@ -6,6 +6,7 @@
 #include <configuration.h>
 
 #include <algorithm>
+#include <array>
 
 using namespace ImageLayout;
 
@@ -83,6 +84,36 @@ void writeBigEndian(const ImageBytes &record, int byte, int value)
     record.set(byte + 1, value & 0xFF);
 }
 
+// The channel record of each of a module's detector rows, -1 for none left. A row goes
+// back to the record it was loaded from, since zone records name detectors by record;
+// the others, and a second claim of one record, take the lowest free ones in table order.
+QVector<int> detectorRecords(const Rows &sensors, const QVector<int> &rows)
+{
+    const int recordColumn = sensors.column(QStringLiteral("record"));
+    QVector<int> records(rows.size(), -1);
+    std::array<bool, DetectorRecordCount> taken {};
+    for (int i = 0; i < rows.size(); ++i) {
+        const QVariant claim = sensors.value(rows.at(i), recordColumn);
+        const int record = claim.toInt();
+        if (claim.isNull() || record < 0 || record >= DetectorRecordCount || taken.at(record))
+            continue;
+        taken.at(record) = true;
+        records[i] = record;
+    }
+    int next = 0;
+    for (int &record : records) {
+        if (record >= 0)
+            continue;
+        while (next < DetectorRecordCount && taken.at(next))
+            ++next;
+        if (next == DetectorRecordCount)
+            break;
+        taken.at(next) = true;
+        record = next;
+    }
+    return records;
+}
+
 void writeDetectors(Configuration &config, int module)
 {
     SettingsImage &image = config.image();
@@ -99,19 +130,23 @@ void writeDetectors(Configuration &config, int module)
     const int idArea = sensors.column(QStringLiteral("id_area"));
     const int offset = sensors.column(QStringLiteral("offset"));
 
-    int nextChannel = 0;
+    QVector<int> rows;
     for (int row = 0; row < sensors.count(); ++row) {
-        if (sensors.integer(row, idDev) != module)
-            continue;
+        if (sensors.integer(row, idDev) == module)
+            rows.append(row);
+    }
+    const QVector<int> records = detectorRecords(sensors, rows);
+    for (int i = 0; i < rows.size(); ++i) {
+        const int row = rows.at(i);
         const int address = sensors.integer(row, addr);
         if (address >= FirstLoopAddress && address <= LastLoopAddress) {
             const ImageBytes device = image.DeviceRecord(module, address - FirstLoopAddress);
             for (int byte = 0; byte < 6; ++byte)
                 device.set(byte, sensors.integer(row, deviceFields[byte]));
         }
-        if (nextChannel >= DetectorRecordCount)
+        if (records.at(i) < 0)
             continue; // a module has no more detector channels
-        const ImageBytes channel = image.ChannelRecord(module, nextChannel++);
+        const ImageBytes channel = image.ChannelRecord(module, records.at(i));
         channel.set(0, address);
         channel.set(1, sensors.integer(row, idChan));
         channel.set(2, sensors.integer(row, idMode));

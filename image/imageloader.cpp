@@ -130,6 +130,7 @@ void fillDetectors(MemTable &sensors, const SettingsImage &source, int module)
             const int zone = channel(5) * 256 + channel(6);
             sensors.setValueSilently(QStringLiteral("id_area"), zone <= ZoneCount ? zone : 0);
             sensors.setValueSilently(QStringLiteral("boolarea"), false);
+            sensors.setValueSilently(QStringLiteral("record"), record);
             sensors.post();
         }
     }

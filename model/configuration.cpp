@@ -140,6 +140,9 @@ QVector<FieldDef> Configuration::sensorFields()
         FieldDef::boolean(QStringLiteral("boolarea")),
         integers(QStringLiteral("index")),
         serialText(QStringLiteral("saddrl")),
+        // The channel record a loaded row came from: zone records name detectors by it,
+        // so the next build must put the row back there. Empty for rows added since.
+        integers(QStringLiteral("record")).internalField(),
     };
 }
 

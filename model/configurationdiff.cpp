@@ -268,7 +268,7 @@ QVector<RowFacet> facetsOf(const MemTable &table, const TableDescription &descri
     const QVector<FieldDef> &fields = table.fields();
     for (int field = 0; field < fields.size(); ++field) {
         const QString &name = fields.at(field).name;
-        if (!fields.at(field).isData() || description.identity.contains(name))
+        if (!fields.at(field).isData() || fields.at(field).internal || description.identity.contains(name))
             continue;
         if (isOutputLink(name)) {
             if (!std::exchange(linksAdded, true))

@@ -23,7 +23,8 @@ QJsonValue jsonValue(const FieldDef &field, const QVariant &value)
     return QJsonValue::Null;
 }
 
-// Lookup and calculated fields are views of other data, so only stored values go out.
+// Lookup and calculated fields are views of other data, so only stored values go out;
+// the program's own bookkeeping stays in.
 QJsonArray tableRows(const MemTable &table)
 {
     QJsonArray rows;
@@ -31,7 +32,7 @@ QJsonArray tableRows(const MemTable &table)
     for (int row = 0; row < table.rowCount(); ++row) {
         QJsonObject object;
         for (int field = 0; field < fields.size(); ++field) {
-            if (fields.at(field).isData())
+            if (fields.at(field).isData() && !fields.at(field).internal)
                 object.insert(fields.at(field).name, jsonValue(fields.at(field), table.rowValue(row, field)));
         }
         rows.append(object);

@@ -24,6 +24,8 @@ struct FieldDef
     FieldType type = FieldType::Integer;
     int size = 0; // String(n): at most n characters
     bool readOnly = false; // for the grids only; code may still write it
+    // The program's own bookkeeping: read-only, and neither exported nor compared.
+    bool internal = false;
 
     QString keyField; // lookup: the row's own key field
     Lookup lookup;
@@ -57,6 +59,13 @@ struct FieldDef
     {
         FieldDef field = *this;
         field.readOnly = true;
+        return field;
+    }
+
+    FieldDef internalField() const
+    {
+        FieldDef field = readOnlyField();
+        field.internal = true;
         return field;
     }
 

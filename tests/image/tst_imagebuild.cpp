@@ -80,6 +80,9 @@ private slots:
     void detectorsAndOutputs();
     void absentModule_recordsStayCleared();
     void outputsKeepTheirOwnRecord();
+    void detectorsKeepTheirOwnRecord_data();
+    void detectorsKeepTheirOwnRecord();
+    void detectorsOnEveryRecord_noMoreThanTheModuleHolds();
     void eightChannelInputs_reachTheirRecords();
     void channelBytesSevenToEleven_areKept();
     void settings_data();
@@ -204,6 +207,54 @@ void TestImageBuild::outputsKeepTheirOwnRecord()
     QCOMPARE(image.at(channelOffset(3, 250) + 8), '\2');
     for (int record = 251; record < 256; ++record)
         QCOMPARE(image.at(channelOffset(3, record)), '\0');
+}
+
+void TestImageBuild::detectorsKeepTheirOwnRecord_data()
+{
+    QTest::addColumn<QList<int>>("claims"); // per row in table order: the record it was loaded from, -1 none
+    QTest::addColumn<QList<int>>("records"); // where each row lands
+
+    QTest::newRow("none claimed: table order") << QList<int> { -1, -1, -1 } << QList<int> { 0, 1, 2 };
+    QTest::newRow("loaded out of address order") << QList<int> { 3, 0, 1, 2 } << QList<int> { 3, 0, 1, 2 };
+    QTest::newRow("new rows fill the gaps") << QList<int> { -1, 2, -1, 0, -1 } << QList<int> { 1, 2, 3, 0, 4 };
+    QTest::newRow("a second claim of a record is a new row") << QList<int> { 5, 5 } << QList<int> { 5, 0 };
+    QTest::newRow("claims beyond the detector records are new rows") << QList<int> { 248, 300, -5 }
+                                                                     << QList<int> { 0, 1, 2 };
+    QTest::newRow("the last record") << QList<int> { 247, -1 } << QList<int> { 247, 0 };
+}
+
+void TestImageBuild::detectorsKeepTheirOwnRecord()
+{
+    QFETCH(QList<int>, claims);
+    QFETCH(QList<int>, records);
+
+    Configuration config;
+    for (int row = 0; row < claims.size(); ++row) {
+        appendDetector(config, 1, 2 + row);
+        if (claims.at(row) != -1) {
+            config.mtSensor().setValueSilently("record", claims.at(row));
+            config.mtSensor().post();
+        }
+    }
+    const QByteArray image = built(config);
+    for (int row = 0; row < records.size(); ++row)
+        QCOMPARE(quint8(image.at(channelOffset(1, records.at(row)))), 2 + row);
+}
+
+void TestImageBuild::detectorsOnEveryRecord_noMoreThanTheModuleHolds()
+{
+    // 248 claimed records and one new row: the new row has nowhere to go.
+    Configuration config;
+    for (int record = 0; record < 248; ++record) {
+        appendDetector(config, 1, 2 + record % 128);
+        config.mtSensor().setValueSilently("record", 247 - record);
+        config.mtSensor().post();
+    }
+    appendDetector(config, 1, 9);
+    const QByteArray image = built(config);
+    for (int record = 0; record < 248; ++record)
+        QCOMPARE(quint8(image.at(channelOffset(1, record))), 2 + (247 - record) % 128);
+    QCOMPARE(image.at(channelOffset(1, 248)), '\0');
 }
 
 void TestImageBuild::eightChannelInputs_reachTheirRecords()
