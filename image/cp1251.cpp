@@ -50,6 +50,28 @@ QByteArray encodeFixed(const QString &text, int width, char pad)
     return bytes;
 }
 
+bool isBlank(QChar c)
+{
+    return c.unicode() <= 0x20;
+}
+
+QString trimmedOfBlanks(const QString &text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && isBlank(text.at(start)))
+        ++start;
+    return withoutTrailingBlanks(text.mid(start));
+}
+
+QString withoutTrailingBlanks(QString text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && isBlank(text.at(end - 1)))
+        --end;
+    text.truncate(end);
+    return text;
+}
+
 QByteArray encodeSlotText(const QString &text, int width)
 {
     return encodeFixed(upperCased(text), width, ' ');

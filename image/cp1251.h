@@ -16,6 +16,11 @@ QString upperCased(QString text);
 // Exactly `width` bytes: the encoded text cut or padded with `pad`.
 QByteArray encodeFixed(const QString &text, int width, char pad);
 
+// Blanks and control characters, which the panel pads its messages with.
+bool isBlank(QChar c);
+QString trimmedOfBlanks(const QString &text);
+QString withoutTrailingBlanks(QString text);
+
 // A zone name or message as its slot holds it: upper-cased, cut or padded with spaces.
 QByteArray encodeSlotText(const QString &text, int width);
 

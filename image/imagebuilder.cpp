@@ -341,7 +341,11 @@ void FillArrayByDataForMemory(Configuration &config)
     const int name = messages.column(QStringLiteral("name"));
     for (int row = 0; row < qMin(messages.count(), InputMessageCount); ++row)
         writeMessage(system, row, messages.value(row, name).toString());
-    writeMessage(system, InformationMessageSlot, QLatin1Char(' ') + settings.edInfMessage);
+    // The slot keeps 39 characters after its space; blanks the cut leaves at the end are
+    // stored as spaces, since the next load drops them and the next save would differ.
+    writeMessage(system, InformationMessageSlot,
+                 QLatin1Char(' ')
+                         + Cp1251::withoutTrailingBlanks(settings.edInfMessage.left(MessageTextSize - 1)));
 }
 
 void build(Configuration &config)

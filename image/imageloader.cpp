@@ -209,19 +209,6 @@ QString messageText(const ConstImageBytes &system, int slot)
     return Cp1251::decode(system.toByteArray().mid(MessageSlots + MessageSlotSize * slot, MessageTextSize));
 }
 
-// Blanks and control characters, which the panel pads its messages with.
-QString trimmedOfBlanks(const QString &text)
-{
-    const auto blank = [](QChar c) { return c.unicode() <= 0x20; };
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && blank(text.at(start)))
-        ++start;
-    while (end > start && blank(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
-}
-
 void fillTelephone(const ConstImageBytes &system, int offset, QString &text, QString &raw,
                    bool &tone, SystemSettings::ToneCaptionColour &colour)
 {
@@ -436,7 +423,7 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     }
     messages.first();
 
-    settings.edInfMessage = trimmedOfBlanks(Cp1251::upperCased(messageText(system, InformationMessageSlot)));
+    settings.edInfMessage = Cp1251::trimmedOfBlanks(Cp1251::upperCased(messageText(system, InformationMessageSlot)));
     return std::nullopt;
 }
 

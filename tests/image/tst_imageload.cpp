@@ -6,6 +6,7 @@
 #include <imagebuilder.h>
 #include <imageloader.h>
 #include <notifier.h>
+#include <settingsinput.h>
 #include <tabfile.h>
 
 #include <QFile>
@@ -188,6 +189,8 @@ private slots:
     void badFile_changesNothing();
     void longerFile_loads();
     void randomBytes_loadOrAreRefusedWhole();
+    void messages_settleAfterOneRound();
+    void controlLimits_survive();
     void save_replacesWholeFile_orSaysWhy();
     void factorySettings();
 };
@@ -701,12 +704,77 @@ void TestImageLoad::randomBytes_loadOrAreRefusedWhole()
             QVERIFY(notifier.messages.isEmpty());
             commands.buildImage();
             QVERIFY(config.mtDev().rowCount() == 16);
+            // After one round, open + save changes nothing more.
+            const QByteArray first = config.image().Bytes();
+            const QString saved = dir.filePath(QStringLiteral("s%1.tab").arg(round));
+            QVERIFY(commands.saveFile(saved));
+            QVERIFY(commands.openFile(saved));
+            commands.buildImage();
+            const QByteArray second = config.image().Bytes();
+            for (int offset = 0; offset < SettingsImage::Size; ++offset) {
+                if (first.at(offset) != second.at(offset))
+                    QFAIL(qPrintable(QStringLiteral("offset %1: %2 then %3").arg(offset)
+                                             .arg(quint8(first.at(offset)), 2, 16, QLatin1Char('0'))
+                                             .arg(quint8(second.at(offset)), 2, 16, QLatin1Char('0'))));
+            }
         } else {
             QCOMPARE(notifier.messages.size(), 1);
             QVERIFY(ConfigurationSnapshot::of(config) == before);
         }
     }
     QCOMPARE(loaded, 4);
+}
+
+void TestImageLoad::messages_settleAfterOneRound()
+{
+    // Any byte anywhere in a message slot: what the first build writes, the next load and
+    // build write again.
+    QStringList unsettled;
+    const QByteArray factory = factoryImage();
+    Configuration config;
+    for (int slot = 0; slot <= 4; slot += 4) {
+        for (int byte = 0; byte < 256; ++byte) {
+            for (const int position : { 0, 20, 38 }) {
+                QByteArray text = QByteArray("A") + QByteArray(38, ' ') + "Z";
+                text[position] = char(byte);
+                QByteArray image = factory;
+                image.replace(344 + 41 * slot, 40, text);
+                QVERIFY(config.image().setBytes(image));
+                QVERIFY(!ImageLoader::FillByDataFromMemory(config));
+                ImageBuilder::FillArrayByDataForMemory(config); // the stage that writes messages
+                const QByteArray first = config.image().Bytes().mid(344 + 41 * slot, 41);
+                QVERIFY(!ImageLoader::FillByDataFromMemory(config));
+                ImageBuilder::FillArrayByDataForMemory(config); // the stage that writes messages
+                const QByteArray second = config.image().Bytes().mid(344 + 41 * slot, 41);
+                if (first != second)
+                    unsettled << QStringLiteral("slot %1 byte %2 at %3: %4 / %5")
+                                         .arg(slot)
+                                         .arg(byte, 2, 16, QLatin1Char('0'))
+                                         .arg(position)
+                                         .arg(QString::fromLatin1(first.toHex()), QString::fromLatin1(second.toHex()));
+            }
+        }
+    }
+    QVERIFY2(unsettled.isEmpty(), qPrintable(unsettled.mid(0, 10).join('\n')));
+}
+
+void TestImageLoad::controlLimits_survive()
+{
+    // Whatever the controls let the user enter comes back from the image.
+    Configuration config;
+    SystemSettings &s = config.settings();
+    s.edInfMessage = QString(SettingsInput::InformationMessageMaxLength - 1, u'Ж') + u'Z';
+    s.ud6 = SettingsInput::FirstTestHoursRange.maximum;
+    s.ud7 = SettingsInput::FirstTestMinutesRange.maximum;
+    s.ud8 = SettingsInput::TestIntervalHoursRange.maximum;
+    const SystemSettings entered = s;
+    ImageBuilder::build(config);
+    s = SystemSettings();
+    QVERIFY(!ImageLoader::FillByDataFromMemory(config));
+    QCOMPARE(s.edInfMessage, entered.edInfMessage);
+    QCOMPARE(s.ud6, entered.ud6);
+    QCOMPARE(s.ud7, entered.ud7);
+    QCOMPARE(s.ud8, entered.ud8);
 }
 
 void TestImageLoad::save_replacesWholeFile_orSaysWhy()
