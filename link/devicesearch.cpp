@@ -17,6 +17,24 @@ int byteAt(const QByteArray &bytes, int offset)
     return offset < bytes.size() ? quint8(bytes.at(offset)) : 0;
 }
 
+// How long a report of each kind must be for every field the search reads of it.
+int shortestReport(const QByteArray &frame)
+{
+    if (frame.size() < ShortestKindedReport)
+        return ShortestReport; // an unknown kind: only its number is read
+    switch (byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1)) {
+    case 0x082B:
+    case 0x071F:
+        return ShortestIdentityReport;
+    case 0x082E:
+        return ShortestStatusReport;
+    case 0x0406:
+        return ShortestFollowUpReport;
+    default:
+        return ShortestReport;
+    }
+}
+
 } // namespace
 
 DeviceSearch::DeviceSearch(PacketChannel &channel, Configuration &config, Notifier &notifier, QObject *parent)
@@ -158,7 +176,10 @@ void DeviceSearch::queueStep()
             const QByteArray &status = m_state.ReportQueue.first();
             for (int i = 0; i < commands.size(); ++i) {
                 QByteArray message = commands.at(i);
-                if (byteAt(message, 13) != byteAt(status, 14) || byteAt(message, 18) != byteAt(status, 19))
+                // Only an address message carries a device to match; anything else would be
+                // read past its end.
+                if (!isAddressMessage(message) || byteAt(message, 13) != byteAt(status, 14)
+                    || byteAt(message, 18) != byteAt(status, 19))
                     continue;
                 message[9] = char(byteAt(status, 9));
                 commands.removeAt(i);
@@ -184,9 +205,14 @@ void DeviceSearch::queueStep()
 
 void DeviceSearch::report(const QByteArray &frame)
 {
+    // A report cut short is not acknowledged: the module reports it again whole.
+    if (frame.size() < shortestReport(frame))
+        return;
     if (!send(AckMessage(m_moduleAddress, quint8(byteAt(frame, ReportNumber)))))
         return;
-    const int kind = byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1);
+    const int kind = frame.size() < ShortestKindedReport
+            ? 0
+            : byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1);
     switch (kind) {
     case 0x082B:
         m_recorder.markAnswerReceived(frame);

@@ -81,22 +81,44 @@ void FoundDeviceRecorder::setNote(const QString &note)
     found.post();
 }
 
-bool FoundDeviceRecorder::alreadyConfigured(const Identity &identity) const
+// The first device row with the identity's version, date and serial whose type passes.
+int FoundDeviceRecorder::rowWithIdentity(const Identity &identity,
+                                         const std::function<bool(int type)> &typeMatches) const
 {
     const MemTable &sensors = m_config.mtSensor();
-    const int expected[] = { fromBcd(quint8(identity.type)), identity.version, identity.year,
-                             identity.month, identity.serialHigh, identity.serialLow };
-    const int columns[] = { sensors.fieldIndex(QStringLiteral("id_sen")), sensors.fieldIndex(QStringLiteral("ver")),
-                            sensors.fieldIndex(QStringLiteral("year")), sensors.fieldIndex(QStringLiteral("month")),
-                            sensors.fieldIndex(QStringLiteral("saddrh")), sensors.fieldIndex(QStringLiteral("saddrl")) };
+    const int expected[] = { identity.version, identity.year, identity.month, identity.serialHigh,
+                             identity.serialLow };
+    const int columns[] = { sensors.fieldIndex(QStringLiteral("ver")), sensors.fieldIndex(QStringLiteral("year")),
+                            sensors.fieldIndex(QStringLiteral("month")), sensors.fieldIndex(QStringLiteral("saddrh")),
+                            sensors.fieldIndex(QStringLiteral("saddrl")) };
+    const int typeColumn = sensors.fieldIndex(QStringLiteral("id_sen"));
     for (int row = 0; row < sensors.rowCount(); ++row) {
-        bool same = true;
-        for (int i = 0; i < 6 && same; ++i)
+        bool same = typeMatches(sensors.rowValue(row, typeColumn).toInt());
+        for (int i = 0; i < 5 && same; ++i)
             same = sensors.rowValue(row, columns[i]).toInt() == expected[i];
         if (same)
-            return true;
+            return row;
     }
-    return false;
+    return -1;
+}
+
+bool FoundDeviceRecorder::alreadyConfigured(const Identity &identity) const
+{
+    const int type = fromBcd(quint8(identity.type));
+    return rowWithIdentity(identity, [type](int rowType) { return rowType == type; }) >= 0;
+}
+
+// A tag's rows carry its identity under their own types, and after a load every row of
+// the address carries the type the image's one device record holds: any of them will do.
+bool FoundDeviceRecorder::tagAlreadyConfigured(const Identity &identity) const
+{
+    const int type = fromBcd(quint8(identity.type));
+    return rowWithIdentity(identity, [type](int rowType) {
+               return rowType == type || rowType == tagDeviceType
+                       || std::any_of(std::begin(subDeviceKinds), std::end(subDeviceKinds),
+                                      [rowType](const SubDeviceKind &k) { return k.deviceType == rowType; });
+           })
+            >= 0;
 }
 
 int FoundDeviceRecorder::firstFreeChannelRecord() const
@@ -179,7 +201,7 @@ void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
     const QByteArray &p = m_state.PendingIdentity; // empty reads as six zeros
     const Identity identity { byteAt(p, 0), byteAt(p, 1), byteAt(p, 2), byteAt(p, 3), byteAt(p, 4), byteAt(p, 5) };
     appendFoundRow(identity);
-    if (alreadyConfigured(identity)) {
+    if (tagAlreadyConfigured(identity)) {
         setNote(QStringLiteral("дубликат"));
         return;
     }
@@ -210,6 +232,12 @@ void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
         sensors.setValue(QStringLiteral("addr"), address);
         sensors.setValue(QStringLiteral("id_being"), 0);
         sensors.setValue(QStringLiteral("id_area"), 0);
+        // The tag's identity, so that a later search, also after a reload, knows it.
+        sensors.setValue(QStringLiteral("ver"), identity.version);
+        sensors.setValue(QStringLiteral("year"), identity.year);
+        sensors.setValue(QStringLiteral("month"), identity.month);
+        sensors.setValue(QStringLiteral("saddrh"), identity.serialHigh);
+        sensors.setValue(QStringLiteral("saddrl"), identity.serialLow);
         sensors.post();
     }
     m_config.image().ChannelRecord(m_module, record).set(0, address);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 class Configuration;
 
 // What a running search keeps between replies.
@@ -40,6 +42,8 @@ private:
     };
     void appendFoundRow(const Identity &identity);
     bool alreadyConfigured(const Identity &identity) const;
+    bool tagAlreadyConfigured(const Identity &identity) const;
+    int rowWithIdentity(const Identity &identity, const std::function<bool(int type)> &typeMatches) const;
     int firstFreeChannelRecord() const;
     void writeDeviceRecord(const Identity &identity);
     void setNote(const QString &note);

@@ -57,6 +57,11 @@ bool isStatusRequest(const QByteArray &message)
     return message.size() > 12 && quint8(message.at(11)) == 0x03 && quint8(message.at(12)) == 0x2E;
 }
 
+bool isAddressMessage(const QByteArray &message)
+{
+    return message.size() == 20 && message.mid(10, 3) == QByteArray::fromHex("7e082b");
+}
+
 QByteArray noAnswerReply()
 {
     return Frames::WriteMemory(2, QByteArray(2, '\0'));

@@ -18,6 +18,7 @@ QByteArray AddressMessage(quint8 moduleAddress, int deviceType, int version, int
                           int serialLow, int serialWhole, int loopAddress);
 
 bool isStatusRequest(const QByteArray &message); // bytes 11 and 12 are 03 2E
+bool isAddressMessage(const QByteArray &message); // 20 bytes, bytes 10..12 are 7E 08 2B
 
 // Offsets in a relay reply, read where they lie in the received bytes.
 enum ReplyOffset {
@@ -31,6 +32,12 @@ enum ReplyOffset {
     StatusSerialLow = 25,
 };
 constexpr int ShortestRelayReply = 13;
+// A report is read only as far as it reaches: shorter ones are ignored, not read as zeros.
+constexpr int ShortestReport = ReportNumber + 1;
+constexpr int ShortestKindedReport = ReportKind + 2;
+constexpr int ShortestIdentityReport = IdentityBytes + 6; // 07 1F and 08 2B
+constexpr int ShortestFollowUpReport = SubDeviceKind + 1;
+constexpr int ShortestStatusReport = StatusSerialLow + 1;
 constexpr int ReportCopyStart = 6; // a status report is kept from this offset on
 
 // The reply to a relay frame when the loop module did not answer.

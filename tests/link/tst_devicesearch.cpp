@@ -3,6 +3,8 @@
 #include <configuration.h>
 #include <devicesearch.h>
 #include <frames.h>
+#include <imagebuilder.h>
+#include <imageloader.h>
 #include <packetchannel.h>
 #include <portsettings.h>
 #include <searchmessages.h>
@@ -139,6 +141,10 @@ private slots:
     void addresses_onlyUpTo129();
     void answerReceived_isNoted();
     void closedSearch_ignoresRepliesAndTimers();
+    void shortReports_areIgnored_data();
+    void shortReports_areIgnored();
+    void addressMatching_considersOnlyAddressMessages();
+    void tags_knownAcrossSearchesAndReloads();
 };
 
 void TestDeviceSearch::messagesCarryTheModuleAddressByte_data()
@@ -463,6 +469,128 @@ void TestDeviceSearch::closedSearch_ignoresRepliesAndTimers()
     QCOMPARE(rig.link.frames.size(), sent);
     QVERIFY(rig.search.state().CommandQueue.isEmpty());
     QCOMPARE(rig.config.mtSensorNew().rowCount(), 1);
+}
+
+void TestDeviceSearch::shortReports_areIgnored_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<bool>("acknowledged");
+
+    // Whole frames with short bodies; every field lies where it lies in the received
+    // bytes, the trailing CRC, flag and CRC included (a body of n bytes makes 14 + n).
+    const auto cut = [](const char *body, int size) {
+        return reply(0x01, QByteArray::fromHex(body).left(size));
+    };
+    QTest::newRow("no report number") << cut("0200000021", 2) << false;
+    QTest::newRow("number, no kind") << cut("020000002105", 6) << true;
+    QTest::newRow("identity cut before its serial") << cut("0200000021 05071f 011201011234", 10) << false;
+    QTest::newRow("tag identity cut") << cut("0200000044 05071f 070214030201", 10) << false;
+    QTest::newRow("answer cut") << cut("0200000024 08082b 011201011234", 10) << false;
+    // A frame whose sender left out the relay trailer: ends right after the report kind.
+    QByteArray followUp = QByteArray::fromHex("c60100 02027e 0201010108 02000000 22 06 040607");
+    followUp[2] = char(followUp.size());
+    QTest::newRow("follow-up ending before its kind") << followUp << false;
+    QTest::newRow("status cut before its serial")
+            << cut("0200000061 07082e00 01 00000000 34", 11) << false;
+}
+
+void TestDeviceSearch::shortReports_areIgnored()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(bool, acknowledged);
+    Rig rig;
+    QVERIFY(rig.startAndPoll());
+    rig.feed(code(0x00)); // start
+    rig.feed(identityReport(QByteArray::fromHex("070214030201"), 0x44)); // a tag: its follow-up is awaited
+    rig.feed(identityReport(QByteArray::fromHex("011201011234"))); // a device: its messages are queued
+    const SearchState before = rig.search.state();
+    const int sent = rig.link.messages().size();
+    const int found = rig.config.mtSensorNew().rowCount();
+    const int sensors = rig.config.mtSensor().rowCount();
+
+    QVERIFY(frame.size() >= ShortestRelayReply);
+    rig.feed(frame);
+    QCOMPARE(rig.link.messages().size(), sent + (acknowledged ? 1 : 0));
+    if (acknowledged)
+        QCOMPARE(rig.lastMessage().left(6), AckMessage(0x01, 0).left(6));
+    // Nothing recorded, queued or matched.
+    QCOMPARE(rig.search.state().ReportQueue, before.ReportQueue);
+    QCOMPARE(rig.search.state().CommandQueue, before.CommandQueue);
+    QCOMPARE(rig.config.mtSensor().rowCount(), sensors);
+    QCOMPARE(rig.config.mtSensorNew().rowCount(), found);
+    QCOMPARE(rig.lastNote(), QStringLiteral("записано в базу по адресу 2"));
+    QVERIFY(rig.notifier.messages.size() == 1); // the question only
+}
+
+void TestDeviceSearch::addressMatching_considersOnlyAddressMessages()
+{
+    Rig rig;
+    rig.search.setStatusRepeatInterval(1);
+    QVERIFY(rig.startAndPoll());
+    rig.feed(code(0x00)); // start
+    rig.feed(identityReport(QByteArray::fromHex("011201011234")));
+    rig.feed(code(0x00));
+    rig.feed(code(0x00)); // both status requests sent; the repeat lands behind the address message
+    QTRY_COMPARE(rig.search.state().CommandQueue.size(), 2);
+    // A status report of another device, type 3, serial low 00: the status request's
+    // byte 13 is 03 and it has no byte 18, which must not pass for a 00.
+    rig.feed(statusReport(0x03, 0x00, 0x61));
+    const int sent = rig.link.messages().size();
+    rig.feed(code(0x00));
+    QTRY_VERIFY(rig.link.messages().size() > sent);
+    QCOMPARE(rig.link.messages().at(sent), PollMessage(0x01));
+    QCOMPARE(rig.search.state().CommandQueue.size(), 2);
+    QVERIFY(isStatusRequest(rig.search.state().CommandQueue.last()));
+    QCOMPARE(quint8(rig.search.state().CommandQueue.last().at(9)), quint8(0x00));
+    QCOMPARE(rig.search.state().ReportQueue.size(), 1);
+}
+
+void TestDeviceSearch::tags_knownAcrossSearchesAndReloads()
+{
+    Rig rig;
+    const auto findTag = [&rig] {
+        const int sent = rig.link.messages().size();
+        if (!rig.search.start(rig.settings))
+            return false;
+        rig.feed(Frames::SetAddress(Frames::RelayAddress));
+        if (!QTest::qWaitFor([&] { return rig.link.messages().size() == sent + 1; }))
+            return false;
+        rig.feed(code(0x00)); // start
+        rig.feed(identityReport(QByteArray::fromHex("070214030201"), 0x44));
+        rig.feed(code(0x00)); // the follow-up query
+        rig.feed(followUpReport(0x21));
+        rig.search.stop();
+        return true;
+    };
+    QVERIFY(findTag());
+    QCOMPARE(rig.lastNote(), QStringLiteral("ЗНК-8"));
+    QCOMPARE(rig.config.mtSensor().rowCount(), 10);
+
+    QVERIFY(findTag()); // a later search
+    QCOMPARE(rig.lastNote(), QStringLiteral("дубликат"));
+    QCOMPARE(rig.config.mtSensor().rowCount(), 10);
+
+    // Saved and loaded again: every row of the address now has the one device record's type.
+    ImageBuilder::build(rig.config);
+    SettingsImage saved;
+    QVERIFY(saved.setBytes(rig.config.image().Bytes()));
+    ImageLoader::fillTables(rig.config, saved);
+    QCOMPARE(rig.config.mtSensor().rowCount(), 10);
+    QVERIFY(findTag());
+    QCOMPARE(rig.lastNote(), QStringLiteral("дубликат"));
+    QCOMPARE(rig.config.mtSensor().rowCount(), 10);
+
+    // Another tag of the same kind and date is new.
+    const int sent = rig.link.messages().size();
+    QVERIFY(rig.search.start(rig.settings));
+    rig.feed(Frames::SetAddress(Frames::RelayAddress));
+    QTRY_COMPARE(rig.link.messages().size(), sent + 1);
+    rig.feed(code(0x00));
+    rig.feed(identityReport(QByteArray::fromHex("070214030202"), 0x45));
+    rig.feed(code(0x00));
+    rig.feed(followUpReport(0x21));
+    QCOMPARE(rig.lastNote(), QStringLiteral("ЗНК-8"));
+    QCOMPARE(rig.config.mtSensor().rowCount(), 20);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSearch)
