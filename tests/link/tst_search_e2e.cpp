@@ -75,6 +75,7 @@ class TestSearchEndToEnd : public QObject
 private slots:
     void init();
     void threeDetectorsAndATag();
+    void searchingAgain_findsOnlyDuplicates();
     void moduleFaults_data();
     void moduleFaults();
 
@@ -96,7 +97,7 @@ void TestSearchEndToEnd::threeDetectorsAndATag()
         { "klm", 12 },
         { "busyPolls", 2 },
         { "devices", QJsonArray { device(0x01, 0x12, 0x0D, 0x0C, 0x1234), device(0x06, 0x01, 20, 0x03, 0x0201, 0x03),
-                                  device(0x02, 0x03, 21, 0x05, 0x0A46), device(0x04, 0x01, 22, 0x11, 0x00C6) } },
+                                  device(0x02, 0x7E, 21, 0x05, 0x7D7F), device(0x04, 0x01, 22, 0x11, 0x00C6) } },
     };
     const QString log = m_dir.filePath("panel.log");
     PanelProcess panel({ "--scenario", writeScenario(m_dir, scenario), "--log", log });
@@ -131,7 +132,7 @@ void TestSearchEndToEnd::threeDetectorsAndATag()
     // Each detector: listed, added at the address its note names, and told that address.
     const MemTable &sensors = program.config.mtSensor();
     QSet<int> addresses;
-    const std::pair<int, const char *> detectors[] = { { 1, "01 1234" }, { 2, "02 0A46" }, { 4, "04 00C6" } };
+    const std::pair<int, const char *> detectors[] = { { 1, "01 1234" }, { 2, "02 7D7F" }, { 4, "04 00C6" } };
     for (const auto &[type, identity] : detectors) {
         const QString note = found.rowValue(rowOfType(type), "note").toString();
         static const QRegularExpression placed(QStringLiteral("^записано в базу по адресу (\\d+) ;получен ответ;$"));
@@ -152,6 +153,12 @@ void TestSearchEndToEnd::threeDetectorsAndATag()
     }
     QCOMPARE(found.rowValue(rowOfType(1), "snum").toString(), QStringLiteral("1234"));
     QCOMPARE(found.rowValue(rowOfType(1), "ver").toInt(), 12);
+    // Identity bytes equal to the relay flags arrive where they lie.
+    QCOMPARE(found.rowValue(rowOfType(2), "snum").toString(), QStringLiteral("7D7F"));
+    for (int row = 0; row < sensors.rowCount(); ++row) {
+        if (sensors.rowValue(row, "id_sen").toInt() == 2)
+            QCOMPARE(sensors.rowValue(row, "ver").toInt(), 0x7E);
+    }
 
     // The address tag: eighteen rows at one address of its own.
     QCOMPARE(found.rowValue(rowOfType(6), "note").toString(), QStringLiteral("ППКП Ворсен-16П"));
@@ -172,6 +179,33 @@ void TestSearchEndToEnd::threeDetectorsAndATag()
     QCOMPARE(k, 18);
     addresses << tagAddress;
     QCOMPARE(addresses, (QSet<int> { 2, 3, 4, 5 }));
+}
+
+void TestSearchEndToEnd::searchingAgain_findsOnlyDuplicates()
+{
+    const QJsonObject scenario {
+        { "devices", QJsonArray { device(0x01, 0x12, 0x0D, 0x0C, 0x1234), device(0x07, 0x02, 22, 0x05, 0x0301, 0x21) } },
+    };
+    PanelProcess panel({ "--scenario", writeScenario(m_dir, scenario) });
+    QVERIFY(!panel.port().isEmpty());
+    Program program(panel.port(), QStringLiteral("1"));
+    const MemTable &found = program.config.mtSensorNew();
+    const auto notes = [&found] {
+        QStringList list;
+        for (int row = 0; row < found.rowCount(); ++row)
+            list << found.rowValue(row, "note").toString();
+        return list;
+    };
+    QVERIFY(program.search.start(program.settings));
+    QTRY_COMPARE_WITH_TIMEOUT(notes(), (QStringList { "записано в базу по адресу 2 ;получен ответ;", "ЗНК-8" }), 30000);
+    program.search.stop();
+    QCOMPARE(program.config.mtSensor().rowCount(), 1 + 10);
+
+    QVERIFY(program.search.start(program.settings));
+    QTRY_COMPARE_WITH_TIMEOUT(notes(), (QStringList { "дубликат;", "дубликат" }), 30000);
+    program.search.stop();
+    QCOMPARE(program.config.mtSensor().rowCount(), 1 + 10);
+    QVERIFY(panel.terminate());
 }
 
 void TestSearchEndToEnd::moduleFaults_data()

@@ -14,14 +14,19 @@ constexpr quint8 codeUnknown = 0x05;
 constexpr quint8 firstReference = 0x41;
 constexpr quint8 firstNumber = 0x01;
 
-// The program reads a reply's fields where they lie, unescaped, so the bytes in front of
-// them never take a value that escaping would widen.
 quint8 following(quint8 value)
 {
-    quint8 next = quint8(value + 1);
-    while (next == 0x00 || (next >= 0x7D && next <= 0x7F))
-        ++next;
-    return next;
+    const quint8 next = quint8(value + 1);
+    return next == 0x00 ? 0x01 : next;
+}
+
+// The panel hands the module's reply on as it came, unescaped: the program reads its
+// fields at fixed offsets, which escaping would move.
+QByteArray relayReply(const QByteArray &message)
+{
+    const QByteArray block = message + char(Frames::CalcCRC(message));
+    return Frames::withCrc(QByteArray::fromHex("c601") + char((block.size() + 8) & 0xFF)
+                           + QByteArray::fromHex("02027e") + block + char(0x7D));
 }
 
 QByteArray identity(const Scenario::Device &device)
@@ -210,7 +215,7 @@ QByteArray LoopModule::reply(quint8 code, const QByteArray &rest)
     QByteArray message = QByteArray::fromHex("02") + char(m_moduleAddress) + QByteArray::fromHex("0101");
     message.append(char(body.size()));
     message.append(body);
-    return Frames::WriteMemoryNew(message);
+    return relayReply(message);
 }
 
 bool LoopModule::isQueued(const Report &report) const
