@@ -17,12 +17,16 @@ int byteAt(const QByteArray &bytes, int offset)
     return offset < bytes.size() ? quint8(bytes.at(offset)) : 0;
 }
 
-// How long a report of each kind must be for every field the search reads of it.
-int shortestReport(const QByteArray &frame)
+// The report kind at offsets 17–18; 0, a kind of no meaning, when the report ends before.
+int reportKind(const QByteArray &frame)
 {
-    if (frame.size() < ShortestKindedReport)
-        return ShortestReport; // an unknown kind: only its number is read
-    switch (byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1)) {
+    return frame.size() < ShortestKindedReport ? 0 : byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1);
+}
+
+// How long a report of each kind must be for every field the search reads of it.
+int shortestReport(int kind)
+{
+    switch (kind) {
     case 0x082B:
     case 0x071F:
         return ShortestIdentityReport;
@@ -206,13 +210,11 @@ void DeviceSearch::queueStep()
 void DeviceSearch::report(const QByteArray &frame)
 {
     // A report cut short is not acknowledged: the module reports it again whole.
-    if (frame.size() < shortestReport(frame))
+    const int kind = reportKind(frame);
+    if (frame.size() < shortestReport(kind))
         return;
     if (!send(AckMessage(m_moduleAddress, quint8(byteAt(frame, ReportNumber)))))
         return;
-    const int kind = frame.size() < ShortestKindedReport
-            ? 0
-            : byteAt(frame, ReportKind) << 8 | byteAt(frame, ReportKind + 1);
     switch (kind) {
     case 0x082B:
         m_recorder.markAnswerReceived(frame);

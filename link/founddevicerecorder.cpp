@@ -81,8 +81,8 @@ void FoundDeviceRecorder::setNote(const QString &note)
     found.post();
 }
 
-// The first device row with the identity's version, date and serial whose type passes.
-int FoundDeviceRecorder::rowWithIdentity(const Identity &identity,
+// Whether a device row has the identity's version, date and serial and a type that passes.
+bool FoundDeviceRecorder::hasRowWithIdentity(const Identity &identity,
                                          const std::function<bool(int type)> &typeMatches) const
 {
     const MemTable &sensors = m_config.mtSensor();
@@ -97,15 +97,15 @@ int FoundDeviceRecorder::rowWithIdentity(const Identity &identity,
         for (int i = 0; i < 5 && same; ++i)
             same = sensors.rowValue(row, columns[i]).toInt() == expected[i];
         if (same)
-            return row;
+            return true;
     }
-    return -1;
+    return false;
 }
 
 bool FoundDeviceRecorder::alreadyConfigured(const Identity &identity) const
 {
     const int type = fromBcd(quint8(identity.type));
-    return rowWithIdentity(identity, [type](int rowType) { return rowType == type; }) >= 0;
+    return hasRowWithIdentity(identity, [type](int rowType) { return rowType == type; });
 }
 
 // A tag's rows carry its identity under their own types, and after a load every row of
@@ -113,12 +113,11 @@ bool FoundDeviceRecorder::alreadyConfigured(const Identity &identity) const
 bool FoundDeviceRecorder::tagAlreadyConfigured(const Identity &identity) const
 {
     const int type = fromBcd(quint8(identity.type));
-    return rowWithIdentity(identity, [type](int rowType) {
-               return rowType == type || rowType == tagDeviceType
-                       || std::any_of(std::begin(subDeviceKinds), std::end(subDeviceKinds),
-                                      [rowType](const SubDeviceKind &k) { return k.deviceType == rowType; });
-           })
-            >= 0;
+    return hasRowWithIdentity(identity, [type](int rowType) {
+        return rowType == type || rowType == tagDeviceType
+                || std::any_of(std::begin(subDeviceKinds), std::end(subDeviceKinds),
+                               [rowType](const SubDeviceKind &k) { return k.deviceType == rowType; });
+    });
 }
 
 int FoundDeviceRecorder::firstFreeChannelRecord() const

@@ -43,7 +43,7 @@ private:
     void appendFoundRow(const Identity &identity);
     bool alreadyConfigured(const Identity &identity) const;
     bool tagAlreadyConfigured(const Identity &identity) const;
-    int rowWithIdentity(const Identity &identity, const std::function<bool(int type)> &typeMatches) const;
+    bool hasRowWithIdentity(const Identity &identity, const std::function<bool(int type)> &typeMatches) const;
     int firstFreeChannelRecord() const;
     void writeDeviceRecord(const Identity &identity);
     void setNote(const QString &note);
