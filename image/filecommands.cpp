@@ -17,10 +17,20 @@ FileCommands::FileCommands(Configuration &config, Notifier &notifier)
 
 bool FileCommands::openFile(const QString &fileName)
 {
+    return open([&](QString *error) { return TabFile::RecordFileToArray(m_config, fileName, error); });
+}
+
+bool FileCommands::openImage(const SettingsImage &image, const QString &name)
+{
+    return open([&](QString *error) { return TabFile::RecordImageToArray(m_config, image, name, error); });
+}
+
+bool FileCommands::open(const std::function<bool(QString *error)> &load)
+{
     MemTable &zones = m_config.mtArea();
     zones.beginUpdate();
     QString error;
-    const bool loaded = TabFile::RecordFileToArray(m_config, fileName, &error);
+    const bool loaded = load(&error);
     if (loaded) {
         // The file was checked before anything changed, so this stage cannot refuse.
         ImageLoader::FillByDataFromMemory(m_config);

@@ -80,8 +80,16 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
     const std::optional<QByteArray> file = readImage(fileName, error);
     if (!file)
         return false;
+    SettingsImage read;
+    read.setBytes(*file);
+    return RecordImageToArray(config, read, fileName, error);
+}
+
+bool RecordImageToArray(Configuration &config, const SettingsImage &read, const QString &fileName,
+                        QString *error)
+{
     SettingsImage image;
-    image.setBytes(mergedImage(config.image().Bytes(), *file));
+    image.setBytes(mergedImage(config.image().Bytes(), read.Bytes()));
     if (const auto problem = ImageLoader::findUnconvertibleValue(image)) {
         if (error)
             *error = QStringLiteral("Файл «%1» не загружен: значение %2 по смещению %3 (%4) "
@@ -91,8 +99,6 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
                              .arg(problem->meaning);
         return false;
     }
-    SettingsImage read;
-    read.setBytes(*file);
     config.image().setBytes(image.Bytes());
     ImageLoader::fillTables(config, read);
     return true;

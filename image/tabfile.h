@@ -24,4 +24,10 @@ std::optional<QByteArray> readImage(const QString &fileName, QString *error);
 // value the settings cannot show changes nothing, and `error` says why.
 bool RecordFileToArray(Configuration &config, const QString &fileName, QString *error);
 
+// What RecordFileToArray does once the file is read, for an image that is already in
+// memory: the same merge into the settings image, the same refusal. `fileName` only names
+// the source in the message.
+bool RecordImageToArray(Configuration &config, const SettingsImage &read, const QString &fileName,
+                        QString *error);
+
 } // namespace TabFile

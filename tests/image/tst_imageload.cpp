@@ -188,6 +188,8 @@ private slots:
     void badFile_changesNothing_data();
     void badFile_changesNothing();
     void longerFile_loads();
+    void openImage_sameAsOpeningItsFile_data();
+    void openImage_sameAsOpeningItsFile();
     void randomBytes_loadOrAreRefusedWhole();
     void messages_settleAfterOneRound();
     void controlLimits_survive();
@@ -678,6 +680,50 @@ void TestImageLoad::longerFile_loads()
     QVERIFY(FileCommands(exact, notifier).openFile(writeFile(dir, "exact.tab", image)));
     QVERIFY(ConfigurationSnapshot::of(config) == ConfigurationSnapshot::of(exact));
     QCOMPARE(config.mtSensor().rowCount(), 5);
+}
+
+void TestImageLoad::openImage_sameAsOpeningItsFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("loads");
+
+    Configuration rich;
+    fillRichConfiguration(rich);
+    const QByteArray image = builtImage(rich);
+    QByteArray foreignBytes = image; // where the file must not win
+    for (int offset = 267; offset <= 331; ++offset)
+        setByte(foreignBytes, offset, 0x5A);
+    foreignBytes.replace(4096 + 64 * 6, 5, "OTHER");
+    QByteArray lateDay = image;
+    setByte(lateDay, 202, 200);
+
+    QTest::newRow("rich") << image << true;
+    QTest::newRow("never-loaded bytes and a zone name") << foreignBytes << true;
+    QTest::newRow("day byte 200") << lateDay << false;
+}
+
+void TestImageLoad::openImage_sameAsOpeningItsFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, loads);
+
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "same.tab", content);
+    Configuration byFile, byImage;
+    for (Configuration *config : { &byFile, &byImage }) {
+        fillRichConfiguration(*config);
+        ImageBuilder::build(*config);
+        config->image().Whole().set(211, 7); // a load keeps what the program holds there
+    }
+    SettingsImage image;
+    QVERIFY(image.setBytes(content));
+    RecordingNotifier fileNotifier, imageNotifier;
+
+    QCOMPARE(FileCommands(byFile, fileNotifier).openFile(path), loads);
+    QCOMPARE(FileCommands(byImage, imageNotifier).openImage(image, path), loads);
+    QVERIFY(ConfigurationSnapshot::of(byImage) == ConfigurationSnapshot::of(byFile));
+    QCOMPARE(imageNotifier.messages, fileNotifier.messages);
+    QCOMPARE(byImage.image().Whole().at(211), quint8(7));
 }
 
 void TestImageLoad::randomBytes_loadOrAreRefusedWhole()
