@@ -1,4 +1,5 @@
 #include "recordingnotifier.h"
+#include "relayreplies.h"
 
 #include <configuration.h>
 #include <devicesearch.h>
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace RelayReplies;
 using namespace SearchMessages;
 
 using TypeAndChannel = QList<QPair<int, int>>;
@@ -50,41 +52,6 @@ public:
 private:
     bool m_open = false;
 };
-
-// A relay reply whose body starts with the reply code.
-QByteArray reply(quint8 module, const QByteArray &body)
-{
-    QByteArray message = QByteArray(1, '\x02') + char(module) + QByteArray::fromHex("0101") + char(body.size()) + body;
-    return Frames::WriteMemoryNew(message);
-}
-
-QByteArray code(quint8 value, quint8 module = 0x01)
-{
-    return reply(module, QByteArray(1, char(value)));
-}
-
-QByteArray identityReport(const QByteArray &identity, quint8 reference = 0x21, quint8 number = 0x05,
-                          quint8 module = 0x01)
-{
-    return reply(module, QByteArray::fromHex("02000000") + char(reference) + char(number) + QByteArray::fromHex("071f")
-                         + identity);
-}
-
-QByteArray followUpReport(quint8 kind)
-{
-    return reply(0x01, QByteArray::fromHex("02000000220604060700") + char(kind));
-}
-
-QByteArray statusReport(quint8 type, quint8 serialLow, quint8 reference)
-{
-    return reply(0x01, QByteArray::fromHex("02000000") + char(reference) + QByteArray::fromHex("07082e00") + char(type)
-                         + QByteArray(4, '\0') + char(serialLow));
-}
-
-QByteArray answerReport(const QByteArray &identity)
-{
-    return reply(0x01, QByteArray::fromHex("020000002408082b") + identity);
-}
 
 struct Rig
 {
