@@ -64,17 +64,25 @@ QByteArray readReply(const QByteArray &block)
     return withCrc(QByteArray::fromHex("c601") + char(block.size() + 5) + char(CommandReadMemory) + block);
 }
 
-QByteArray searchReplies()
+// A search in which a device and an address tag are found, then the replies that halt it.
+QByteArrayList searchReplies()
 {
-    return SetAddress(RelayAddress) + code(0x00) + identityReport(QByteArray::fromHex("011201011234"))
-            + code(0x80) + identityReport(QByteArray::fromHex("070214030201"), 0x44) + code(0x00)
-            + followUpReport(0x21) + statusReport(0x01, 0x34, 0x30) + answerReport(QByteArray::fromHex("011201011234"))
-            + code(0x03) + SearchMessages::noAnswerReply();
+    return { SetAddress(RelayAddress), code(0x00), identityReport(QByteArray::fromHex("011201011234")), code(0x00),
+             code(0x00), statusReport(0x01, 0x34, 0x30), code(0x00),
+             identityReport(QByteArray::fromHex("070214030201"), 0x44), code(0x00), followUpReport(0x21),
+             answerReport(QByteArray::fromHex("011201011234")), code(0x03), code(0x05),
+             SearchMessages::noAnswerReply() };
+}
+
+// The first block of the zone names of a configuration with every kind of row.
+QByteArray richBlock()
+{
+    return builtImage(fillRichConfiguration).mid(SettingsImage::ZoneNameOffset, BlockSize);
 }
 
 QByteArray transferFrames()
 {
-    const QByteArray block = builtImage(fillRichConfiguration).mid(4096, BlockSize);
+    const QByteArray block = richBlock();
     return SetAddress(SettingsAddress) + ReadMemory(BlockSize) + readReply(block) + WriteMemory(BlockSize, block)
             + WriteMemory(2, block) + WriteModeWork();
 }
@@ -88,7 +96,7 @@ bool writeImageSeeds(SeedFolder &seeds)
 
 bool writeFrameSeeds(SeedFolder &seeds)
 {
-    const QByteArray frames = transferFrames() + searchReplies();
+    const QByteArray frames = transferFrames() + searchReplies().join();
     return seeds.write("fuzz_frameassembler", "whole", QByteArray(1, '\0') + frames)
             && seeds.write("fuzz_frameassembler", "batches", QByteArray::fromHex("0301053f") + frames)
             && seeds.write("fuzz_frameassembler", "noise", QByteArray::fromHex("0207") + QByteArray::fromHex("12c60102c6") + frames);
@@ -155,17 +163,13 @@ bool writeSearchSeeds(SeedFolder &seeds)
 {
     const QByteArray setUp = FuzzSteps::encode(0, QByteArray(3, '\0'));
     QByteArray replies;
-    for (const QByteArray &reply : { SetAddress(RelayAddress), code(0x00), identityReport(QByteArray::fromHex("011201011234")),
-                                     code(0x00), code(0x00), statusReport(0x01, 0x34, 0x30), code(0x00),
-                                     identityReport(QByteArray::fromHex("070214030201"), 0x44), code(0x00),
-                                     followUpReport(0x21), answerReport(QByteArray::fromHex("011201011234")),
-                                     code(0x05) })
+    for (const QByteArray &reply : searchReplies())
         replies += FuzzSteps::encode(0, reply);
     const QByteArray full = FuzzSteps::encode(0, QByteArray::fromHex("0000ff"));
     return seeds.write("fuzz_searchreplies", "search", setUp + replies)
             && seeds.write("fuzz_searchreplies", "full-module", full + replies)
             && seeds.write("fuzz_searchreplies", "down-the-line",
-                           setUp + FuzzSteps::encode(4, searchReplies().left(255)));
+                           setUp + FuzzSteps::encode(4, searchReplies().join().left(255)));
 }
 
 bool writeTransferSeeds(SeedFolder &seeds)
@@ -173,7 +177,7 @@ bool writeTransferSeeds(SeedFolder &seeds)
     const QByteArray setUp = FuzzSteps::encode(0, QByteArray(4, '\0'));
     const quint8 read = 0, write = 1, workingMode = 2, goodFrame = 4, answer = 6;
     const QByteArray wholeTransfer = QByteArray::fromHex("8006"); // 1664 answers, more than a transfer takes
-    const QByteArray block = builtImage(fillRichConfiguration).mid(4096, BlockSize);
+    const QByteArray block = richBlock();
     return seeds.write("fuzz_transferreplies", "read", setUp + steps({ { read, {} }, { answer, wholeTransfer } }))
             && seeds.write("fuzz_transferreplies", "write", setUp + steps({ { write, {} }, { answer, wholeTransfer } }))
             && seeds.write("fuzz_transferreplies", "read-with-own-replies",
