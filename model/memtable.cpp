@@ -310,14 +310,20 @@ void MemTable::refreshVisibility(int row)
         m_visible.erase(it);
 }
 
-bool MemTable::setFilter(const QString &expression)
+std::optional<RowFilter> MemTable::parsedFilter(const QString &expression) const
 {
     std::optional<RowFilter> parsed = RowFilter::parse(
             expression, [this](const QString &name) { return fieldIndex(name); });
-    if (!parsed) {
+    if (!parsed)
         qWarning("%s: filter not understood: %s", qPrintable(m_tableName), qPrintable(expression));
+    return parsed;
+}
+
+bool MemTable::setFilter(const QString &expression)
+{
+    std::optional<RowFilter> parsed = parsedFilter(expression);
+    if (!parsed)
         return false;
-    }
     post();
     UpdateGuard guard(*this);
     m_filter = std::move(*parsed);
@@ -339,11 +345,17 @@ void MemTable::setFiltered(bool filtered)
 
 bool MemTable::applyFilter(const QString &expression)
 {
+    // Refused before anything moves: the rows shown, the current row and the filter stay.
+    std::optional<RowFilter> parsed = parsedFilter(expression);
+    if (!parsed)
+        return false;
+    post();
     UpdateGuard guard(*this);
-    setFiltered(false);
-    const bool understood = setFilter(expression);
-    setFiltered(true);
-    return understood;
+    m_filter = std::move(*parsed);
+    m_filtered = true;
+    rebuildVisible();
+    first();
+    return true;
 }
 
 void MemTable::beginUpdate()

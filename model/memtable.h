@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 // An in-memory table of typed rows with a current row, one row filter and per-field
 // editing rules: the shape every configuration table has.
@@ -97,6 +98,7 @@ private:
     class UpdateGuard;
 
     int dataFieldOrWarn(const QString &name, const char *operation) const;
+    std::optional<RowFilter> parsedFilter(const QString &expression) const;
     bool storeAt(int field, const QVariant &value);
     QVariant coerced(const FieldDef &field, const QVariant &value) const;
     bool rowAccepted(int row) const;

@@ -122,6 +122,21 @@ void TestMemTable::filter_notUnderstood_keepsPreviousFilter()
     QVERIFY(!table.setFilter(expression));
     QCOMPARE(table.filter(), QStringLiteral("zone=7"));
     QCOMPARE(visibleIds(table), (QVector<int> { 2, 3 }));
+
+    // Applied, filtered or not: the rows shown, the current row and the filter stay.
+    for (const bool filtered : { true, false }) {
+        table.setFiltered(filtered);
+        const QVector<int> shown = visibleIds(table);
+        QVERIFY(table.setRecNo(2));
+        QSignalSpy resets(&table, &MemTable::aboutToReset);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("filter not understood")));
+        QVERIFY(!table.applyFilter(expression));
+        QCOMPARE(table.isFiltered(), filtered);
+        QCOMPARE(table.filter(), QStringLiteral("zone=7"));
+        QCOMPARE(table.recNo(), 2);
+        QCOMPARE(resets.size(), 0);
+        QCOMPARE(visibleIds(table), shown);
+    }
 }
 
 void TestMemTable::positions_countWithinVisibleRows()
