@@ -4,6 +4,7 @@
 #include "imageloader.h"
 
 #include <configuration.h>
+#include <systemerror.h>
 
 #include <QDir>
 #include <QFile>
@@ -43,33 +44,47 @@ bool RecordArrayToFile(const SettingsImage &image, const QString &fileName, QStr
             bytes[offset] = '\0';
     }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(shown(fileName), file.errorString());
-        return false;
-    }
-    return true;
+    int code = 0;
+    if (SystemError::attempt([&] { return file.open(QIODevice::WriteOnly); }, code)
+        && SystemError::attempt([&] { return file.write(bytes) == bytes.size(); }, code)
+        && SystemError::attempt([&] { return file.commit(); }, code))
+        return true;
+    if (error)
+        *error = QStringLiteral("Не удалось записать файл «%1»: %2")
+                         .arg(shown(fileName), SystemError::describe(file, code));
+    return false;
 }
 
 std::optional<QByteArray> readImage(const QString &fileName, QString *error)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    int code = 0;
+    if (!SystemError::attempt([&] { return file.open(QIODevice::ReadOnly); }, code)) {
         if (error)
-            *error = QStringLiteral("Не удалось открыть файл «%1»: %2").arg(shown(fileName), file.errorString());
+            *error = QStringLiteral("Не удалось открыть файл «%1»: %2")
+                             .arg(shown(fileName), SystemError::describe(file, code));
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(SettingsImage::Size);
+    QByteArray bytes;
+    const bool readable = SystemError::attempt(
+            [&] {
+                bytes = file.read(SettingsImage::Size);
+                return file.error() == QFileDevice::NoError;
+            },
+            code);
+    if (!readable) {
+        if (error)
+            *error = QStringLiteral("Не удалось прочитать файл «%1»: %2")
+                             .arg(shown(fileName), SystemError::describe(file, code));
+        return std::nullopt;
+    }
     if (bytes.size() != SettingsImage::Size) {
-        if (error) {
-            *error = file.error() != QFileDevice::NoError
-                    ? QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(shown(fileName), file.errorString())
-                    : QStringLiteral("Файл «%1» не является файлом настроек прибора: в нём %2 байт, "
-                                     "а должно быть %3.")
-                              .arg(shown(fileName))
-                              .arg(bytes.size())
-                              .arg(SettingsImage::Size);
-        }
+        if (error)
+            *error = QStringLiteral("Файл «%1» не является файлом настроек прибора: в нём %2 байт, "
+                                    "а должно быть %3.")
+                             .arg(shown(fileName))
+                             .arg(bytes.size())
+                             .arg(SettingsImage::Size);
         return std::nullopt;
     }
     return bytes;

@@ -8,6 +8,7 @@
 #include <filecommands.h>
 #include <imagebuilder.h>
 #include <notifier.h>
+#include <systemerror.h>
 #include <tabfile.h>
 
 #include <QDir>
@@ -139,9 +140,10 @@ void MemoryTransfer::handleWriteReply(const QByteArray &frame)
     }
     if (acknowledged == 0) {
         QFile file(m_transferFile);
-        if (!file.open(QIODevice::ReadOnly)) {
+        int code = 0;
+        if (!SystemError::attempt([&] { return file.open(QIODevice::ReadOnly); }, code)) {
             abort(QStringLiteral("Не удалось прочитать файл «%1»: %2. Запись не начата.")
-                          .arg(shown(m_transferFile), file.errorString()),
+                          .arg(shown(m_transferFile), SystemError::describe(file, code)),
                   true);
             return;
         }
@@ -176,9 +178,10 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
     if (block == 0) {
         // The echo is not checked: the first data reply shows whether the panel answers.
         m_file.setFileName(m_transferFile);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        int code = 0;
+        if (!SystemError::attempt([this] { return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate); }, code)) {
             abort(QStringLiteral("Не удалось создать файл «%1»: %2. Чтение не начато.")
-                          .arg(shown(m_transferFile), m_file.errorString()),
+                          .arg(shown(m_transferFile), SystemError::describe(m_file, code)),
                   true);
             return;
         }
@@ -196,9 +199,10 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
         return;
     }
     const QByteArray data = readReplyData(frame);
-    if (m_file.write(data) != data.size() || !m_file.flush()) {
+    int code = 0;
+    if (!SystemError::attempt([&] { return m_file.write(data) == data.size() && m_file.flush(); }, code)) {
         abort(QStringLiteral("Не удалось записать файл «%1»: %2. Чтение прервано.")
-                          .arg(shown(m_transferFile), m_file.errorString())
+                          .arg(shown(m_transferFile), SystemError::describe(m_file, code))
                       + unchanged,
               true);
         return;

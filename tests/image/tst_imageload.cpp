@@ -1,5 +1,6 @@
 #include "recordingnotifier.h"
 #include "configurationsnapshot.h"
+#include "restrictedfiles.h"
 #include "richconfiguration.h"
 
 #include <cp1251.h>
@@ -10,6 +11,7 @@
 #include <settingsinput.h>
 #include <tabfile.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -52,6 +54,25 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     return path;
 }
 
+// Temporary folders are private to their owner; an ordinary user must be able to pass
+// through, so that only what a test locks is refused.
+bool makeTraversable(const QString &path)
+{
+    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                               | QFileDevice::ReadOther | QFileDevice::ExeOther);
+}
+
+QMap<QString, QByteArray> filesIn(const QString &path)
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(path);
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        QFile file(dir.filePath(name));
+        files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(folder)"));
+    }
+    return files;
+}
+
 QByteArray factoryImage()
 {
     Configuration config;
@@ -90,7 +111,11 @@ private slots:
     void messages_settleAfterOneRound();
     void controlLimits_survive();
     void save_replacesWholeFile_orSaysWhy();
+    void saveFault_keepsTheOldFile_namesTheReason_data();
+    void saveFault_keepsTheOldFile_namesTheReason();
     void factorySettings();
+    void factoryFileFault_namesTheReason_data();
+    void factoryFileFault_namesTheReason();
 };
 
 void TestImageLoad::saveAndOpen_reproducesTheConfiguration()
@@ -520,8 +545,8 @@ void TestImageLoad::neverLoadedBytes_areIgnored()
 
 void TestImageLoad::badFile_changesNothing_data()
 {
-    QTest::addColumn<QByteArray>("content"); // empty array with `missing`: no file at all
-    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("kind"); // "file", or no file but "missing", a "folder", a "locked" file
     QTest::addColumn<QStringList>("inMessage");
 
     const QByteArray good = factoryImage();
@@ -532,22 +557,31 @@ void TestImageLoad::badFile_changesNothing_data()
     QByteArray letterCode = good;
     letterCode.replace(212 + 2 * 3, 2, QByteArray::fromHex("2a03"));
 
-    QTest::newRow("missing") << QByteArray() << true << QStringList { "bad.tab" };
-    QTest::newRow("empty") << QByteArray() << false << QStringList { "bad.tab", "0 байт" };
-    QTest::newRow("one byte short") << good.left(204799) << false << QStringList { "bad.tab", "204799 байт" };
-    QTest::newRow("day byte 200") << lateDay << false << QStringList { "bad.tab", "200", "202" };
-    QTest::newRow("night byte 144") << lateNight << false << QStringList { "bad.tab", "144", "209" };
-    QTest::newRow("event code with a letter") << letterCode << false << QStringList { "bad.tab", "032A", "218" };
+    QTest::newRow("missing") << QByteArray() << "missing" << QStringList { "bad.tab", ": Файл не найден" };
+    QTest::newRow("a folder") << QByteArray() << "folder" << QStringList { "bad.tab", ": Это папка, а не файл" };
+    QTest::newRow("no access") << good << "locked" << QStringList { "bad.tab", ": Нет доступа" };
+    QTest::newRow("empty") << QByteArray() << "file" << QStringList { "bad.tab", "0 байт" };
+    QTest::newRow("one byte short") << good.left(204799) << "file" << QStringList { "bad.tab", "204799 байт" };
+    QTest::newRow("day byte 200") << lateDay << "file" << QStringList { "bad.tab", "200", "202" };
+    QTest::newRow("night byte 144") << lateNight << "file" << QStringList { "bad.tab", "144", "209" };
+    QTest::newRow("event code with a letter") << letterCode << "file" << QStringList { "bad.tab", "032A", "218" };
 }
 
 void TestImageLoad::badFile_changesNothing()
 {
     QFETCH(QByteArray, content);
-    QFETCH(bool, missing);
+    QFETCH(QString, kind);
     QFETCH(QStringList, inMessage);
 
     QTemporaryDir dir;
-    const QString path = missing ? dir.filePath("bad.tab") : writeFile(dir, "bad.tab", content);
+    QVERIFY(makeTraversable(dir.path()));
+    const QString path = dir.filePath("bad.tab");
+    if (kind == "file" || kind == "locked")
+        writeFile(dir, "bad.tab", content);
+    if (kind == "locked")
+        QVERIFY(QFile::setPermissions(path, {}));
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("bad.tab"));
     Configuration config;
     fillRichConfiguration(config);
     ImageBuilder::build(config);
@@ -555,7 +589,12 @@ void TestImageLoad::badFile_changesNothing()
     const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
 
     RecordingNotifier notifier;
-    QVERIFY(!FileCommands(config, notifier).openFile(path));
+    {
+        std::optional<OrdinaryUserFileAccess> access;
+        if (kind == "locked" && !access.emplace().isEffective())
+            QSKIP("root could not give up its rights over files");
+        QVERIFY(!FileCommands(config, notifier).openFile(path));
+    }
     QCOMPARE(notifier.messages.size(), 1);
     for (const QString &part : inMessage)
         QVERIFY2(notifier.messages.first().contains(part), qPrintable(notifier.messages.first()));
@@ -738,6 +777,61 @@ void TestImageLoad::save_replacesWholeFile_orSaysWhy()
     QVERIFY(notifier.messages.first().contains(QStringLiteral("x.tab")));
 }
 
+void TestImageLoad::saveFault_keepsTheOldFile_namesTheReason_data()
+{
+    QTest::addColumn<QString>("target"); // in the test folder, which holds "old.tab" and "locked/old.tab"
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("folder missing") << "no/such/folder/x.tab" << "" << "Файл не найден";
+    QTest::newRow("name of a folder") << "locked" << "" << "Это папка, а не файл";
+    QTest::newRow("disk full") << "old.tab" << "file size limit" << "Файл слишком большой";
+    QTest::newRow("no access") << "locked/old.tab" << "no access" << "Нет доступа";
+}
+
+void TestImageLoad::saveFault_keepsTheOldFile_namesTheReason()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    QVERIFY(makeTraversable(dir.path()));
+    writeFile(dir, "old.tab", QByteArray(300000, '\x11'));
+    QVERIFY(QDir(dir.path()).mkdir("locked"));
+    writeFile(dir, "locked/old.tab", QByteArray(1000, '\x22'));
+    QVERIFY(QFile::setPermissions(dir.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                                | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    const QMap<QString, QByteArray> before = filesIn(dir.path());
+    const QMap<QString, QByteArray> lockedBefore = filesIn(dir.filePath("locked"));
+
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    commands.buildImage();
+    bool saved = true;
+    if (fault == "file size limit") {
+        const FileSizeLimit limit(100000);
+        if (!limit.isValid())
+            QSKIP("no file size limit here");
+        saved = commands.saveFile(dir.filePath(target));
+    } else if (fault == "no access") {
+        const OrdinaryUserFileAccess access;
+        if (!access.isEffective())
+            QSKIP("root could not give up its rights over files");
+        saved = commands.saveFile(dir.filePath(target));
+    } else {
+        saved = commands.saveFile(dir.filePath(target));
+    }
+
+    QVERIFY(!saved);
+    QCOMPARE(notifier.messages,
+             QStringList { QStringLiteral("Не удалось записать файл «%1»: %2")
+                                   .arg(QDir::toNativeSeparators(dir.filePath(target)), reason) });
+    QCOMPARE(filesIn(dir.path()), before);
+    QCOMPARE(filesIn(dir.filePath("locked")), lockedBefore);
+}
+
 void TestImageLoad::factorySettings()
 {
     QTemporaryDir dir;
@@ -760,6 +854,45 @@ void TestImageLoad::factorySettings()
     QCOMPARE(config.settings().edTelNum1, QString());
     QVERIFY(config.mtArea().locate("id", 7));
     QCOMPARE(config.mtArea().asString("name"), QString(40, u' '));
+}
+
+void TestImageLoad::factoryFileFault_namesTheReason_data()
+{
+    QTest::addColumn<bool>("folder"); // else a file without access
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a folder in its place") << true << "Это папка, а не файл";
+    QTest::newRow("no access") << false << "Нет доступа";
+}
+
+void TestImageLoad::factoryFileFault_namesTheReason()
+{
+    QFETCH(bool, folder);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    QVERIFY(makeTraversable(dir.path()));
+    const QString path = FileCommands::factoryFilePath(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath(folder ? path : "adjustments"));
+    QVERIFY(makeTraversable(dir.filePath("adjustments")));
+    if (!folder) {
+        writeFile(dir, "adjustments/заводские.tab", factoryImage());
+        QVERIFY(QFile::setPermissions(path, {}));
+    }
+    Configuration config;
+    fillRichConfiguration(config);
+    ImageBuilder::build(config);
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
+    RecordingNotifier notifier;
+    {
+        std::optional<OrdinaryUserFileAccess> access;
+        if (!folder && !access.emplace().isEffective())
+            QSKIP("root could not give up its rights over files");
+        QVERIFY(!FileCommands(config, notifier).restoreFactorySettings(dir.path()));
+    }
+    QCOMPARE(notifier.messages,
+             QStringList { QStringLiteral("Не удалось открыть файл «%1»: %2").arg(QDir::toNativeSeparators(path), reason) });
+    QVERIFY(ConfigurationSnapshot::of(config) == before);
 }
 
 QTEST_GUILESS_MAIN(TestImageLoad)

@@ -82,7 +82,8 @@ private slots:
     void readFault_endsWithOneMessage_changesNothing();
     void writeFault_endsAtTheBlock_data();
     void writeFault_endsAtTheBlock();
-    void transferFileCannotBeCreated_endsRead_portStillDelivers();
+    void transferFileFault_endsRead_portStillDelivers_data();
+    void transferFileFault_endsRead_portStillDelivers();
     void panelImageThatCannotBeShown_isRefusedWhole();
     void portCannotBeOpened_commandDoesNotStart();
     void workingMode_data();
@@ -236,17 +237,36 @@ void TestMemoryTransfer::writeFault_endsAtTheBlock()
     QVERIFY(!rig.progress.shown);
 }
 
-void TestMemoryTransfer::transferFileCannotBeCreated_endsRead_portStillDelivers()
+void TestMemoryTransfer::transferFileFault_endsRead_portStillDelivers_data()
 {
+    QTest::addColumn<QString>("transferFile"); // "{dir}" stands for the test folder
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("folder missing")
+            << "{dir}/missing/folder/temp.tab"
+            << "Не удалось создать файл «{dir}/missing/folder/temp.tab»: Файл не найден. Чтение не начато.";
+#ifdef Q_OS_LINUX
+    QTest::newRow("disk full")
+            << "/dev/full"
+            << "Не удалось записать файл «/dev/full»: Нет места на диске. Чтение прервано. "
+               "Настройки в программе не изменены.";
+#endif
+}
+
+void TestMemoryTransfer::transferFileFault_endsRead_portStillDelivers()
+{
+    QFETCH(QString, transferFile);
+    QFETCH(QString, message);
+
     Rig rig;
-    rig.transfer.setTransferFile(rig.dir.filePath("missing/folder/temp.tab"));
+    rig.transfer.setTransferFile(transferFile.replace("{dir}", rig.dir.path()));
     const ConfigurationSnapshot before = ConfigurationSnapshot::of(rig.config);
     QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
     rig.transfer.readFromPanel(rig.settings);
     QVERIFY(rig.waitFinished(finished));
-    QCOMPARE(rig.notifier.messages.size(), 1);
-    QVERIFY(rig.notifier.messages.first().startsWith("Не удалось создать файл"));
+    QCOMPARE(rig.notifier.messages, QStringList { message.replace("{dir}", rig.dir.path()) });
     QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
+    QVERIFY(!rig.progress.shown);
 
     finished.clear();
     QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));

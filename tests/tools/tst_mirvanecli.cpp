@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,7 @@ private slots:
     void refused_data();
     void refused();
     void refused_leavesAnExistingOutputAlone();
+    void save_ontoAFullDisk_keepsTheOldFile();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -237,6 +239,38 @@ void TestMirvaneCli::refused_leavesAnExistingOutputAlone()
     const Run run = runCli({ "rebuild", path("daystart.tab"), path("kept.tab") });
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(readFile(path("kept.tab")), QByteArray("earlier contents"));
+}
+
+void TestMirvaneCli::save_ontoAFullDisk_keepsTheOldFile()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("mounts a small disk the Linux way");
+#endif
+    const QString unshare = QStandardPaths::findExecutable("unshare");
+    if (unshare.isEmpty())
+        QSKIP("needs unshare to mount a small disk");
+    QVERIFY(QDir(m_dir.path()).mkdir("disk"));
+
+    // A disk smaller than a settings file, mounted in a namespace of the test's own, where
+    // no administrator is needed; what is on it can only be seen from inside.
+    const QString script = QStringLiteral("mount -t tmpfs -o size=128k tmpfs \"$1\" || exit 77\n"
+                                          "printf 'earlier contents' > \"$1/kept.tab\"\n"
+                                          "\"$2\" factory \"$1/kept.tab\"\n"
+                                          "echo \"exit $?\"\n"
+                                          "ls -A \"$1\"\n"
+                                          "cat \"$1/kept.tab\"\n");
+    QProcess process;
+    process.start(unshare, { "--user", "--map-root-user", "--mount", "sh", "-c", script, "sh", path("disk"),
+                             QStringLiteral(MIRVANE_CLI) });
+    QVERIFY(process.waitForFinished(-1));
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        QSKIP(qPrintable("no disk of its own here: " + process.readAllStandardError()));
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()).split('\n'),
+             QStringList({ "exit 2", "kept.tab", "earlier contents" }));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("Не удалось записать файл «%1/kept.tab»: Нет места на диске\n")
+                                     .arg(path("disk"))),
+             qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestMirvaneCli)

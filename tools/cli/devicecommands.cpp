@@ -8,6 +8,7 @@
 #include <memorytransfer.h>
 #include <packetchannel.h>
 #include <qtseriallink.h>
+#include <systemerror.h>
 #include <transferprogress.h>
 
 #include <QEventLoop>
@@ -104,13 +105,23 @@ bool copyFile(const QString &from, const QString &to, StderrNotifier &notifier)
 {
     QFile source(from);
     QSaveFile target(to);
-    if (!source.open(QIODevice::ReadOnly)) {
-        notifier.warning(QStringLiteral("Не удалось прочитать «%1»: %2").arg(from, source.errorString()));
+    int code = 0;
+    QByteArray bytes;
+    if (!SystemError::attempt(
+                [&] {
+                    if (!source.open(QIODevice::ReadOnly))
+                        return false;
+                    bytes = source.readAll();
+                    return source.error() == QFileDevice::NoError;
+                },
+                code)) {
+        notifier.warning(QStringLiteral("Не удалось прочитать «%1»: %2").arg(from, SystemError::describe(source, code)));
         return false;
     }
-    const QByteArray bytes = source.readAll();
-    if (!target.open(QIODevice::WriteOnly) || target.write(bytes) != bytes.size() || !target.commit()) {
-        notifier.warning(QStringLiteral("Не удалось записать файл «%1»: %2").arg(to, target.errorString()));
+    if (!SystemError::attempt([&] { return target.open(QIODevice::WriteOnly); }, code)
+        || !SystemError::attempt([&] { return target.write(bytes) == bytes.size(); }, code)
+        || !SystemError::attempt([&] { return target.commit(); }, code)) {
+        notifier.warning(QStringLiteral("Не удалось записать файл «%1»: %2").arg(to, SystemError::describe(target, code)));
         return false;
     }
     return true;
