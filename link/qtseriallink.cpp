@@ -1,7 +1,10 @@
 #include "qtseriallink.h"
 
+#include <systemerror.h>
+
 #include <QDeadlineTimer>
 
+#include <cerrno>
 #include <climits>
 
 namespace {
@@ -59,9 +62,52 @@ void setError(QString *error, const QString &text)
         *error = text;
 }
 
-QString openFailure(QSerialPort::SerialPortError code, const QString &reason)
+#ifdef Q_OS_WIN
+constexpr int NoSuchPort = 2; // ERROR_FILE_NOT_FOUND
+constexpr int PortInUse = 5; // ERROR_ACCESS_DENIED
+#else
+constexpr int NoSuchPort = ENOENT;
+constexpr int PortInUse = EBUSY;
+#endif
+
+// The system's error number of a failed opening, taken right after it. On Unix QSerialPort
+// turns away a port that another program has locked by its lock file, after calls that
+// leave unrelated numbers behind; opening the device itself would have said it is busy.
+int openErrorNumber(QSerialPort::SerialPortError error, int code)
 {
-    return QStringLiteral("Unable to open com port (Error: %1)\n%2").arg(int(code)).arg(reason);
+    const std::optional<SystemError::Reason> reason = SystemError::reasonOf(code);
+    if (error == QSerialPort::PermissionError && reason != SystemError::Reason::NoAccess
+        && reason != SystemError::Reason::Busy)
+        return PortInUse;
+    if (code == 0 && error == QSerialPort::DeviceNotFoundError)
+        return NoSuchPort;
+    return code;
+}
+
+QString openFailure(int code, const QString &reason)
+{
+    return QStringLiteral("Unable to open com port (Error: %1)\n%2").arg(code).arg(reason);
+}
+
+const QString PortStopped = QStringLiteral("порт перестал работать (отсоединён кабель?)");
+
+// Why the line failed. A read that finds the line hung up fails without a number of its
+// own, and QSerialPort then reports what an earlier call left behind: only the numbers a
+// lost line gives are trusted there.
+QString lineFailure(QSerialPort::SerialPortError error, int code)
+{
+    const std::optional<SystemError::Reason> reason = SystemError::reasonOf(code);
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::ResourceError:
+        if (reason == SystemError::Reason::InputOutput || reason == SystemError::Reason::NotConnected)
+            return SystemError::text(*reason) + QStringLiteral(" (отсоединён кабель?)");
+        return PortStopped;
+    case QSerialPort::TimeoutError:
+        return QStringLiteral("истекло время записи");
+    default:
+        return code != 0 ? SystemError::describe(code) : PortStopped;
+    }
 }
 
 } // namespace
@@ -86,14 +132,15 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
 {
     close();
     if (settings.port.isEmpty()) {
-        setError(error, openFailure(QSerialPort::DeviceNotFoundError,
-                                    QStringLiteral("Порт не выбран: укажите его в настройке COM-порта.")));
+        setError(error, openFailure(NoSuchPort, QStringLiteral("Порт не выбран: укажите его в настройке COM-порта.")));
         return false;
     }
 
     applyPortSettings(m_port, settings);
-    if (!m_port.open(QIODevice::ReadWrite)) {
-        setError(error, openFailure(m_port.error(), m_port.errorString()));
+    int code = 0;
+    if (!SystemError::attempt([this] { return m_port.open(QIODevice::ReadWrite); }, code)) {
+        code = openErrorNumber(m_port.error(), code);
+        setError(error, openFailure(code, SystemError::describe(code)));
         m_port.clearError();
         return false;
     }
@@ -139,8 +186,8 @@ bool QtSerialLink::write(const QByteArray &bytes, QString *error)
 
     if (!ok) {
         setError(error, m_port.error() == QSerialPort::NoError
-                                ? QStringLiteral("истекло время записи")
-                                : m_port.errorString());
+                                ? lineFailure(QSerialPort::TimeoutError, 0)
+                                : lineFailure(m_lastFailure, m_lastFailureCode));
         if (m_port.isOpen())
             m_port.clear(QSerialPort::Output); // a late half frame would confuse the panel
         m_port.clearError();
@@ -167,22 +214,26 @@ void QtSerialLink::deliverReceived()
 
 void QtSerialLink::handleError(QSerialPort::SerialPortError error)
 {
+    if (error == QSerialPort::NoError)
+        return;
+    // Emitted straight from the failing call, so the system's number is still there.
+    m_lastFailure = error;
+    m_lastFailureCode = SystemError::last();
     // A hung-up line keeps reporting read errors until it is closed.
     if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen())
-        failLater();
+        failLater(lineFailure(error, m_lastFailureCode));
 }
 
-void QtSerialLink::failLater()
+void QtSerialLink::failLater(const QString &reason)
 {
     // Closing inside QSerialPort's own signal would pull the port from under it.
     QMetaObject::invokeMethod(
             this,
-            [this, session = m_session] {
+            [this, session = m_session, reason] {
                 if (session != m_session)
                     return;
                 close();
-                // QSerialPort's own text may be left over from an earlier call.
-                emit failed(QStringLiteral("порт перестал работать (отсоединён кабель?)"));
+                emit failed(reason);
             },
             Qt::QueuedConnection);
 }

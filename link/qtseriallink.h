@@ -11,7 +11,7 @@ void applyPortSettings(QSerialPort &port, const PortSettings &settings);
 
 // SerialLink over QSerialPort on the main thread. A read failure (Linux reports a pulled
 // cable as one) or a lost device closes the port and is reported once through failed().
-// An empty port name fails to open with error number QSerialPort::DeviceNotFoundError.
+// Failures are told with the system's reason in Russian.
 class QtSerialLink : public SerialLink
 {
     Q_OBJECT
@@ -20,7 +20,8 @@ public:
     explicit QtSerialLink(QObject *parent = nullptr);
 
     // Reopens when already open. On failure `error` is "Unable to open com port (Error: N)",
-    // N being the QSerialPort::SerialPortError, then a line with the reason.
+    // N being the system's error number (errno; GetLastError() on Windows), then a line with
+    // the reason. An empty port name fails as a missing port does.
     bool open(const PortSettings &settings, QString *error) override;
     void close() override;
     bool isOpen() const override;
@@ -30,9 +31,11 @@ public:
 private:
     void deliverReceived();
     void handleError(QSerialPort::SerialPortError error);
-    void failLater();
+    void failLater(const QString &reason);
 
     QSerialPort m_port;
+    QSerialPort::SerialPortError m_lastFailure = QSerialPort::NoError;
+    int m_lastFailureCode = 0;
     // Distinguishes one opening from the next, so a failure queued for an
     // earlier opening does not close a later one.
     quint64 m_session = 0;

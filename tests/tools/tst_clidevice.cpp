@@ -141,7 +141,7 @@ void TestCliDevice::failures_data()
                                            << "прибор не подтвердил блок 2 из 1600" << false;
     QTest::newRow("no such port") << QStringList {}
                                   << QStringList { "workmode", "--port", "DIR/no-such-port" }
-                                  << "Unable to open com port (Error: " << false;
+                                  << "Unable to open com port (Error: 2)\nФайл не найден\n" << false;
     QTest::newRow("no port given") << QStringList {} << QStringList { "read", "DIR/out.tab" }
                                    << "--port" << false;
     QTest::newRow("bad file to write") << QStringList {} << QStringList { "write", "--port", "PORT", "DIR/missing.tab" }
