@@ -60,10 +60,14 @@ bool PortSettingsStore::LoadSettings(PortSettings &settings, QString *error) con
     settings.baudRate = offeredText(*store, BaudRateKey, PortSettings::baudRates(),
                                     QStringLiteral("9600"));
     if (settings.baudRate == QLatin1String("Custom")) {
+        // A custom rate cannot be guessed; what was read so far stays.
         bool ok = false;
         const int rate = store->value(CustomBaudRateKey).toInt(&ok);
-        if (ok)
-            settings.customBaudRate = rate;
+        if (!ok) {
+            setError(error, QStringLiteral("Failed to load settings"));
+            return false;
+        }
+        settings.customBaudRate = rate;
     }
     settings.stopBits = offeredText(*store, StopBitsKey, PortSettings::stopBitsList(),
                                     QStringLiteral("1"));

@@ -20,6 +20,8 @@ public:
 
     // Texts match the offered lists regardless of letter case; missing or unknown texts
     // give the start values, except flow control, which then leaves the four lines alone.
+    // A "Custom" baud rate without a readable "CustomBaudRate" fails the load, the values
+    // read before it staying in force.
     bool LoadSettings(PortSettings &settings, QString *error) const;
     // "CustomBaudRate" is written only when the baud rate is "Custom".
     bool StoreSettings(const PortSettings &settings, QString *error) const;

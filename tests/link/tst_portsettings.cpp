@@ -342,11 +342,6 @@ void TestPortSettings::load_readsStoredTexts_data()
             << s;
 
     s = nothing;
-    s.baudRate = QStringLiteral("Custom");
-    QTest::newRow("custom without a custom rate")
-            << QVariantMap { { QStringLiteral("BaudRate"), QStringLiteral("Custom") } } << s;
-
-    s = nothing;
     s.parity = QStringLiteral("Even");
     QTest::newRow("EVEN") << QVariantMap { { QStringLiteral("Parity"), QStringLiteral("EVEN") } }
                           << s;
@@ -425,14 +420,25 @@ void TestPortSettings::store_unwritable_fails()
 void TestPortSettings::load_unreadable_failsAndKeepsSettings_data()
 {
     QTest::addColumn<QByteArray>("content"); // empty: the path is a directory
+    QTest::addColumn<PortSettings>("kept");
 
-    QTest::newRow("path is a directory") << QByteArray();
-    QTest::newRow("group header never closed") << QByteArray("[ComPort1\nPort=COM3\n");
+    QTest::newRow("path is a directory") << QByteArray() << beforeLoad();
+    QTest::newRow("group header never closed") << QByteArray("[ComPort1\nPort=COM3\n") << beforeLoad();
+
+    // The values before the custom rate are read and stay; those after it are not reached.
+    PortSettings custom = beforeLoad();
+    custom.port = QStringLiteral("COM5");
+    custom.baudRate = QStringLiteral("Custom");
+    QTest::newRow("custom without a custom rate")
+            << QByteArray("[ComPort1]\nPort=COM5\nBaudRate=custom\nDataBits=7\nParity=Even\n") << custom;
+    QTest::newRow("custom rate not a number")
+            << QByteArray("[ComPort1]\nPort=COM5\nBaudRate=Custom\nCustomBaudRate=fast\nStopBits=1\n") << custom;
 }
 
 void TestPortSettings::load_unreadable_failsAndKeepsSettings()
 {
     QFETCH(QByteArray, content);
+    QFETCH(PortSettings, kept);
 
     const QString path = m_dir->filePath(QStringLiteral("ComPort.ini"));
     if (content.isEmpty()) {
@@ -447,7 +453,7 @@ void TestPortSettings::load_unreadable_failsAndKeepsSettings()
     QString error;
     QVERIFY(!PortSettingsStore(path).LoadSettings(settings, &error));
     QCOMPARE(error, QStringLiteral("Failed to load settings"));
-    QCOMPARE(settings, beforeLoad());
+    QCOMPARE(settings, kept);
 }
 
 QTEST_GUILESS_MAIN(TestPortSettings)
