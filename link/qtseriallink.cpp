@@ -144,8 +144,12 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
         m_port.clearError();
         return false;
     }
-    // Adapters and pseudo-terminals without modem lines refuse DTR; the line still works.
+    // The panel expects DTR low, and RTS too unless the driver drives it for hardware flow
+    // control. Adapters and pseudo-terminals without modem lines refuse both; the line
+    // still works.
     m_port.setDataTerminalReady(false);
+    if (m_port.flowControl() != QSerialPort::HardwareControl)
+        m_port.setRequestToSend(false);
     m_port.clearError();
     return true;
 }

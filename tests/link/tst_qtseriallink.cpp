@@ -9,11 +9,57 @@ Q_DECLARE_METATYPE(PortSettings)
 #ifdef Q_OS_LINUX
 
 #include <cerrno>
+#include <cstdarg>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+// Pseudo-terminals have no modem lines, so the test keeps them: the port's requests for
+// DTR and RTS reach the ioctl below before the C library's. A port opens with both high.
+struct ModemLines
+{
+    static constexpr int OnOpening = TIOCM_DTR | TIOCM_RTS;
+    static int &lines()
+    {
+        static int value = OnOpening;
+        return value;
+    }
+};
+
+} // namespace
+
+extern "C" int ioctl(int fd, unsigned long request, ...)
+{
+    va_list arguments;
+    va_start(arguments, request);
+    void *const argument = va_arg(arguments, void *);
+    va_end(arguments);
+    switch (request) {
+    case TIOCMGET:
+        *static_cast<int *>(argument) = ModemLines::lines();
+        return 0;
+    case TIOCMSET:
+        ModemLines::lines() = *static_cast<const int *>(argument);
+        return 0;
+    case TIOCMBIS:
+        ModemLines::lines() |= *static_cast<const int *>(argument);
+        return 0;
+    case TIOCMBIC:
+        ModemLines::lines() &= ~*static_cast<const int *>(argument);
+        return 0;
+    default:
+        break;
+    }
+    using Ioctl = int (*)(int, unsigned long, ...);
+    static const auto next = reinterpret_cast<Ioctl>(dlsym(RTLD_NEXT, "ioctl"));
+    return next(fd, request, argument);
+}
 
 namespace {
 
@@ -235,19 +281,20 @@ void TestQtSerialLink::open_settingsReachTheDevice_data()
     QTest::addColumn<uint>("speed");
     QTest::addColumn<uint>("cflagsOn");
     QTest::addColumn<uint>("iflagsOn");
+    QTest::addColumn<int>("linesHigh");
 
     QTest::newRow("9600, one stop bit, no flow control")
             << make(QStringLiteral("9600"), 0, QStringLiteral("8"), QStringLiteral("1"),
                     QStringLiteral("None"), 0)
-            << uint(B9600) << 0u << 0u;
-    QTest::newRow("19200, odd, two stop bits, hardware")
+            << uint(B9600) << 0u << 0u << 0;
+    QTest::newRow("19200, odd, two stop bits, hardware") // RTS is the driver's
             << make(QStringLiteral("19200"), 0, QStringLiteral("7"), QStringLiteral("2"),
                     QStringLiteral("Odd"), Rts | Cts)
-            << uint(B19200) << uint(PARODD | CSTOPB | CRTSCTS) << 0u;
+            << uint(B19200) << uint(PARODD | CSTOPB | CRTSCTS) << 0u << int(TIOCM_RTS);
     QTest::newRow("custom 38400, space, software")
             << make(QStringLiteral("Custom"), 38400, QStringLiteral("8"), QStringLiteral("1"),
                     QStringLiteral("Space"), XonIn | XonOut)
-            << uint(B38400) << uint(CMSPAR) << uint(IXON | IXOFF);
+            << uint(B38400) << uint(CMSPAR) << uint(IXON | IXOFF) << 0;
 }
 
 void TestQtSerialLink::open_settingsReachTheDevice()
@@ -256,11 +303,14 @@ void TestQtSerialLink::open_settingsReachTheDevice()
     QFETCH(uint, speed);
     QFETCH(uint, cflagsOn);
     QFETCH(uint, iflagsOn);
+    QFETCH(int, linesHigh);
 
     settings.port = m_pty->portPath();
     QtSerialLink link;
     QString error;
+    ModemLines::lines() = ModemLines::OnOpening;
     QVERIFY2(link.open(settings, &error), qPrintable(error));
+    QCOMPARE(ModemLines::lines() & (TIOCM_DTR | TIOCM_RTS), linesHigh);
 
     // Linux pseudo-terminals force 8 bits without parity, so only these flags show.
     const termios tio = m_pty->portTermios();
