@@ -150,6 +150,8 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
     m_port.setDataTerminalReady(false);
     if (m_port.flowControl() != QSerialPort::HardwareControl)
         m_port.setRequestToSend(false);
+    // What the line kept while the port was closed answers an exchange that is over.
+    m_port.clear(QSerialPort::Input);
     m_port.clearError();
     return true;
 }

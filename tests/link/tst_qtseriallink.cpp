@@ -70,9 +70,14 @@ public:
     PseudoTerminal() : m_master(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK))
     {
         char name[128];
+        termios raw {};
         if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0
-            && ptsname_r(m_master, name, sizeof name) == 0)
-            m_portPath = QString::fromLocal8Bit(name);
+            && ptsname_r(m_master, name, sizeof name) == 0 && tcgetattr(m_master, &raw) == 0) {
+            // A serial line, not a terminal: bytes wait unchanged also while the port is closed.
+            cfmakeraw(&raw);
+            if (tcsetattr(m_master, TCSANOW, &raw) == 0)
+                m_portPath = QString::fromLocal8Bit(name);
+        }
     }
     ~PseudoTerminal() { closeMaster(); }
     PseudoTerminal(const PseudoTerminal &) = delete;
@@ -116,6 +121,22 @@ public:
                 bytes.append(chunk, n);
         }
         return bytes;
+    }
+
+    // Waits until the port end holds `count` unread bytes, read by nobody while it is closed.
+    bool portHolds(int count) const
+    {
+        const int port = ::open(m_portPath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        int waiting = 0;
+        for (int attempt = 0; port >= 0 && attempt < 500 && waiting < count; ++attempt) {
+            if (::ioctl(port, FIONREAD, &waiting) != 0)
+                break;
+            if (waiting < count)
+                QTest::qSleep(10);
+        }
+        if (port >= 0)
+            ::close(port);
+        return waiting >= count;
     }
 
     void closeMaster()
@@ -192,6 +213,7 @@ private slots:
     void bytes_passUnchanged();
     void open_fails_data();
     void open_fails();
+    void open_dropsWhatArrivedWhileClosed();
     void write_onClosedLink_fails();
     void received_waitsUntilWriteReturns();
     void panelGone_closesAndReportsOnce();
@@ -391,6 +413,26 @@ void TestQtSerialLink::open_fails()
     QVERIFY(!link.open(settingsFor(port), &error));
     QVERIFY(!link.isOpen());
     QCOMPARE(error, OpenFailurePrefix + QString::number(code) + QStringLiteral(")\n") + reason);
+}
+
+void TestQtSerialLink::open_dropsWhatArrivedWhileClosed()
+{
+    QtSerialLink link;
+    QString error;
+    QVERIFY2(link.open(settingsFor(m_pty->portPath()), &error), qPrintable(error));
+    link.close();
+    // A late reply to a frame sent before the port was closed.
+    const QByteArray late = QByteArray::fromHex("c60107080000" "43");
+    QVERIFY(m_pty->write(late));
+    QVERIFY(m_pty->portHolds(late.size()));
+
+    QByteArray received;
+    connect(&link, &SerialLink::received, this, [&received](const QByteArray &batch) { received += batch; });
+    QVERIFY2(link.open(settingsFor(m_pty->portPath()), &error), qPrintable(error));
+    const QByteArray answer = QByteArray::fromHex("c60109010030c01f" "98");
+    QVERIFY(m_pty->write(answer));
+    QTRY_COMPARE(received.size(), answer.size());
+    QCOMPARE(received, answer);
 }
 
 void TestQtSerialLink::write_onClosedLink_fails()

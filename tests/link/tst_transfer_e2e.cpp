@@ -17,6 +17,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#include <frames.h>
+#include <searchmessages.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 struct Program
@@ -60,6 +68,7 @@ private slots:
     void readFaults();
     void writeWithWrongAcknowledgement_stillReturnsToWork();
     void panelGone_endsTheTransfer();
+    void write_afterLateSearchReplies_ignoresThem();
 
 private:
     QTemporaryDir m_dir;
@@ -178,6 +187,32 @@ void TestTransferEndToEnd::panelGone_endsTheTransfer()
     QVERIFY2(message.startsWith("Связь с прибором потеряна") || message.startsWith("Прибор не отвечает"),
              qPrintable(message));
     QVERIFY(ConfigurationSnapshot::of(program.config) == before);
+}
+
+void TestTransferEndToEnd::write_afterLateSearchReplies_ignoresThem()
+{
+#ifdef Q_OS_LINUX
+    const QString log = m_dir.filePath("frames.log");
+    PanelProcess panel({ "--log", log });
+    QVERIFY(!panel.port().isEmpty());
+
+    // A search that stopped with a poll under way: the port is closed before the replies
+    // come, and the line keeps them.
+    const QByteArray search = Frames::SetAddress(Frames::RelayAddress)
+            + Frames::WriteMemoryNew(SearchMessages::PollMessage(Frames::moduleAddressByte(1)));
+    const int line = ::open(panel.port().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(line >= 0);
+    const bool written = ::write(line, search.constData(), size_t(search.size())) == search.size();
+    ::close(line);
+    QVERIFY(written);
+    // The panel logs a frame once its reply is written.
+    QTRY_COMPARE(QString::fromLatin1(readFile(log)).count(QLatin1Char('\n')), 3);
+
+    Program program(panel.port(), m_dir.filePath("temp.tab"));
+    QVERIFY2(program.run(&MemoryTransfer::writeToPanel), qPrintable(program.notifier.messages.join('\n')));
+    QVERIFY(program.notifier.messages.isEmpty());
+    QVERIFY(panel.terminate());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestTransferEndToEnd)
