@@ -228,6 +228,9 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
 
 void MemoryTransfer::sendWorkingMode(bool reportSilence)
 {
+    // Whatever transfer came before is over; its last reply, if cut short, must not
+    // swallow the echo.
+    m_channel.discardPartialFrame();
     m_mode = Mode::AwaitingWorkingMode;
     m_reportWorkingModeSilence = reportSilence;
     m_expectedReply = WriteModeWork();
@@ -236,7 +239,7 @@ void MemoryTransfer::sendWorkingMode(bool reportSilence)
         m_replyTimer.start();
         return;
     }
-    m_mode = Mode::Idle;
+    settle();
     m_succeeded = false;
     m_notifier.warning(QStringLiteral("Не удалось передать команду перехода в рабочий режим: %1").arg(error));
     emit finished(false);
@@ -244,8 +247,7 @@ void MemoryTransfer::sendWorkingMode(bool reportSilence)
 
 void MemoryTransfer::handleWorkingModeReply(const QByteArray &frame)
 {
-    m_replyTimer.stop();
-    m_mode = Mode::Idle;
+    settle();
     if (AnalizePasket(frame, m_expectedReply) != 0) {
         m_succeeded = false;
         m_notifier.information(wrongPacket);
@@ -272,7 +274,7 @@ void MemoryTransfer::replyTimedOut()
               false);
         return;
     case Mode::AwaitingWorkingMode:
-        m_mode = Mode::Idle;
+        settle();
         m_succeeded = m_succeeded && !m_reportWorkingModeSilence;
         if (m_reportWorkingModeSilence)
             m_notifier.warning(QStringLiteral("Прибор не ответил на команду перехода в рабочий режим."));
@@ -288,7 +290,7 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
     m_replyTimer.stop();
     const bool transferring = m_mode == Mode::Writing || m_mode == Mode::Reading;
     if (!transferring) {
-        m_mode = Mode::Idle;
+        settle();
         m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
         emit finished(false);
         return;
@@ -314,9 +316,17 @@ void MemoryTransfer::abort(const QString &message, bool panelAnswers)
         m_notifier.warning(message);
         return;
     }
-    m_mode = Mode::Idle;
+    settle();
     m_notifier.warning(message);
     emit finished(false);
+}
+
+// Nothing more is awaited; a reply cut short must not swallow the next command's echo.
+void MemoryTransfer::settle()
+{
+    m_replyTimer.stop();
+    m_mode = Mode::Idle;
+    m_channel.discardPartialFrame();
 }
 
 void MemoryTransfer::closeTransferFile()

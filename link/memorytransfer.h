@@ -59,6 +59,7 @@ private:
     // Ends a transfer; the panel is told to go back to work when it is still answering.
     void abort(const QString &message, bool panelAnswers);
     void sendWorkingMode(bool reportSilence);
+    void settle();
     void closeTransferFile();
     int currentBlock() const;
 

@@ -45,6 +45,11 @@ bool PacketChannel::send(const QByteArray &frame, QString *error)
     return m_link.write(frame, error);
 }
 
+void PacketChannel::discardPartialFrame()
+{
+    m_assembler.clear();
+}
+
 void PacketChannel::receive(const QByteArray &bytes)
 {
     const QByteArrayList frames = m_assembler.feed(bytes);

@@ -36,6 +36,9 @@ public:
     void close();
     bool isOpen() const;
     bool send(const QByteArray &frame, QString *error);
+    // Drops the start of a frame whose rest never came, so that it does not swallow the
+    // next reply.
+    void discardPartialFrame();
 
 private:
     void receive(const QByteArray &bytes);

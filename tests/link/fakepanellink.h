@@ -18,6 +18,7 @@ public:
     // Faults, counted over replies from 1; 0 is never.
     int silentAt = 0; // no reply from this one on
     int corruptAt = 0; // this reply's last byte is flipped
+    int cutAt = 0; // this reply arrives without its second half
     int lineFailsAt = 0; // instead of this reply the line fails
     int writeFailsAt = 0; // this write (counted from 1) fails
     bool openFails = false;
@@ -59,6 +60,8 @@ public:
             QByteArray bytes = reply;
             if (corruptAt == number)
                 bytes[bytes.size() - 1] = char(bytes.back() ^ 0x5A);
+            if (cutAt == number)
+                bytes.truncate(bytes.size() / 2);
             if (!byteByByte) {
                 emit received(bytes);
                 return;

@@ -82,6 +82,8 @@ private slots:
     void readFault_endsWithOneMessage_changesNothing();
     void writeFault_endsAtTheBlock_data();
     void writeFault_endsAtTheBlock();
+    void cutReply_doesNotSwallowTheNextEcho_data();
+    void cutReply_doesNotSwallowTheNextEcho();
     void transferFileFault_endsRead_portStillDelivers_data();
     void transferFileFault_endsRead_portStillDelivers();
     void panelImageThatCannotBeShown_isRefusedWhole();
@@ -235,6 +237,40 @@ void TestMemoryTransfer::writeFault_endsAtTheBlock()
     QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), blocksSent);
     QCOMPARE(rig.link.sent.last() == WriteModeWork(), workingModeSent);
     QVERIFY(!rig.progress.shown);
+}
+
+void TestMemoryTransfer::cutReply_doesNotSwallowTheNextEcho_data()
+{
+    QTest::addColumn<bool>("write"); // else a read
+    QTest::addColumn<int>("at"); // reply number; reply 1 is the address echo
+    QTest::addColumn<QString>("message");
+
+    const QString unchanged = " Настройки в программе не изменены.";
+    QTest::newRow("read, address echo") << false << 1 << "Прибор не отвечает. Чтение прервано на блоке 1 из 1600." + unchanged;
+    QTest::newRow("read, data block") << false << 5 << "Прибор не отвечает. Чтение прервано на блоке 4 из 1600." + unchanged;
+    QTest::newRow("write, acknowledgement") << true << 3 << "Прибор не отвечает. Запись прервана на блоке 2 из 1600.";
+}
+
+void TestMemoryTransfer::cutReply_doesNotSwallowTheNextEcho()
+{
+    QFETCH(bool, write);
+    QFETCH(int, at);
+    QFETCH(QString, message);
+
+    Rig rig;
+    rig.link.cutAt = at;
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(write ? rig.transfer.writeToPanel(rig.settings) : rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(rig.notifier.messages, QStringList { message });
+
+    // The panel did answer the command; what was left of the cut reply must not eat the echo.
+    finished.clear();
+    QVERIFY(rig.transfer.switchToWorkingMode(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(rig.notifier.messages, QStringList { message });
 }
 
 void TestMemoryTransfer::transferFileFault_endsRead_portStillDelivers_data()
