@@ -22,6 +22,7 @@ public:
     static constexpr int DefaultStatusRepeatInterval = 5000; // ms
 
     DeviceSearch(PacketChannel &channel, Configuration &config, Notifier &notifier, QObject *parent = nullptr);
+    ~DeviceSearch() override { m_channel.removeHandler(this); }
 
     void setPollInterval(int milliseconds) { m_timer1.setInterval(milliseconds); }
     void setStatusRepeatInterval(int milliseconds) { m_timer2.setInterval(milliseconds); }
@@ -34,6 +35,7 @@ public:
 
     void handleReply(const QByteArray &frame) override;
     void handleLinkFailure(const QString &reason) override;
+    void endQuietly() override { stop(); }
 
     static QString warningText(const QString &moduleName, const QString &technologicalAddress);
 

@@ -36,6 +36,11 @@ MemoryTransfer::MemoryTransfer(PacketChannel &channel, Configuration &config, No
     m_channel.setHandler(this);
 }
 
+MemoryTransfer::~MemoryTransfer()
+{
+    m_channel.removeHandler(this);
+}
+
 bool MemoryTransfer::writeToPanel(const PortSettings &settings)
 {
     ImageBuilder::build(m_config);
@@ -54,14 +59,13 @@ bool MemoryTransfer::readFromPanel(const PortSettings &settings)
 
 bool MemoryTransfer::start(Mode mode, const PortSettings &settings)
 {
+    endQuietly(); // a transfer under way gives way to this one
     m_channel.setHandler(this);
     QString error;
     if (!m_channel.open(settings, &error)) {
         m_notifier.warning(error);
         return false;
     }
-    closeTransferFile();
-    m_image.clear();
     m_succeeded = true;
     m_mode = mode;
     m_blockCounter = BlockCount;
@@ -80,10 +84,7 @@ bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
         return false;
     }
     // A transfer under way stops here: its next reply is only compared.
-    m_replyTimer.stop();
-    if (m_progress && (m_mode == Mode::Writing || m_mode == Mode::Reading))
-        m_progress->finish();
-    closeTransferFile();
+    stopBlockTransfer();
     m_succeeded = true;
     sendWorkingMode(true);
     return m_mode == Mode::AwaitingWorkingMode;
@@ -303,13 +304,9 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
 
 void MemoryTransfer::abort(const QString &message, bool panelAnswers)
 {
-    m_replyTimer.stop();
-    closeTransferFile();
-    m_image.clear();
+    stopBlockTransfer();
     m_blockCounter = 0;
     m_succeeded = false;
-    if (m_progress)
-        m_progress->finish();
     // State first: a reply or timer that comes while the message is shown finds it settled.
     if (panelAnswers && m_channel.isOpen()) {
         sendWorkingMode(false);
@@ -319,6 +316,23 @@ void MemoryTransfer::abort(const QString &message, bool panelAnswers)
     settle();
     m_notifier.warning(message);
     emit finished(false);
+}
+
+void MemoryTransfer::endQuietly()
+{
+    stopBlockTransfer();
+    m_blockCounter = 0;
+    settle();
+}
+
+// The block transfer under way, if any, ends: its window closes and its file is let go.
+void MemoryTransfer::stopBlockTransfer()
+{
+    m_replyTimer.stop();
+    if (m_progress && (m_mode == Mode::Writing || m_mode == Mode::Reading))
+        m_progress->finish();
+    closeTransferFile();
+    m_image.clear();
 }
 
 // Nothing more is awaited; a reply cut short must not swallow the next command's echo.

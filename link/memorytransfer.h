@@ -26,6 +26,7 @@ public:
 
     MemoryTransfer(PacketChannel &channel, Configuration &config, Notifier &notifier,
                    QObject *parent = nullptr);
+    ~MemoryTransfer() override;
 
     void setProgress(TransferProgress *progress) { m_progress = progress; }
     void setReplyTimeout(int milliseconds) { m_replyTimer.setInterval(milliseconds); }
@@ -42,6 +43,8 @@ public:
 
     void handleReply(const QByteArray &frame) override;
     void handleLinkFailure(const QString &reason) override;
+    // Nothing more is awaited and nothing more is said; finished() is not emitted either.
+    void endQuietly() override;
 
 signals:
     // The tables hold what was read; the grids should show it.
@@ -59,6 +62,7 @@ private:
     // Ends a transfer; the panel is told to go back to work when it is still answering.
     void abort(const QString &message, bool panelAnswers);
     void sendWorkingMode(bool reportSilence);
+    void stopBlockTransfer();
     void settle();
     void closeTransferFile();
     int currentBlock() const;

@@ -16,7 +16,15 @@ PacketChannel::PacketChannel(SerialLink &link, QObject *parent) : QObject(parent
 void PacketChannel::setHandler(ReplyHandler *handler)
 {
     close();
+    if (m_handler && m_handler != handler)
+        m_handler->endQuietly();
     m_handler = handler;
+}
+
+void PacketChannel::removeHandler(const ReplyHandler *handler)
+{
+    if (m_handler == handler)
+        m_handler = nullptr;
 }
 
 bool PacketChannel::open(const PortSettings &settings, QString *error)

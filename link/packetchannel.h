@@ -16,6 +16,9 @@ public:
     virtual ~ReplyHandler() = default;
     virtual void handleReply(const QByteArray &frame) = 0;
     virtual void handleLinkFailure(const QString &reason) = 0;
+    // Another exchange takes the port: end without a word, so that nothing of this one (a
+    // timer, a progress window, a late message) reaches into the new one.
+    virtual void endQuietly() = 0;
 };
 
 // The port and its one reply handler. Received bytes are joined into whole frames and
@@ -28,9 +31,12 @@ class PacketChannel : public QObject
 public:
     explicit PacketChannel(SerialLink &link, QObject *parent = nullptr);
 
-    // Closes the port first, so that a reply under way for the old handler is dropped.
+    // Closes the port first, so that a reply under way for the old handler is dropped, and
+    // ends the old handler's exchange quietly.
     void setHandler(ReplyHandler *handler);
     ReplyHandler *handler() const { return m_handler; }
+    // A handler that goes away takes itself off, so that nothing calls it afterwards.
+    void removeHandler(const ReplyHandler *handler);
 
     bool open(const PortSettings &settings, QString *error);
     void close();

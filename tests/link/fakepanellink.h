@@ -31,9 +31,14 @@ public:
             return false;
         }
         m_open = true;
+        ++m_session;
         return true;
     }
-    void close() override { m_open = false; }
+    void close() override
+    {
+        m_open = false;
+        ++m_session;
+    }
     bool isOpen() const override { return m_open; }
 
     bool write(const QByteArray &bytes, QString *error) override
@@ -49,8 +54,9 @@ public:
         const int number = ++replies;
         if (silentAt && number >= silentAt)
             return true;
-        QTimer::singleShot(0, this, [this, reply, number] {
-            if (!m_open)
+        // A reply under way when the port closes is lost with it, as on a real line.
+        QTimer::singleShot(0, this, [this, reply, number, session = m_session] {
+            if (!m_open || session != m_session)
                 return;
             if (lineFailsAt == number) {
                 m_open = false;
@@ -113,5 +119,6 @@ private:
     }
 
     bool m_open = false;
+    int m_session = 0;
     quint32 m_address = 0;
 };

@@ -3,6 +3,7 @@
 #include "recordingnotifier.h"
 
 #include <configuration.h>
+#include <devicesearch.h>
 #include <imagebuilder.h>
 #include <memorytransfer.h>
 #include <packetchannel.h>
@@ -12,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace Frames;
 
@@ -23,14 +26,20 @@ public:
     void start(const QString &text, int maximum) override
     {
         texts << text;
+        events << text;
         this->maximum = maximum;
         position = 0;
         shown = true;
     }
     void advance() override { ++position; }
-    void finish() override { shown = false; }
+    void finish() override
+    {
+        shown = false;
+        events << "closed";
+    }
 
     QStringList texts;
+    QStringList events; // texts shown, and "closed"
     int maximum = 0;
     int position = 0;
     bool shown = false;
@@ -93,6 +102,9 @@ private slots:
     void workingMode_stopsATransfer();
     void workingMode_afterAnotherHandler_awaitsItsEcho();
     void idleReplies_areOnlyCompared();
+    void newExchange_endsTheRunningOneQuietly_data();
+    void newExchange_endsTheRunningOneQuietly();
+    void transfer_afterASearchThatIsGone();
 };
 
 void TestMemoryTransfer::read_fillsTablesFromThePanel_data()
@@ -389,6 +401,7 @@ void TestMemoryTransfer::workingMode_afterAnotherHandler_awaitsItsEcho()
     public:
         void handleReply(const QByteArray &) override { }
         void handleLinkFailure(const QString &) override { }
+        void endQuietly() override { }
     } search; // as a finished device search leaves the port
     Rig rig;
     rig.channel.setHandler(&search);
@@ -411,6 +424,87 @@ void TestMemoryTransfer::idleReplies_areOnlyCompared()
     emit rig.link.received(SetAddress(SettingsAddress));
     QCOMPARE(rig.notifier.messages, QStringList { "Пришел неверный пакет!" });
     QCOMPARE(finished.size(), 1);
+}
+
+void TestMemoryTransfer::newExchange_endsTheRunningOneQuietly_data()
+{
+    QTest::addColumn<QString>("running"); // "write", "read" or "search"
+    QTest::addColumn<QString>("started");
+    QTest::addColumn<QStringList>("progress");
+
+    const QString writing = "Идет запись в прибор";
+    const QString reading = "Идет чтение из прибора";
+    QTest::newRow("read during a write") << "write" << "read" << QStringList { writing, "closed", reading, "closed" };
+    QTest::newRow("write during a read") << "read" << "write" << QStringList { reading, "closed", writing, "closed" };
+    QTest::newRow("search during a write") << "write" << "search" << QStringList { writing, "closed" };
+    QTest::newRow("search during a read") << "read" << "search" << QStringList { reading, "closed" };
+    QTest::newRow("read during a search") << "search" << "read" << QStringList { reading, "closed" };
+    QTest::newRow("write during a search") << "search" << "write" << QStringList { writing, "closed" };
+}
+
+void TestMemoryTransfer::newExchange_endsTheRunningOneQuietly()
+{
+    QFETCH(QString, running);
+    QFETCH(QString, started);
+    QFETCH(QStringList, progress);
+
+    Rig rig;
+    rig.notifier.answer = true; // to the search's warning
+    rig.config.settings().edAddrKLM = "1";
+    DeviceSearch search(rig.channel, rig.config, rig.notifier);
+    // Long enough for the running exchange to be caught with a timer armed, short enough
+    // for a timer left running to fire while the new exchange runs.
+    const int wait = 200;
+    rig.transfer.setReplyTimeout(wait);
+    search.setPollInterval(wait);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QSignalSpy received(&rig.link, &SerialLink::received);
+    const auto start = [&rig, &search](const QString &exchange) {
+        if (exchange == "search")
+            return search.start(rig.settings);
+        return exchange == "write" ? rig.transfer.writeToPanel(rig.settings) : rig.transfer.readFromPanel(rig.settings);
+    };
+
+    if (running != "search")
+        rig.link.silentAt = 3; // the second block gets no answer
+    QVERIFY(start(running));
+    QTRY_COMPARE(received.size(), running == "search" ? 1 : 2); // a timer now waits
+    rig.link.silentAt = 0;
+    const qsizetype sentBefore = rig.link.sent.size();
+
+    QVERIFY(start(started));
+    if (started == "search") {
+        QTRY_VERIFY(rig.link.sent.size() > sentBefore + 1); // echoed and polled
+        QTest::qWait(2 * wait);
+        QVERIFY(search.isActive());
+    } else {
+        QVERIFY(rig.waitFinished(finished));
+        QTest::qWait(2 * wait);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toBool(), true);
+        QVERIFY(!search.isActive());
+        const QByteArrayList sentSince = rig.link.sent.mid(sentBefore);
+        QVERIFY(std::none_of(sentSince.cbegin(), sentSince.cend(),
+                             [](const QByteArray &frame) { return frame.size() > 5 && quint8(frame.at(5)) == 0x7E; }));
+        QCOMPARE(rig.link.sent.last(), WriteModeWork());
+    }
+    QCOMPARE(rig.notifier.warnings + rig.notifier.informations, QStringList());
+    QCOMPARE(rig.progress.events, progress);
+}
+
+void TestMemoryTransfer::transfer_afterASearchThatIsGone()
+{
+    Rig rig;
+    rig.notifier.answer = true;
+    rig.config.settings().edAddrKLM = "1";
+    {
+        DeviceSearch search(rig.channel, rig.config, rig.notifier);
+        QVERIFY(search.start(rig.settings));
+    } // its window closed and took it along
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
 }
 
 QTEST_GUILESS_MAIN(TestMemoryTransfer)
