@@ -30,22 +30,30 @@ MemTable::MemTable(const QString &tableName, QVector<FieldDef> fields, QObject *
     }
 }
 
-void MemTable::setRule(const QString &field, Rule rule)
+void MemTable::setRule(int field, Rule rule)
 {
-    const int index = dataFieldOrWarn(field, "setRule");
-    if (index >= 0)
-        m_rules[index] = std::move(rule);
+    if (isDataField(field, "setRule"))
+        m_rules[field] = std::move(rule);
 }
 
-int MemTable::dataFieldOrWarn(const QString &name, const char *operation) const
+int MemTable::fieldOrWarn(const QString &name, const char *operation) const
 {
     const int index = fieldIndex(name);
-    if (index < 0 || !m_fields.at(index).isData()) {
-        qWarning("%s.%s: %s is not a data field", qPrintable(m_tableName), operation,
-                 qPrintable(name));
-        return -1;
-    }
+    if (index < 0)
+        qWarning("%s.%s: no field %s", qPrintable(m_tableName), operation, qPrintable(name));
     return index;
+}
+
+bool MemTable::isDataField(int field, const char *operation) const
+{
+    if (field >= 0 && field < m_fields.size() && m_fields.at(field).isData())
+        return true;
+    if (field >= 0 && field < m_fields.size())
+        qWarning("%s.%s: %s is not a data field", qPrintable(m_tableName), operation,
+                 qPrintable(m_fields.at(field).name));
+    else if (field >= 0) // an unknown name has been reported already
+        qWarning("%s.%s: no field number %d", qPrintable(m_tableName), operation, field);
+    return false;
 }
 
 void MemTable::first()
@@ -89,16 +97,13 @@ bool MemTable::setRecNo(int position)
     return true;
 }
 
-bool MemTable::locate(const QString &field, int value)
+bool MemTable::locate(int field, int value)
 {
-    const int index = fieldIndex(field);
-    if (index < 0) {
-        qWarning("%s.locate: no field %s", qPrintable(m_tableName), qPrintable(field));
+    if (field < 0 || field >= m_fields.size())
         return false;
-    }
     post();
     for (const int row : std::as_const(m_visible)) {
-        if (rowValue(row, index).toInt() == value) {
+        if (rowValue(row, field).toInt() == value) {
             m_current = row;
             m_eof = false;
             return true;
@@ -107,26 +112,21 @@ bool MemTable::locate(const QString &field, int value)
     return false;
 }
 
-QVariant MemTable::value(const QString &field) const
+QVariant MemTable::value(int field) const
 {
-    const int index = fieldIndex(field);
-    if (index < 0) {
-        qWarning("%s: no field %s", qPrintable(m_tableName), qPrintable(field));
-        return {};
-    }
-    return m_current < 0 ? QVariant() : rowValue(m_current, index);
+    return m_current < 0 ? QVariant() : rowValue(m_current, field);
 }
 
 QVariant MemTable::rowValue(int row, int field) const
 {
-    if (row < 0 || row >= m_rows.size() || field < 0 || field >= m_fields.size())
+    if (row < 0 || row >= m_rowCount || field < 0 || field >= m_fields.size())
         return {};
     const FieldDef &def = m_fields.at(field);
     switch (def.kind) {
     case FieldKind::Data:
-        return m_rows.at(row).at(field);
+        return cell(row, field);
     case FieldKind::Lookup: {
-        const QVariant key = m_rows.at(row).at(m_keyFieldIndex.at(field));
+        const QVariant &key = cell(row, m_keyFieldIndex.at(field));
         if (key.isNull() || !def.lookup)
             return {};
         const QVariant text = def.lookup(key);
@@ -140,18 +140,22 @@ QVariant MemTable::rowValue(int row, int field) const
     return {};
 }
 
-QVariant MemTable::lookupValue(const QString &keyField, const QVariant &key,
-                               const QString &resultField) const
+int MemTable::rowInteger(int row, int field) const
 {
-    const int keyIndex = fieldIndex(keyField);
-    const int resultIndex = fieldIndex(resultField);
-    if (keyIndex < 0 || resultIndex < 0 || key.isNull())
+    if (row >= 0 && row < m_rowCount && field >= 0 && field < m_fields.size() && m_fields.at(field).isData())
+        return cell(row, field).toInt();
+    return rowValue(row, field).toInt();
+}
+
+QVariant MemTable::lookupValue(int keyField, const QVariant &key, int resultField) const
+{
+    if (keyField < 0 || keyField >= m_fields.size() || resultField < 0 || key.isNull())
         return {};
     const int wanted = key.toInt();
-    for (int row = 0; row < m_rows.size(); ++row) {
-        const QVariant candidate = m_rows.at(row).at(keyIndex);
+    for (int row = 0; row < m_rowCount; ++row) {
+        const QVariant &candidate = cell(row, keyField);
         if (!candidate.isNull() && candidate.toInt() == wanted)
-            return rowValue(row, resultIndex);
+            return rowValue(row, resultField);
     }
     return {};
 }
@@ -162,8 +166,12 @@ QVariant MemTable::coerced(const FieldDef &field, const QVariant &value) const
         return {};
     switch (field.type) {
     case FieldType::Integer:
-        return value.toInt();
+        return value.metaType().id() == QMetaType::Int ? value : QVariant(value.toInt());
     case FieldType::String:
+        // Most texts fit already; cutting them would copy them for nothing.
+        if (value.metaType().id() == QMetaType::QString
+            && (field.size <= 0 || value.toString().size() <= field.size))
+            return value;
         return field.size > 0 ? value.toString().left(field.size) : value.toString();
     case FieldType::Boolean:
         return value.toBool();
@@ -180,28 +188,30 @@ bool MemTable::storeAt(int field, const QVariant &value)
                  qPrintable(m_fields.at(field).name));
         return false;
     }
-    m_rows[m_current][field] = coerced(m_fields.at(field), value);
+    cell(m_current, field) = coerced(m_fields.at(field), value);
     if (m_state == State::Browse)
         m_state = State::Edit;
     announceRowChange(m_current);
     return true;
 }
 
-void MemTable::setValue(const QString &field, const QVariant &value)
+void MemTable::setValue(int field, const QVariant &value)
 {
-    const int index = dataFieldOrWarn(field, "setValue");
-    if (index < 0)
+    if (!isDataField(field, "setValue"))
         return;
-    const QVariant previous = m_current < 0 ? QVariant() : m_rows.at(m_current).at(index);
-    if (storeAt(index, value) && m_rules.at(index))
-        m_rules.at(index)(*this, previous);
+    if (!m_rules.at(field)) {
+        storeAt(field, value);
+        return;
+    }
+    const QVariant previous = m_current < 0 ? QVariant() : cell(m_current, field);
+    if (storeAt(field, value))
+        m_rules.at(field)(*this, previous);
 }
 
-void MemTable::setValueSilently(const QString &field, const QVariant &value)
+void MemTable::setValueSilently(int field, const QVariant &value)
 {
-    const int index = dataFieldOrWarn(field, "setValueSilently");
-    if (index >= 0)
-        storeAt(index, value);
+    if (isDataField(field, "setValueSilently"))
+        storeAt(field, value);
 }
 
 void MemTable::announceRowChange(int row)
@@ -217,8 +227,12 @@ void MemTable::append()
 {
     post();
     UpdateGuard guard(*this);
-    m_rows.append(QVector<QVariant>(m_fields.size()));
-    m_current = int(m_rows.size()) - 1;
+    // Grown by doubling: a load appends thousands of rows one by one.
+    const qsizetype needed = m_cells.size() + m_fields.size();
+    if (needed > m_cells.capacity())
+        m_cells.reserve(qMax(needed, 2 * m_cells.capacity()));
+    m_cells.resize(needed);
+    m_current = m_rowCount++;
     // A row being inserted stays in view until it is posted.
     m_visible.append(m_current);
     m_state = State::Insert;
@@ -242,7 +256,8 @@ void MemTable::post()
 void MemTable::emptyTable()
 {
     UpdateGuard guard(*this);
-    m_rows.clear();
+    m_cells.clear();
+    m_rowCount = 0;
     m_visible.clear();
     m_current = -1;
     m_eof = true;
@@ -259,18 +274,17 @@ void MemTable::copyRowsFrom(const MemTable &source, Rows rows)
     }
     QVector<int> sourceRows = source.m_visible;
     if (rows == Rows::All) {
-        sourceRows.resize(source.m_rows.size());
+        sourceRows.resize(source.m_rowCount);
         std::iota(sourceRows.begin(), sourceRows.end(), 0);
     }
-    m_rows.clear();
-    m_rows.reserve(sourceRows.size());
-    for (const int sourceRow : std::as_const(sourceRows)) {
-        QVector<QVariant> row(m_fields.size());
+    m_cells.clear();
+    m_cells.resize(sourceRows.size() * m_fields.size());
+    m_rowCount = int(sourceRows.size());
+    for (int row = 0; row < m_rowCount; ++row) {
         for (int i = 0; i < m_fields.size(); ++i) {
             if (sourceField.at(i) >= 0 && source.m_fields.at(sourceField.at(i)).isData())
-                row[i] = coerced(m_fields.at(i), source.m_rows.at(sourceRow).at(sourceField.at(i)));
+                cell(row, i) = coerced(m_fields.at(i), source.cell(sourceRows.at(row), sourceField.at(i)));
         }
-        m_rows.append(std::move(row));
     }
     m_state = State::Browse;
     rebuildVisible();
@@ -279,16 +293,15 @@ void MemTable::copyRowsFrom(const MemTable &source, Rows rows)
 
 bool MemTable::rowAccepted(int row) const
 {
-    const QVector<QVariant> &values = m_rows.at(row);
-    return m_filter.accepts([&values](int field) { return values.at(field).toInt(); });
+    return m_filter.accepts([this, row](int field) { return cell(row, field).toInt(); });
 }
 
 void MemTable::rebuildVisible()
 {
     m_visible.clear();
-    m_visible.reserve(m_rows.size());
+    m_visible.reserve(m_rowCount);
     const bool everyRow = !m_filtered || m_filter.acceptsAll();
-    for (int row = 0; row < m_rows.size(); ++row) {
+    for (int row = 0; row < m_rowCount; ++row) {
         if (everyRow || rowAccepted(row))
             m_visible.append(row);
     }
@@ -382,10 +395,9 @@ bool MemTable::setVisibleValue(int visibleRow, int field, const QVariant &value)
 {
     if (field < 0 || field >= m_fields.size() || !setRecNo(visibleRow + 1))
         return false;
-    const FieldDef &def = m_fields.at(field);
-    if (!def.isData())
+    if (!m_fields.at(field).isData())
         return false;
-    setValue(def.name, value);
+    setValue(field, value);
     post();
     return true;
 }

@@ -33,7 +33,8 @@ public:
     const QVector<FieldDef> &fields() const { return m_fields; }
     int fieldIndex(const QString &name) const { return m_fieldIndex.value(name, -1); }
 
-    void setRule(const QString &field, Rule rule);
+    void setRule(int field, Rule rule);
+    void setRule(const QString &field, Rule rule) { setRule(fieldOrWarn(field, "setRule"), std::move(rule)); }
 
     // Navigation within the visible rows.
     void first();
@@ -43,18 +44,29 @@ public:
     int recordCount() const { return int(m_visible.size()); }
     int recNo() const; // 1-based position of the current row among the visible rows, 0 if none
     bool setRecNo(int position);
-    bool locate(const QString &field, int value); // first visible row whose field equals value
+    bool locate(int field, int value); // first visible row whose field equals value
+    bool locate(const QString &field, int value) { return locate(fieldOrWarn(field, "locate"), value); }
     State state() const { return m_state; }
 
-    // The current row.
-    QVariant value(const QString &field) const;
+    // The current row, by column number (the table's field constants) or by name.
+    QVariant value(int field) const;
+    int asInteger(int field) const { return m_current < 0 ? 0 : rowInteger(m_current, field); }
+    QString asString(int field) const { return value(field).toString(); }
+    bool isNull(int field) const { return value(field).isNull(); }
+    void setValue(int field, const QVariant &value);
+    void setValueSilently(int field, const QVariant &value);
+
+    QVariant value(const QString &field) const { return value(fieldOrWarn(field, "value")); }
     int asInteger(const QString &field) const { return value(field).toInt(); }
     QString asString(const QString &field) const { return value(field).toString(); }
     bool asBoolean(const QString &field) const { return value(field).toBool(); }
     QTime asTime(const QString &field) const { return value(field).toTime(); }
     bool isNull(const QString &field) const { return value(field).isNull(); }
-    void setValue(const QString &field, const QVariant &value);
-    void setValueSilently(const QString &field, const QVariant &value);
+    void setValue(const QString &field, const QVariant &value) { setValue(fieldOrWarn(field, "setValue"), value); }
+    void setValueSilently(const QString &field, const QVariant &value)
+    {
+        setValueSilently(fieldOrWarn(field, "setValueSilently"), value);
+    }
     void clearValue(const QString &field) { setValue(field, QVariant()); }
 
     void append();
@@ -83,11 +95,17 @@ public:
     bool setVisibleValue(int visibleRow, int field, const QVariant &value);
 
     // Any row, by its place among all rows, for lookups and calculations.
-    int rowCount() const { return int(m_rows.size()); }
+    int rowCount() const { return m_rowCount; }
     QVariant rowValue(int row, int field) const;
+    // An Integer read without copying the value, for loops over many rows; empty reads 0.
+    int rowInteger(int row, int field) const;
     QVariant rowValue(int row, const QString &field) const { return rowValue(row, fieldIndex(field)); }
     // The value of `resultField` in the first row (filter ignored) whose `keyField` equals `key`.
-    QVariant lookupValue(const QString &keyField, const QVariant &key, const QString &resultField) const;
+    QVariant lookupValue(int keyField, const QVariant &key, int resultField) const;
+    QVariant lookupValue(const QString &keyField, const QVariant &key, const QString &resultField) const
+    {
+        return lookupValue(fieldIndex(keyField), key, fieldIndex(resultField));
+    }
 
 signals:
     void aboutToReset();
@@ -97,7 +115,10 @@ signals:
 private:
     class UpdateGuard;
 
-    int dataFieldOrWarn(const QString &name, const char *operation) const;
+    int fieldOrWarn(const QString &name, const char *operation) const;
+    bool isDataField(int field, const char *operation) const;
+    const QVariant &cell(int row, int field) const { return m_cells.at(qsizetype(row) * m_fields.size() + field); }
+    QVariant &cell(int row, int field) { return m_cells[qsizetype(row) * m_fields.size() + field]; }
     std::optional<RowFilter> parsedFilter(const QString &expression) const;
     bool storeAt(int field, const QVariant &value);
     QVariant coerced(const FieldDef &field, const QVariant &value) const;
@@ -113,7 +134,8 @@ private:
     QHash<QString, int> m_fieldIndex;
     QVector<Rule> m_rules;
 
-    QVector<QVector<QVariant>> m_rows;
+    QVector<QVariant> m_cells; // row after row, one cell per field
+    int m_rowCount = 0;
     QVector<int> m_visible; // ascending row indices
     int m_current = -1;
     bool m_eof = true;
