@@ -18,10 +18,34 @@ Converter &checked(Converter &converter)
 }
 } // namespace
 
+Encoder::Encoder() : m_encoder(encodingName, QStringConverter::Flag::Stateless)
+{
+    checked(m_encoder);
+}
+
+QByteArray Encoder::encode(const QString &text)
+{
+    return m_encoder.encode(text);
+}
+
+QByteArray Encoder::encodeFixed(const QString &text, int width, char pad)
+{
+    QByteArray bytes = encode(text);
+    if (bytes.size() > width)
+        bytes.truncate(width);
+    else
+        bytes.append(width - bytes.size(), pad);
+    return bytes;
+}
+
+QByteArray Encoder::encodeSlotText(const QString &text, int width)
+{
+    return encodeFixed(upperCased(text), width, ' ');
+}
+
 QByteArray encode(const QString &text)
 {
-    QStringEncoder encoder(encodingName);
-    return checked(encoder)(text);
+    return Encoder().encode(text);
 }
 
 QString decode(const QByteArray &bytes)
@@ -33,6 +57,12 @@ QString decode(const QByteArray &bytes)
 QString upperCased(QString text)
 {
     for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) { // most names: no look-up needed
+            if (u >= u'a' && u <= u'z')
+                c = QChar(char16_t(u - u'a' + u'A'));
+            continue;
+        }
         const QChar::Script script = c.script();
         if (script == QChar::Script_Latin || script == QChar::Script_Cyrillic)
             c = c.toUpper();
@@ -42,12 +72,7 @@ QString upperCased(QString text)
 
 QByteArray encodeFixed(const QString &text, int width, char pad)
 {
-    QByteArray bytes = encode(text);
-    if (bytes.size() > width)
-        bytes.truncate(width);
-    else
-        bytes.append(width - bytes.size(), pad);
-    return bytes;
+    return Encoder().encodeFixed(text, width, pad);
 }
 
 bool isBlank(QChar c)
@@ -74,7 +99,7 @@ QString withoutTrailingBlanks(QString text)
 
 QByteArray encodeSlotText(const QString &text, int width)
 {
-    return encodeFixed(upperCased(text), width, ' ');
+    return Encoder().encodeSlotText(text, width);
 }
 
 } // namespace Cp1251

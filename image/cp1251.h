@@ -3,8 +3,24 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QStringEncoder>
+
 // The panel stores all text in windows-1251, one byte per character.
 namespace Cp1251 {
+
+// Encodes many texts with one converter: opening the code page costs more than a name.
+class Encoder
+{
+public:
+    Encoder();
+    QByteArray encode(const QString &text);
+    QByteArray encodeFixed(const QString &text, int width, char pad);
+    // A zone name or message as its slot holds it: upper-cased, cut or padded with spaces.
+    QByteArray encodeSlotText(const QString &text, int width);
+
+private:
+    QStringEncoder m_encoder;
+};
 
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);

@@ -34,7 +34,6 @@ bool FileCommands::open(const std::function<bool(QString *error)> &load)
     if (loaded) {
         // The file was checked before anything changed, so this stage cannot refuse.
         ImageLoader::FillByDataFromMemory(m_config);
-        m_config.mtAreaCopy().copyRowsFrom(zones, MemTable::Rows::All);
         zones.first();
     }
     zones.endUpdate();

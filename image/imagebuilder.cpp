@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "imagelayout.h"
+#include "records.h"
 
 #include <configuration.h>
 
@@ -24,7 +25,7 @@ public:
         Q_ASSERT_X(index >= 0, "ImageBuilder", qPrintable(field));
         return index;
     }
-    int integer(int row, int column) const { return m_table.rowValue(row, column).toInt(); }
+    int integer(int row, int column) const { return m_table.rowInteger(row, column); }
     QVariant value(int row, int column) const { return m_table.rowValue(row, column); }
 
 private:
@@ -51,11 +52,8 @@ void clearDeviceAndChannelTables(SettingsImage &image)
     for (int module = 1; module <= SettingsImage::ModuleCount; ++module) {
         for (int record = 0; record < SettingsImage::DeviceRecordsPerModule; ++record)
             image.DeviceRecord(module, record).fill(0);
-        for (int record = 0; record < SettingsImage::ChannelRecordsPerModule; ++record) {
-            const ImageBytes channel = image.ChannelRecord(module, record);
-            for (int byte = 0; byte <= 6; ++byte)
-                channel.set(byte, 0);
-        }
+        for (int record = 0; record < SettingsImage::ChannelRecordsPerModule; ++record)
+            ChannelRecord(image.ChannelRecord(module, record)).clearRebuiltBytes();
     }
 }
 
@@ -65,16 +63,17 @@ void writeZoneNames(Configuration &config)
     const Rows zones(config.mtArea());
     const int id = zones.column(QStringLiteral("id"));
     const int name = zones.column(QStringLiteral("name"));
+    Cp1251::Encoder encoder;
     for (int row = 0; row < zones.count(); ++row) {
         const int zone = zones.integer(row, id);
         if (zone < 1 || zone > ZoneCount)
             continue;
         image.ZoneName(zone).write(
-                0, Cp1251::encodeSlotText(zones.value(row, name).toString(), SettingsImage::ZoneNameSize));
+                0, encoder.encodeSlotText(zones.value(row, name).toString(), SettingsImage::ZoneNameSize));
     }
     for (int zone = ZoneCount + 1; zone <= SettingsImage::ZoneSlotCount; ++zone) {
         const QString text = QStringLiteral(" ЗОНА ") + QString::number(zone);
-        image.ZoneName(zone).write(0, Cp1251::encodeSlotText(text, SettingsImage::ZoneNameSize));
+        image.ZoneName(zone).write(0, encoder.encodeSlotText(text, SettingsImage::ZoneNameSize));
     }
 }
 
@@ -249,15 +248,15 @@ void writeTelephoneNumber(const ImageBytes &system, int offset, const QString &r
     }
 }
 
-void writeAccessCode(const ImageBytes &system, int offset, const QString &code)
+void writeAccessCode(const ImageBytes &system, int offset, const QString &code, Cp1251::Encoder &encoder)
 {
-    system.write(offset, Cp1251::encodeFixed(code, AccessCodeSize, '\0'));
+    system.write(offset, encoder.encodeFixed(code, AccessCodeSize, '\0'));
 }
 
-void writeMessage(const ImageBytes &system, int slot, const QString &text)
+void writeMessage(const ImageBytes &system, int slot, const QString &text, Cp1251::Encoder &encoder)
 {
     const int offset = MessageSlots + MessageSlotSize * slot;
-    system.write(offset, Cp1251::encodeSlotText(text, MessageTextSize));
+    system.write(offset, encoder.encodeSlotText(text, MessageTextSize));
     system.set(offset + MessageTextSize, 0);
 }
 
@@ -282,6 +281,7 @@ void FillArrayByDataForMemory(Configuration &config)
 {
     const SystemSettings &settings = config.settings();
     const ImageBytes system = config.image().SystemBlock();
+    Cp1251::Encoder encoder;
 
     const uint registration1 = digitCoded(settings.edNumReg1);
     system.set(RegistrationNumber1, int(registration1 & 0xFF));
@@ -303,9 +303,9 @@ void FillArrayByDataForMemory(Configuration &config)
     system.set(TestInterval + 1, (interval >> 8) & 0xFF);
 
     for (int i = 0; i < SystemSettings::AdminCodeCount; ++i)
-        writeAccessCode(system, AdminCodes + AccessCodeSize * i, settings.edAdminPass.at(i));
+        writeAccessCode(system, AdminCodes + AccessCodeSize * i, settings.edAdminPass.at(i), encoder);
     for (int i = 0; i < SystemSettings::MasterCodeCount; ++i)
-        writeAccessCode(system, MasterCodes + AccessCodeSize * i, settings.edMasterPass.at(i));
+        writeAccessCode(system, MasterCodes + AccessCodeSize * i, settings.edMasterPass.at(i), encoder);
 
     const Rows profiles(config.mtTempType());
     const int beginDay = profiles.column(QStringLiteral("begin_day"));
@@ -340,12 +340,12 @@ void FillArrayByDataForMemory(Configuration &config)
     const Rows messages(config.mtRepEnt());
     const int name = messages.column(QStringLiteral("name"));
     for (int row = 0; row < qMin(messages.count(), InputMessageCount); ++row)
-        writeMessage(system, row, messages.value(row, name).toString());
+        writeMessage(system, row, messages.value(row, name).toString(), encoder);
     // The slot keeps 39 characters after its space; blanks the cut leaves at the end are
     // stored as spaces, since the next load drops them and the next save would differ.
     writeMessage(system, InformationMessageSlot,
-                 QLatin1Char(' ')
-                         + Cp1251::withoutTrailingBlanks(settings.edInfMessage.left(MessageTextSize - 1)));
+                 QLatin1Char(' ') + Cp1251::withoutTrailingBlanks(settings.edInfMessage.left(MessageTextSize - 1)),
+                 encoder);
 }
 
 void build(Configuration &config)

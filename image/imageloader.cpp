@@ -1,7 +1,9 @@
 #include "imageloader.h"
 
 #include "cp1251.h"
+#include "devicecodes.h"
 #include "imagelayout.h"
+#include "records.h"
 
 #include <configuration.h>
 
@@ -44,9 +46,8 @@ QString twoHexDigits(int byte)
 void putOutputKey(MemTable &zones, int key)
 {
     for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
-        const QString field = Configuration::outputLinkField(slot);
-        if (zones.asInteger(field) == 0) {
-            zones.setValue(field, key);
+        if (zones.asInteger(ZoneField::r(slot)) == 0) {
+            zones.setValue(ZoneField::r(slot), key);
             return;
         }
     }
@@ -56,42 +57,43 @@ QHash<int, int> zonePositions(MemTable &zones)
 {
     QHash<int, int> positions;
     for (zones.first(); !zones.eof(); zones.next())
-        positions.insert(zones.asInteger(QStringLiteral("id")), zones.recNo());
+        positions.insert(zones.asInteger(ZoneField::id), zones.recNo());
     return positions;
 }
 
 void fillZoneNames(MemTable &zones, const SettingsImage &source)
 {
+    // One decoding for all names: the code page has one character per byte.
+    const int names = SettingsImage::ZoneNameSize * ZoneCount;
+    const QString text = Cp1251::decode(source.Bytes().mid(SettingsImage::ZoneNameOffset, names));
     for (zones.first(); !zones.eof(); zones.next()) {
-        const int zone = zones.asInteger(QStringLiteral("id"));
+        const int zone = zones.asInteger(ZoneField::id);
         if (zone < 1 || zone > ZoneCount)
             continue;
-        const QByteArray slot = source.ZoneName(zone).toByteArray();
-        zones.setValue(QStringLiteral("name"), Cp1251::decode(slot).left(40));
-        zones.setValue(QStringLiteral("id_being"), 0);
-        zones.setValue(QStringLiteral("id_verif"), 0);
-        zones.setValue(QStringLiteral("id_temp"), 0);
+        zones.setValue(ZoneField::name, text.mid(SettingsImage::ZoneNameSize * (zone - 1), 40));
+        zones.setValue(ZoneField::id_being, 0);
+        zones.setValue(ZoneField::id_verif, 0);
+        zones.setValue(ZoneField::id_temp, 0);
         for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot)
-            zones.setValue(Configuration::outputLinkField(slot), 0);
+            zones.setValue(ZoneField::r(slot), 0);
         zones.post();
     }
 }
 
 void fillModules(MemTable &modules, const SettingsImage &source)
 {
+    const ConstImageBytes system = source.SystemBlock();
     modules.emptyTable();
     for (int i = 0; i < SettingsImage::ModuleCount; ++i) {
-        const int type = source.SystemBlock().at(ModuleTypes + i);
+        const int type = system.at(ModuleTypes + i);
         modules.append();
-        modules.setValue(QStringLiteral("id_name"), type);
-        modules.setValue(QStringLiteral("addr"), i + 1);
-        modules.setValue(QStringLiteral("id_tname"), source.SystemBlock().at(ModuleChains + i));
-        const QString number = QString::number(source.SystemBlock().at(ModuleNumbers + i));
-        if (type == 2)
-            modules.setValue(QStringLiteral("mname"), QStringLiteral("КЛМ № ") + number);
-        else if (type == 3)
-            modules.setValue(QStringLiteral("mname"), QStringLiteral("КВ-8 № ") + number);
-        modules.setValue(QStringLiteral("id_being"), type != 0 ? 0 : 1);
+        modules.setValue(ModuleField::id_name, type);
+        modules.setValue(ModuleField::addr, i + 1);
+        modules.setValue(ModuleField::id_tname, system.at(ModuleChains + i));
+        const QString caption = Configuration::moduleCaption(type, system.at(ModuleNumbers + i));
+        if (!caption.isEmpty())
+            modules.setValue(ModuleField::mname, caption);
+        modules.setValue(ModuleField::id_being, type != DeviceCodes::NoModule ? 0 : 1);
         modules.post();
     }
 }
@@ -102,35 +104,32 @@ void fillDetectors(MemTable &sensors, const SettingsImage &source, int module)
 {
     QVector<QVector<int>> channelsByAddress(LastLoopAddress + 1);
     for (int record = 0; record < DetectorRecordCount; ++record) {
-        const int address = source.ChannelRecord(module, record).at(0);
+        const int address = ConstChannelRecord(source.ChannelRecord(module, record)).owner();
         if (address >= FirstLoopAddress && address <= LastLoopAddress)
             channelsByAddress[address].append(record);
     }
+    namespace F = SensorField;
+    const int identityFields[] = { F::id_sen, F::ver, F::year, F::month, F::saddrh, F::saddrl };
     for (int device = 0; device < SettingsImage::DeviceRecordsPerModule; ++device) {
-        if (source.DeviceRecord(module, device).at(0) == 0)
+        const ConstDeviceRecord identity(source.DeviceRecord(module, device));
+        if (identity.isEmpty())
             continue;
-        const int address = device + FirstLoopAddress;
-        for (const int record : std::as_const(channelsByAddress.at(address))) {
-            const auto channel = [&](int byte) { return source.ChannelRecord(module, record).at(byte); };
+        for (const int record : std::as_const(channelsByAddress.at(device + FirstLoopAddress))) {
+            const ConstChannelRecord channel(source.ChannelRecord(module, record));
             sensors.append();
-            sensors.setValueSilently(QStringLiteral("id_dev"), module);
-            sensors.setValueSilently(QStringLiteral("id_sen"), source.DeviceRecord(module, device).at(0));
-            sensors.setValueSilently(QStringLiteral("ver"), source.DeviceRecord(module, device).at(1));
-            sensors.setValueSilently(QStringLiteral("year"), source.DeviceRecord(module, device).at(2));
-            sensors.setValueSilently(QStringLiteral("month"), source.DeviceRecord(module, device).at(3));
-            sensors.setValueSilently(QStringLiteral("saddrh"), source.DeviceRecord(module, device).at(4));
-            sensors.setValueSilently(QStringLiteral("saddrl"), source.DeviceRecord(module, device).at(5));
-            sensors.setValueSilently(QStringLiteral("id_chan"), channel(1));
-            sensors.setValueSilently(QStringLiteral("addr"), channel(0));
-            if (channel(1) == 2)
-                sensors.setValueSilently(QStringLiteral("id_mode"), channel(2));
-            sensors.setValueSilently(QStringLiteral("time"), channel(3));
-            sensors.setValueSilently(QStringLiteral("id_being"), channel(4));
-            sensors.setValueSilently(QStringLiteral("offset"), channel(8));
-            const int zone = channel(5) * 256 + channel(6);
-            sensors.setValueSilently(QStringLiteral("id_area"), zone <= ZoneCount ? zone : 0);
-            sensors.setValueSilently(QStringLiteral("boolarea"), false);
-            sensors.setValueSilently(QStringLiteral("record"), record);
+            sensors.setValueSilently(F::id_dev, module);
+            for (int field = 0; field < DeviceRecord::IdentitySize; ++field)
+                sensors.setValueSilently(identityFields[field], identity.identity(field));
+            sensors.setValueSilently(F::id_chan, channel.channelType());
+            sensors.setValueSilently(F::addr, channel.owner());
+            if (channel.channelType() == DeviceCodes::HeatChannel)
+                sensors.setValueSilently(F::id_mode, channel.mode());
+            sensors.setValueSilently(F::time, channel.time());
+            sensors.setValueSilently(F::id_being, channel.state());
+            sensors.setValueSilently(F::offset, channel.offset());
+            sensors.setValueSilently(F::id_area, channel.zone() <= ZoneCount ? channel.zone() : 0);
+            sensors.setValueSilently(F::boolarea, false);
+            sensors.setValueSilently(F::record, record);
             sensors.post();
         }
     }
@@ -139,33 +138,29 @@ void fillDetectors(MemTable &sensors, const SettingsImage &source, int module)
 void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zoneRows,
                  const SettingsImage &source, int module)
 {
+    namespace F = OutputField;
     int count = 0;
     for (int number = 0; number < OutputCount; ++number) {
-        const int record = FirstOutputRecord + number;
-        const auto channel = [&](int byte) { return source.ChannelRecord(module, record).at(byte); };
-        if (channel(0) == 0)
+        const ConstChannelRecord channel(source.ChannelRecord(module, FirstOutputRecord + number));
+        if (channel.isEmpty())
             continue;
         ++count;
-        int mode = channel(2);
-        if (channel(1) == 193 && mode == 2)
-            mode = 0; // a plain relay cannot notify
-        const int zone = channel(5) == 0 ? channel(6) : channel(5) * 256 + channel(6);
-        const int key = module * 1000 + channel(8);
+        const int key = module * 1000 + channel.offset();
         outputs.append();
-        outputs.setValueSilently(QStringLiteral("id_dev"), module);
-        outputs.setValueSilently(QStringLiteral("index"), channel(7));
-        outputs.setValueSilently(QStringLiteral("id_chan"), channel(1));
-        outputs.setValueSilently(QStringLiteral("id_mode"), mode);
-        outputs.setValueSilently(QStringLiteral("time"), channel(3));
-        outputs.setValueSilently(QStringLiteral("id_being"), channel(4));
-        outputs.setValueSilently(QStringLiteral("offset"), channel(8));
-        outputs.setValueSilently(QStringLiteral("id_area"), zone);
-        outputs.setValueSilently(QStringLiteral("vname"),
-                                 count <= 4 ? QStringLiteral("SD %1").arg(count)
-                                            : QStringLiteral("I/O %1").arg(count - 4));
-        outputs.setValueSilently(QStringLiteral("boolarea"), channel(6) != 0);
-        outputs.setValueSilently(QStringLiteral("id_return"), key);
+        outputs.setValueSilently(F::id_dev, module);
+        outputs.setValueSilently(F::index, channel.index());
+        outputs.setValueSilently(F::id_chan, channel.channelType());
+        outputs.setValueSilently(F::id_mode, DeviceCodes::possibleOutputMode(channel.channelType(), channel.mode()));
+        outputs.setValueSilently(F::time, channel.time());
+        outputs.setValueSilently(F::id_being, channel.state());
+        outputs.setValueSilently(F::offset, channel.offset());
+        outputs.setValueSilently(F::id_area, channel.zone());
+        outputs.setValueSilently(F::vname, count <= 4 ? QStringLiteral("SD %1").arg(count)
+                                                      : QStringLiteral("I/O %1").arg(count - 4));
+        outputs.setValueSilently(F::boolarea, (channel.zone() & 0xFF) != 0);
+        outputs.setValueSilently(F::id_return, key);
         outputs.post();
+        const int zone = channel.zone();
         if (zone >= 1 && zone <= ZoneCount && zoneRows.contains(zone)) {
             zones.setRecNo(zoneRows.value(zone));
             putOutputKey(zones, key);
@@ -177,16 +172,17 @@ void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zone
 void fillZoneSettings(MemTable &zones, const SettingsImage &source)
 {
     for (zones.first(); !zones.eof(); zones.next()) {
-        const int zone = zones.asInteger(QStringLiteral("id"));
+        const int zone = zones.asInteger(ZoneField::id);
         if (zone < 1 || zone > ZoneCount)
             continue;
-        zones.setValue(QStringLiteral("id_being"), source.ZoneRecord(zone).at(ZoneState));
-        zones.setValue(QStringLiteral("id_verif"), source.ZoneRecord(zone).at(ZoneVerification));
-        zones.setValue(QStringLiteral("id_temp"), source.ZoneRecord(zone).at(ZoneProfile));
-        for (int slot = 0; slot < OutputLinkSlotCount; ++slot) {
-            const int record = source.ZoneRecord(zone).at(OutputLinkSlots + 4 * slot + 1);
-            if (record >= FirstOutputRecord)
-                putOutputKey(zones, source.ZoneRecord(zone).at(OutputLinkSlots + 4 * slot) * 1000 + record - FirstOutputRecord);
+        const ConstZoneRecord record(source.ZoneRecord(zone));
+        zones.setValue(ZoneField::id_being, record.state());
+        zones.setValue(ZoneField::id_verif, record.verification());
+        zones.setValue(ZoneField::id_temp, record.profile());
+        for (int slot = 0; slot < ZoneRecord::OutputLinkCount; ++slot) {
+            const RecordLink link = record.outputLink(slot);
+            if (link.record >= FirstOutputRecord)
+                putOutputKey(zones, link.module * 1000 + link.record - FirstOutputRecord);
         }
         zones.post();
     }
@@ -199,20 +195,20 @@ QString eventCodeDigits(const ConstImageBytes &system, int row)
 
 QString accessCode(const ConstImageBytes &system, int offset)
 {
-    QByteArray bytes = system.toByteArray().mid(offset, AccessCodeSize);
+    QByteArray bytes = system.mid(offset, AccessCodeSize);
     bytes.replace('\0', QByteArray());
     return Cp1251::decode(bytes);
 }
 
 QString messageText(const ConstImageBytes &system, int slot)
 {
-    return Cp1251::decode(system.toByteArray().mid(MessageSlots + MessageSlotSize * slot, MessageTextSize));
+    return Cp1251::decode(system.mid(MessageSlots + MessageSlotSize * slot, MessageTextSize));
 }
 
 void fillTelephone(const ConstImageBytes &system, int offset, QString &text, QString &raw,
                    bool &tone, SystemSettings::ToneCaptionColour &colour)
 {
-    raw = system.toByteArray().mid(offset, TelephoneNumberSize).toHex().toUpper();
+    raw = system.mid(offset, TelephoneNumberSize).toHex().toUpper();
     const ImageLoader::TelephoneText shown = ImageLoader::telephoneTextFromRaw(raw);
     text = shown.text;
     tone = shown.tone;
@@ -237,13 +233,13 @@ QVector<StoredInput> storedInputSettings(const SettingsImage &image)
     QVector<StoredInput> inputs;
     const ConstImageBytes system = image.SystemBlock();
     for (int module = 1; module <= SettingsImage::ModuleCount; ++module) {
-        if (system.at(ModuleTypes + module - 1) != 3)
+        if (system.at(ModuleTypes + module - 1) != DeviceCodes::EightChannelModule)
             continue;
         for (int number = 1; number <= 2; ++number) {
-            const ConstImageBytes record =
-                    image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord);
-            if (record.at(2) >= 1 && record.at(2) <= InputMessageCount)
-                inputs.append({ module, number, record.at(2), record.at(3), record.at(4) });
+            const ConstChannelRecord record(
+                    image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord));
+            if (record.mode() >= 1 && record.mode() <= InputMessageCount)
+                inputs.append({ module, number, record.mode(), record.time(), record.state() });
             else
                 inputs.append({ module, number, 1, 0, 0 });
         }
@@ -256,14 +252,14 @@ void applyInputSettings(Configuration &config, const QVector<StoredInput> &store
     MemTable &inputs = config.mtEntrance();
     const AllRowsVisible allInputs(inputs);
     for (inputs.first(); !inputs.eof(); inputs.next()) {
-        const int module = inputs.asInteger(QStringLiteral("addr"));
-        const int number = inputs.asInteger(QStringLiteral("num"));
+        const int module = inputs.asInteger(InputField::addr);
+        const int number = inputs.asInteger(InputField::num);
         for (const StoredInput &input : stored) {
             if (input.module != module || input.number != number)
                 continue;
-            inputs.setValue(QStringLiteral("id_repent"), input.message);
-            inputs.setValue(QStringLiteral("level"), input.level);
-            inputs.setValue(QStringLiteral("id_being"), input.state);
+            inputs.setValue(InputField::id_repent, input.message);
+            inputs.setValue(InputField::level, input.level);
+            inputs.setValue(InputField::id_being, input.state);
         }
     }
     inputs.first();
@@ -329,7 +325,7 @@ void fillTables(Configuration &config, const SettingsImage &source)
     sensors.emptyTable();
     const QHash<int, int> zoneRows = zonePositions(zones);
     for (modules.first(); !modules.eof(); modules.next()) {
-        const int module = modules.asInteger(QStringLiteral("addr"));
+        const int module = modules.asInteger(ModuleField::addr);
         if (!SettingsImage::isModule(module))
             continue;
         fillDetectors(sensors, source, module);
@@ -376,9 +372,9 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
         const AllRowsVisible allModules(modules);
         int i = 0;
         for (modules.first(); !modules.eof() && i < SettingsImage::ModuleCount; modules.next(), ++i) {
-            modules.setValue(QStringLiteral("id_name"), system.at(ModuleTypes + i));
-            modules.setValue(QStringLiteral("addr"), i + 1);
-            modules.setValue(QStringLiteral("id_tname"), system.at(ModuleChains + i));
+            modules.setValue(ModuleField::id_name, system.at(ModuleTypes + i));
+            modules.setValue(ModuleField::addr, i + 1);
+            modules.setValue(ModuleField::id_tname, system.at(ModuleChains + i));
             modules.post();
         }
         modules.first();
@@ -393,8 +389,8 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     MemTable &profiles = config.mtTempType();
     int profile = 0;
     for (profiles.first(); !profiles.eof() && profile < TimeProfileCount; profiles.next(), ++profile) {
-        profiles.setValue(QStringLiteral("begin_day"), QTime(0, 0).addSecs(600 * system.at(DayStarts + profile)));
-        profiles.setValue(QStringLiteral("begin_night"),
+        profiles.setValue(ProfileField::begin_day, QTime(0, 0).addSecs(600 * system.at(DayStarts + profile)));
+        profiles.setValue(ProfileField::begin_night,
                           QTime(0, 0).addSecs(600 * system.at(NightStarts + profile)));
         profiles.post();
     }
@@ -410,7 +406,7 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     MemTable &codes = config.mtRepComm();
     int row = 0;
     for (codes.first(); !codes.eof() && row < EventCodeCount; codes.next(), ++row) {
-        codes.setValue(QStringLiteral("code"), eventCodeDigits(system, row).toInt());
+        codes.setValue(EventCodeField::code, eventCodeDigits(system, row).toInt());
         codes.post();
     }
     codes.first();
@@ -418,7 +414,7 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     MemTable &messages = config.mtRepEnt();
     int slot = 0;
     for (messages.first(); !messages.eof() && slot < InputMessageCount; messages.next(), ++slot) {
-        messages.setValue(QStringLiteral("name"), Cp1251::upperCased(messageText(system, slot)));
+        messages.setValue(MessageField::name, Cp1251::upperCased(messageText(system, slot)));
         messages.post();
     }
     messages.first();

@@ -83,11 +83,20 @@ ConstImageBytes SettingsImage::ZoneRecord(int zone) const { return span(zoneReco
 ImageBytes SettingsImage::InputListEntry(int entry) { return span(inputListEntry(entry)); }
 ConstImageBytes SettingsImage::InputListEntry(int entry) const { return span(inputListEntry(entry)); }
 
-bool SettingsImage::setBytes(const QByteArray &bytes)
+std::optional<SettingsImage> SettingsImage::fromBytes(QByteArray bytes)
+{
+    if (bytes.size() != Size)
+        return std::nullopt;
+    SettingsImage image { Uninitialised {} };
+    image.m_bytes = std::move(bytes);
+    return image;
+}
+
+bool SettingsImage::setBytes(QByteArray bytes)
 {
     if (bytes.size() != Size)
         return false;
-    m_bytes = bytes;
+    m_bytes = std::move(bytes);
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <optional>
 #include <type_traits>
 
 // A bounded window onto part of the settings image. Reads outside the window give 0
@@ -36,19 +38,38 @@ public:
     // Writes `bytes` from `index` on; what does not fit is dropped.
     void write(qsizetype index, const QByteArray &bytes) const
     {
-        for (qsizetype i = 0; i < bytes.size(); ++i)
+        static_assert(!std::is_const_v<Byte>, "read-only span");
+        if (index >= 0 && index <= m_size - bytes.size()) {
+            std::copy_n(reinterpret_cast<const quint8 *>(bytes.constData()), bytes.size(), m_data + index);
+            return;
+        }
+        for (qsizetype i = 0; i < bytes.size(); ++i) // byte by byte, each one dropped told
             set(index + i, quint8(bytes.at(i)));
     }
 
-    void fill(quint8 value) const
+    void fill(quint8 value) const { fill(0, m_size, value); }
+
+    // `count` bytes from `index` on; a range that does not fit is dropped whole.
+    void fill(qsizetype index, qsizetype count, quint8 value) const
     {
-        for (int i = 0; i < m_size; ++i)
-            m_data[i] = value;
+        static_assert(!std::is_const_v<Byte>, "read-only span");
+        if (count <= 0)
+            return;
+        if (contains(index) && contains(index + count - 1))
+            std::fill_n(m_data + index, count, value);
     }
 
     QByteArray toByteArray() const
     {
         return QByteArray(reinterpret_cast<const char *>(m_data), m_size);
+    }
+
+    // The bytes from `index` on, as many of `count` as the span holds.
+    QByteArray mid(qsizetype index, qsizetype count) const
+    {
+        if (index < 0 || index >= m_size || count <= 0)
+            return {};
+        return QByteArray(reinterpret_cast<const char *>(m_data) + index, qMin<qsizetype>(count, m_size - index));
     }
 
     operator ImageSpan<const quint8>() const { return { m_data, m_size }; }
@@ -99,6 +120,8 @@ public:
     static constexpr int InputListScannedEntries = 33;
 
     SettingsImage();
+    // An image of exactly Size bytes; none for any other length.
+    static std::optional<SettingsImage> fromBytes(QByteArray bytes);
 
     ImageBytes SystemBlock();
     ConstImageBytes SystemBlock() const;
@@ -120,7 +143,7 @@ public:
 
     const QByteArray &Bytes() const { return m_bytes; }
     // Replaces the whole image; refused (false) unless `bytes` is exactly Size long.
-    bool setBytes(const QByteArray &bytes);
+    bool setBytes(QByteArray bytes);
     void clear();
 
     static bool isModule(int module) { return module >= 1 && module <= ModuleCount; }
@@ -136,6 +159,9 @@ private:
 
     ImageBytes span(Region region);
     ConstImageBytes span(Region region) const;
+
+    struct Uninitialised { };
+    explicit SettingsImage(Uninitialised) { }
 
     QByteArray m_bytes;
 };

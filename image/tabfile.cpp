@@ -95,17 +95,14 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
     const std::optional<QByteArray> file = readImage(fileName, error);
     if (!file)
         return false;
-    SettingsImage read;
-    read.setBytes(*file);
-    return RecordImageToArray(config, read, fileName, error);
+    return RecordImageToArray(config, *SettingsImage::fromBytes(*file), fileName, error);
 }
 
 bool RecordImageToArray(Configuration &config, const SettingsImage &read, const QString &fileName,
                         QString *error)
 {
-    SettingsImage image;
-    image.setBytes(mergedImage(config.image().Bytes(), read.Bytes()));
-    if (const auto problem = ImageLoader::findUnconvertibleValue(image)) {
+    std::optional<SettingsImage> image = SettingsImage::fromBytes(mergedImage(config.image().Bytes(), read.Bytes()));
+    if (const auto problem = ImageLoader::findUnconvertibleValue(*image)) {
         if (error)
             *error = QStringLiteral("Файл «%1» не загружен: значение %2 по смещению %3 (%4) "
                                     "не может быть прочитано. Настройки остались прежними.")
@@ -114,7 +111,7 @@ bool RecordImageToArray(Configuration &config, const SettingsImage &read, const 
                              .arg(problem->meaning);
         return false;
     }
-    config.image().setBytes(image.Bytes());
+    config.image() = std::move(*image); // not shared: the rules write into it at once
     ImageLoader::fillTables(config, read);
     return true;
 }

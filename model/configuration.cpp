@@ -1,5 +1,9 @@
 #include "configuration.h"
 
+#include <devicecodes.h>
+
+#include <algorithm>
+
 namespace {
 
 QString fourHexDigits(const QVariant &value)
@@ -7,7 +11,7 @@ QString fourHexDigits(const QVariant &value)
     return QStringLiteral("%1").arg(value.toInt(), 4, 16, QLatin1Char('0')).toUpper();
 }
 
-FieldDef serialText(const QString &source)
+FieldDef serialText(int source)
 {
     return FieldDef::calculated(QStringLiteral("snum"), 4,
                                 [source](const MemTable &table, int row) -> QVariant {
@@ -25,13 +29,35 @@ FieldDef nameIn(const QString &name, int size, const QString &keyField,
 
 FieldDef integers(const QString &name) { return FieldDef::integer(name); }
 
+// Fields placed at the columns of their table's field constants.
+class FieldList
+{
+public:
+    explicit FieldList(int count) : m_fields(count) { }
+    FieldList &operator()(int column, FieldDef field)
+    {
+        m_fields[column] = std::move(field);
+        return *this;
+    }
+    operator QVector<FieldDef>() const
+    {
+        Q_ASSERT_X(std::none_of(m_fields.cbegin(), m_fields.cend(), [](const FieldDef &f) { return f.name.isEmpty(); }),
+                   "Configuration", "a column without its field");
+        return m_fields;
+    }
+
+private:
+    QVector<FieldDef> m_fields;
+};
+
 } // namespace
 
 Configuration::Configuration()
     : m_references(ReferenceTables::instance()),
       m_mtDev(QStringLiteral("mtDev"), moduleFields()),
       m_mtRepEnt(QStringLiteral("mtRepEnt"),
-                 { integers(QStringLiteral("id")), FieldDef::string(QStringLiteral("name"), 40) }),
+                 FieldList(MessageField::Count)(MessageField::id, integers(QStringLiteral("id")))(
+                         MessageField::name, FieldDef::string(QStringLiteral("name"), 40))),
       m_mtArea(QStringLiteral("mtArea"), zoneFields()),
       m_mtAreaCopy(QStringLiteral("mtAreaCopy"), zoneFields()),
       m_mtSensor(QStringLiteral("mtSensor"), sensorFields()),
@@ -41,12 +67,12 @@ Configuration::Configuration()
       m_mtEntrance(QStringLiteral("mtEntrance"), entranceFields()),
       m_mtSensorNew(QStringLiteral("mtSensorNew"), sensorNewFields()),
       m_mtTempType(QStringLiteral("mtTempType"),
-                   { integers(QStringLiteral("id")).readOnlyField(),
-                     FieldDef::time(QStringLiteral("begin_day")),
-                     FieldDef::time(QStringLiteral("begin_night")) }),
+                   FieldList(ProfileField::Count)(ProfileField::id, integers(QStringLiteral("id")).readOnlyField())(
+                           ProfileField::begin_day, FieldDef::time(QStringLiteral("begin_day")))(
+                           ProfileField::begin_night, FieldDef::time(QStringLiteral("begin_night")))),
       m_mtRepComm(QStringLiteral("mtRepComm"),
-                  { integers(QStringLiteral("code")),
-                    FieldDef::string(QStringLiteral("name"), 40).readOnlyField() })
+                  FieldList(EventCodeField::Count)(EventCodeField::code, integers(QStringLiteral("code")))(
+                          EventCodeField::name, FieldDef::string(QStringLiteral("name"), 40).readOnlyField()))
 {
     installEditingRules(*this);
     createFixedRows();
@@ -57,6 +83,18 @@ Configuration::Configuration()
 QString Configuration::zoneLabel(int zone)
 {
     return QStringLiteral("Зона ") + QString::number(zone);
+}
+
+QString Configuration::moduleCaption(int type, int number)
+{
+    switch (type) {
+    case DeviceCodes::LoopModule:
+        return QStringLiteral("КЛМ № ") + QString::number(number);
+    case DeviceCodes::EightChannelModule:
+        return QStringLiteral("КВ-8 № ") + QString::number(number);
+    default:
+        return {};
+    }
 }
 
 QString Configuration::outputLinkField(int slot)
@@ -73,160 +111,157 @@ FieldDef Configuration::moduleLabel(int size)
 {
     return FieldDef::lookupIn(QStringLiteral("mname"), size, QStringLiteral("id_dev"),
                               [this](const QVariant &key) {
-                                  return m_mtDev.lookupValue(QStringLiteral("addr"), key,
-                                                             QStringLiteral("mname"));
+                                  return m_mtDev.lookupValue(ModuleField::addr, key, ModuleField::mname);
                               });
 }
 
 QVector<FieldDef> Configuration::zoneFields()
 {
-    QVector<FieldDef> fields {
-        integers(QStringLiteral("id")),
-        FieldDef::string(QStringLiteral("num"), 8),
-        FieldDef::string(QStringLiteral("name"), 40),
-        integers(QStringLiteral("id_being")),
-        integers(QStringLiteral("id_verif")),
-        integers(QStringLiteral("id_temp")),
-        beingName(10),
-        nameIn(QStringLiteral("vname"), 20, QStringLiteral("id_verif"), m_references.mtVeriff),
-        nameIn(QStringLiteral("tname"), 20, QStringLiteral("id_temp"), m_references.mtTemp),
-        integers(QStringLiteral("id_return")),
-        FieldDef::boolean(QStringLiteral("boolarea")),
-    };
+    namespace F = ZoneField;
+    FieldList fields(F::Count);
+    fields(F::id, integers(QStringLiteral("id")))
+          (F::num, FieldDef::string(QStringLiteral("num"), 8))
+          (F::name, FieldDef::string(QStringLiteral("name"), 40))
+          (F::id_being, integers(QStringLiteral("id_being")))
+          (F::id_verif, integers(QStringLiteral("id_verif")))
+          (F::id_temp, integers(QStringLiteral("id_temp")))
+          (F::bname, beingName(10))
+          (F::vname, nameIn(QStringLiteral("vname"), 20, QStringLiteral("id_verif"), m_references.mtVeriff))
+          (F::tname, nameIn(QStringLiteral("tname"), 20, QStringLiteral("id_temp"), m_references.mtTemp))
+          (F::id_return, integers(QStringLiteral("id_return")))
+          (F::boolarea, FieldDef::boolean(QStringLiteral("boolarea")));
     for (int slot = 1; slot <= OutputLinksPerZone; ++slot)
-        fields.append(integers(outputLinkField(slot)));
+        fields(F::r(slot), integers(outputLinkField(slot)));
     return fields;
 }
 
 QVector<FieldDef> Configuration::moduleFields()
 {
-    return {
-        integers(QStringLiteral("id_name")),
-        nameIn(QStringLiteral("name"), 10, QStringLiteral("id_name"), m_references.mtDevType),
-        integers(QStringLiteral("addr")),
-        integers(QStringLiteral("id_tname")),
-        nameIn(QStringLiteral("tname"), 20, QStringLiteral("id_tname"), m_references.mtTypeChain),
-        FieldDef::string(QStringLiteral("mname"), 15),
-        integers(QStringLiteral("id_being")),
-        beingName(6),
-    };
+    namespace F = ModuleField;
+    return FieldList(F::Count)
+            (F::id_name, integers(QStringLiteral("id_name")))
+            (F::name, nameIn(QStringLiteral("name"), 10, QStringLiteral("id_name"), m_references.mtDevType))
+            (F::addr, integers(QStringLiteral("addr")))
+            (F::id_tname, integers(QStringLiteral("id_tname")))
+            (F::tname, nameIn(QStringLiteral("tname"), 20, QStringLiteral("id_tname"), m_references.mtTypeChain))
+            (F::mname, FieldDef::string(QStringLiteral("mname"), 15))
+            (F::id_being, integers(QStringLiteral("id_being")))
+            (F::bname, beingName(6));
 }
 
 QVector<FieldDef> Configuration::sensorFields()
 {
+    namespace F = SensorField;
     const ReferenceTable &sensorTypes = m_references.mtSensorType;
-    return {
-        integers(QStringLiteral("id_sen")),
-        FieldDef::lookupIn(
-                QStringLiteral("name"), 10, QStringLiteral("id_sen"),
-                [&sensorTypes](const QVariant &key) { return sensorTypes.dname(key); }, &sensorTypes),
-        integers(QStringLiteral("id_chan")),
-        nameIn(QStringLiteral("cname"), 20, QStringLiteral("id_chan"), m_references.mtChanType),
-        integers(QStringLiteral("addr")),
-        integers(QStringLiteral("id_mode")),
-        nameIn(QStringLiteral("mode"), 16, QStringLiteral("id_mode"), m_references.mtTypeMode),
-        integers(QStringLiteral("time")),
-        integers(QStringLiteral("id_being")),
-        beingName(6),
-        integers(QStringLiteral("offset")),
-        integers(QStringLiteral("id_area")),
-        integers(QStringLiteral("ver")),
-        integers(QStringLiteral("year")),
-        integers(QStringLiteral("month")),
-        integers(QStringLiteral("saddrh")),
-        integers(QStringLiteral("saddrl")),
-        integers(QStringLiteral("id_dev")),
-        moduleLabel(10),
-        FieldDef::boolean(QStringLiteral("boolarea")),
-        integers(QStringLiteral("index")),
-        serialText(QStringLiteral("saddrl")),
-        // The channel record a loaded row came from: zone records name detectors by it,
-        // so the next build must put the row back there. Empty for rows added since.
-        integers(QStringLiteral("record")).internalField(),
-    };
+    return FieldList(F::Count)
+            (F::id_sen, integers(QStringLiteral("id_sen")))
+            (F::name, FieldDef::lookupIn(
+                    QStringLiteral("name"), 10, QStringLiteral("id_sen"),
+                    [&sensorTypes](const QVariant &key) { return sensorTypes.dname(key); }, &sensorTypes))
+            (F::id_chan, integers(QStringLiteral("id_chan")))
+            (F::cname, nameIn(QStringLiteral("cname"), 20, QStringLiteral("id_chan"), m_references.mtChanType))
+            (F::addr, integers(QStringLiteral("addr")))
+            (F::id_mode, integers(QStringLiteral("id_mode")))
+            (F::mode, nameIn(QStringLiteral("mode"), 16, QStringLiteral("id_mode"), m_references.mtTypeMode))
+            (F::time, integers(QStringLiteral("time")))
+            (F::id_being, integers(QStringLiteral("id_being")))
+            (F::bname, beingName(6))
+            (F::offset, integers(QStringLiteral("offset")))
+            (F::id_area, integers(QStringLiteral("id_area")))
+            (F::ver, integers(QStringLiteral("ver")))
+            (F::year, integers(QStringLiteral("year")))
+            (F::month, integers(QStringLiteral("month")))
+            (F::saddrh, integers(QStringLiteral("saddrh")))
+            (F::saddrl, integers(QStringLiteral("saddrl")))
+            (F::id_dev, integers(QStringLiteral("id_dev")))
+            (F::mname, moduleLabel(10))
+            (F::boolarea, FieldDef::boolean(QStringLiteral("boolarea")))
+            (F::index, integers(QStringLiteral("index")))
+            (F::snum, serialText(F::saddrl))
+            // The channel record a loaded row came from: zone records name detectors by it,
+            // so the next build must put the row back there. Empty for rows added since.
+            (F::record, integers(QStringLiteral("record")).internalField());
 }
 
 QVector<FieldDef> Configuration::returnFields()
 {
-    return {
-        integers(QStringLiteral("id_chan")),
-        nameIn(QStringLiteral("cname"), 20, QStringLiteral("id_chan"), m_references.mtChanType),
-        integers(QStringLiteral("addr")),
-        integers(QStringLiteral("id_mode")),
-        nameIn(QStringLiteral("mode"), 15, QStringLiteral("id_mode"), m_references.mtMode),
-        integers(QStringLiteral("time")),
-        integers(QStringLiteral("id_being")),
-        beingName(10),
-        integers(QStringLiteral("offset")),
-        integers(QStringLiteral("id_area")),
-        integers(QStringLiteral("ver")),
-        integers(QStringLiteral("year")),
-        integers(QStringLiteral("month")),
-        integers(QStringLiteral("saddrh")),
-        integers(QStringLiteral("saddrl")),
-        integers(QStringLiteral("id_dev")),
-        moduleLabel(10),
-        FieldDef::boolean(QStringLiteral("boolarea")),
-        integers(QStringLiteral("id_return")),
-        integers(QStringLiteral("index")),
-        serialText(QStringLiteral("saddrl")),
-        FieldDef::string(QStringLiteral("vname"), 6),
-    };
+    namespace F = OutputField;
+    return FieldList(F::Count)
+            (F::id_chan, integers(QStringLiteral("id_chan")))
+            (F::cname, nameIn(QStringLiteral("cname"), 20, QStringLiteral("id_chan"), m_references.mtChanType))
+            (F::addr, integers(QStringLiteral("addr")))
+            (F::id_mode, integers(QStringLiteral("id_mode")))
+            (F::mode, nameIn(QStringLiteral("mode"), 15, QStringLiteral("id_mode"), m_references.mtMode))
+            (F::time, integers(QStringLiteral("time")))
+            (F::id_being, integers(QStringLiteral("id_being")))
+            (F::bname, beingName(10))
+            (F::offset, integers(QStringLiteral("offset")))
+            (F::id_area, integers(QStringLiteral("id_area")))
+            (F::ver, integers(QStringLiteral("ver")))
+            (F::year, integers(QStringLiteral("year")))
+            (F::month, integers(QStringLiteral("month")))
+            (F::saddrh, integers(QStringLiteral("saddrh")))
+            (F::saddrl, integers(QStringLiteral("saddrl")))
+            (F::id_dev, integers(QStringLiteral("id_dev")))
+            (F::mname, moduleLabel(10))
+            (F::boolarea, FieldDef::boolean(QStringLiteral("boolarea")))
+            (F::id_return, integers(QStringLiteral("id_return")))
+            (F::index, integers(QStringLiteral("index")))
+            (F::snum, serialText(F::saddrl))
+            (F::vname, FieldDef::string(QStringLiteral("vname"), 6));
 }
 
 QVector<FieldDef> Configuration::entranceFields()
 {
-    return {
-        integers(QStringLiteral("id")),
-        integers(QStringLiteral("addr")).readOnlyField(),
-        integers(QStringLiteral("id_being")),
-        beingName(6),
-        integers(QStringLiteral("id_repent")),
-        FieldDef::lookupIn(QStringLiteral("rname"), 30, QStringLiteral("id_repent"),
-                           [this](const QVariant &key) {
-                               return m_mtRepEnt.lookupValue(QStringLiteral("id"), key,
-                                                             QStringLiteral("name"));
-                           }),
-        integers(QStringLiteral("num")).readOnlyField(),
-        integers(QStringLiteral("level")),
-        FieldDef::lookupIn(QStringLiteral("mname"), 20, QStringLiteral("id"),
-                           [this](const QVariant &key) {
-                               return m_mtDev.lookupValue(QStringLiteral("id_name"), key,
-                                                          QStringLiteral("name"));
-                           })
-                .readOnlyField(),
-    };
+    namespace F = InputField;
+    return FieldList(F::Count)
+            (F::id, integers(QStringLiteral("id")))
+            (F::addr, integers(QStringLiteral("addr")).readOnlyField())
+            (F::id_being, integers(QStringLiteral("id_being")))
+            (F::bname, beingName(6))
+            (F::id_repent, integers(QStringLiteral("id_repent")))
+            (F::rname, FieldDef::lookupIn(QStringLiteral("rname"), 30, QStringLiteral("id_repent"),
+                                          [this](const QVariant &key) {
+                                              return m_mtRepEnt.lookupValue(MessageField::id, key, MessageField::name);
+                                          }))
+            (F::num, integers(QStringLiteral("num")).readOnlyField())
+            (F::level, integers(QStringLiteral("level")))
+            (F::mname, FieldDef::lookupIn(QStringLiteral("mname"), 20, QStringLiteral("id"),
+                                          [this](const QVariant &key) {
+                                              return m_mtDev.lookupValue(ModuleField::id_name, key, ModuleField::name);
+                                          })
+                               .readOnlyField());
 }
 
 QVector<FieldDef> Configuration::sensorNewFields()
 {
+    namespace F = FoundField;
     const ReferenceTable &sensorTypes = m_references.mtSensorType;
-    return {
-        integers(QStringLiteral("id_sen")),
-        FieldDef::lookupIn(
-                QStringLiteral("name"), 10, QStringLiteral("id_sen"),
-                [&sensorTypes](const QVariant &key) { return sensorTypes.dname(key); }, &sensorTypes),
-        integers(QStringLiteral("id_area")),
-        integers(QStringLiteral("ver")),
-        integers(QStringLiteral("year")),
-        integers(QStringLiteral("month")),
-        integers(QStringLiteral("saddrh")),
-        integers(QStringLiteral("saddrl")),
-        integers(QStringLiteral("id_dev")),
-        moduleLabel(15),
-        serialText(QStringLiteral("saddrh")),
-        integers(QStringLiteral("addr")),
-        FieldDef::string(QStringLiteral("note"), 60),
-    };
+    return FieldList(F::Count)
+            (F::id_sen, integers(QStringLiteral("id_sen")))
+            (F::name, FieldDef::lookupIn(
+                    QStringLiteral("name"), 10, QStringLiteral("id_sen"),
+                    [&sensorTypes](const QVariant &key) { return sensorTypes.dname(key); }, &sensorTypes))
+            (F::id_area, integers(QStringLiteral("id_area")))
+            (F::ver, integers(QStringLiteral("ver")))
+            (F::year, integers(QStringLiteral("year")))
+            (F::month, integers(QStringLiteral("month")))
+            (F::saddrh, integers(QStringLiteral("saddrh")))
+            (F::saddrl, integers(QStringLiteral("saddrl")))
+            (F::id_dev, integers(QStringLiteral("id_dev")))
+            (F::mname, moduleLabel(15))
+            (F::snum, serialText(F::saddrh))
+            (F::addr, integers(QStringLiteral("addr")))
+            (F::note, FieldDef::string(QStringLiteral("note"), 60));
 }
 
 void Configuration::createFixedRows()
 {
     for (int profile = 1; profile <= 4; ++profile) {
         m_mtTempType.append();
-        m_mtTempType.setValue(QStringLiteral("id"), profile);
-        m_mtTempType.setValue(QStringLiteral("begin_day"), QTime(0, 0));
-        m_mtTempType.setValue(QStringLiteral("begin_night"), QTime(0, 0));
+        m_mtTempType.setValue(ProfileField::id, profile);
+        m_mtTempType.setValue(ProfileField::begin_day, QTime(0, 0));
+        m_mtTempType.setValue(ProfileField::begin_night, QTime(0, 0));
     }
     m_mtTempType.post();
     m_mtTempType.first();
@@ -262,16 +297,16 @@ void Configuration::createFixedRows()
     };
     for (const auto &[code, name] : eventCodes) {
         m_mtRepComm.append();
-        m_mtRepComm.setValue(QStringLiteral("code"), code);
-        m_mtRepComm.setValue(QStringLiteral("name"), QString::fromUtf16(name));
+        m_mtRepComm.setValue(EventCodeField::code, code);
+        m_mtRepComm.setValue(EventCodeField::name, QString::fromUtf16(name));
     }
     m_mtRepComm.post();
     m_mtRepComm.first();
 
     for (int message = 1; message <= 4; ++message) {
         m_mtRepEnt.append();
-        m_mtRepEnt.setValue(QStringLiteral("id"), message);
-        m_mtRepEnt.setValue(QStringLiteral("name"),
+        m_mtRepEnt.setValue(MessageField::id, message);
+        m_mtRepEnt.setValue(MessageField::name,
                             QStringLiteral("ВХІД %1 СПРАЦЮВАВ").arg(message - 1));
     }
     m_mtRepEnt.post();
@@ -283,10 +318,10 @@ void Configuration::createZoneRows()
     m_mtArea.beginUpdate();
     for (int zone = 1; zone <= ZoneCount; ++zone) {
         m_mtArea.append();
-        m_mtArea.setValue(QStringLiteral("id"), zone);
-        m_mtArea.setValue(QStringLiteral("num"), zoneLabel(zone));
-        m_mtArea.setValue(QStringLiteral("id_return"), 0);
-        m_mtArea.setValue(QStringLiteral("boolarea"), false);
+        m_mtArea.setValue(ZoneField::id, zone);
+        m_mtArea.setValue(ZoneField::num, zoneLabel(zone));
+        m_mtArea.setValue(ZoneField::id_return, 0);
+        m_mtArea.setValue(ZoneField::boolarea, false);
     }
     m_mtArea.first();
     m_mtArea.endUpdate();
@@ -298,15 +333,15 @@ void Configuration::createModuleRows()
     for (int module = 1; module <= ModuleCount; ++module) {
         m_mtDev.append();
         if (module == 1) {
-            m_mtDev.setValue(QStringLiteral("id_name"), 2);
-            m_mtDev.setValue(QStringLiteral("mname"), QStringLiteral("КЛМ № 1"));
-            m_mtDev.setValue(QStringLiteral("id_being"), 0);
+            m_mtDev.setValue(ModuleField::id_name, 2);
+            m_mtDev.setValue(ModuleField::mname, QStringLiteral("КЛМ № 1"));
+            m_mtDev.setValue(ModuleField::id_being, 0);
         } else {
-            m_mtDev.setValue(QStringLiteral("id_name"), 0);
-            m_mtDev.setValue(QStringLiteral("id_being"), 1);
+            m_mtDev.setValue(ModuleField::id_name, 0);
+            m_mtDev.setValue(ModuleField::id_being, 1);
         }
-        m_mtDev.setValue(QStringLiteral("id_tname"), 1);
-        m_mtDev.setValue(QStringLiteral("addr"), module);
+        m_mtDev.setValue(ModuleField::id_tname, 1);
+        m_mtDev.setValue(ModuleField::addr, module);
         m_mtDev.post();
     }
     m_mtDev.first();

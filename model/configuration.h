@@ -3,6 +3,7 @@
 #include "memtable.h"
 #include "referencetables.h"
 #include "systemsettings.h"
+#include "tablefields.h"
 
 #include <settingsimage.h>
 
@@ -44,7 +45,9 @@ public:
     void createModuleRows();
 
     static QString zoneLabel(int zone);
-    static QString outputLinkField(int slot); // "r1" .. "r16"
+    // "КЛМ № 5", "КВ-8 № 7"; empty for a module of no type.
+    static QString moduleCaption(int type, int number);
+    static QString outputLinkField(int slot); // "r1" .. "r16": the names of ZoneField::r(slot)
 
 private:
     QVector<FieldDef> zoneFields();

@@ -1,9 +1,11 @@
 #include "configuration.h"
 
 #include <cp1251.h>
+#include <devicecodes.h>
 #include <imagelayout.h>
+#include <records.h>
 
-using namespace ImageLayout;
+#include <memory>
 
 // The rules copy each edit into the settings image at once, so that the image holds it
 // before the next build. Positions come from the edited row itself, never from another
@@ -11,61 +13,29 @@ using namespace ImageLayout;
 
 namespace {
 
-const QString idField = QStringLiteral("id");
-const QString addrField = QStringLiteral("addr");
-const QString idDevField = QStringLiteral("id_dev");
-const QString idBeingField = QStringLiteral("id_being");
-const QString idNameField = QStringLiteral("id_name");
-const QString idTnameField = QStringLiteral("id_tname");
-const QString idChanField = QStringLiteral("id_chan");
-const QString idModeField = QStringLiteral("id_mode");
-const QString mnameField = QStringLiteral("mname");
-const QString nameField = QStringLiteral("name");
-const QString numField = QStringLiteral("num");
-const QString offsetField = QStringLiteral("offset");
-
-constexpr int moduleTypeLoop = 2; // "КЛМ"
-constexpr int moduleTypeEightChannel = 3; // "КВ-8"
-constexpr int chainRadial = 1;
-constexpr int chainOfEightChannel = 2;
-constexpr int channelTypeHeat = 2;
-constexpr int channelTypeUnsupervisedOutput = 193;
-constexpr int outputModeFire = 0;
-constexpr int outputModeNotification = 2;
-constexpr int channelModeByte = 2;
-constexpr int channelLevelByte = 3;
-constexpr int channelStateByte = 4;
-// Module m's bytes, counted from the first module's byte at m = 1.
-constexpr int moduleTypeOffset = ImageLayout::ModuleTypes - 1;
-constexpr int moduleNumberOffset = ImageLayout::ModuleNumbers - 1;
-
 // Rows hold what the user or a file gave them: a position they do not name is skipped
 // quietly instead of being treated as a programming error.
-void storeChannelByte(SettingsImage &image, int module, int record, int byte, const QVariant &value)
+std::optional<ChannelRecord> channelRecord(SettingsImage &image, int module, int record)
 {
-    if (SettingsImage::isModule(module) && record >= 0
-        && record < SettingsImage::ChannelRecordsPerModule)
-        image.ChannelRecord(module, record).set(byte, value.toInt());
+    if (!SettingsImage::isModule(module) || record < 0 || record >= SettingsImage::ChannelRecordsPerModule)
+        return std::nullopt;
+    return ChannelRecord(image.ChannelRecord(module, record));
 }
 
-void storeZoneByte(SettingsImage &image, int zone, int byte, const QVariant &value)
+std::optional<ZoneRecord> zoneRecord(SettingsImage &image, int zone)
 {
-    if (zone >= 1 && zone <= Configuration::ZoneCount)
-        image.ZoneRecord(zone).set(byte, value.toInt());
-}
-
-QString moduleCaption(const QString &typeName, const MemTable &module)
-{
-    return typeName + QStringLiteral(" № ") + QString::number(module.asInteger(addrField));
+    if (zone < 1 || zone > Configuration::ZoneCount)
+        return std::nullopt;
+    return ZoneRecord(image.ZoneRecord(zone));
 }
 
 bool inputPairListed(const SettingsImage &image, int module)
 {
     for (int entry = 0; entry < SettingsImage::InputListScannedEntries; ++entry) {
-        const ConstImageBytes first = image.InputListEntry(entry);
-        const ConstImageBytes second = image.InputListEntry(entry + 1);
-        if (first.at(0) == module && first.at(1) == FirstInputRecord && second.at(0) == module
-            && second.at(1) == SecondInputRecord)
+        const RecordLink first = ConstInputListEntry(image.InputListEntry(entry)).input();
+        const RecordLink second = ConstInputListEntry(image.InputListEntry(entry + 1)).input();
+        if (first.module == module && first.record == ImageLayout::FirstInputRecord && second.module == module
+            && second.record == ImageLayout::SecondInputRecord)
             return true;
     }
     return false;
@@ -76,15 +46,13 @@ void takeInputListPair(SettingsImage &image, int module)
     if (inputPairListed(image, module))
         return; // a module never gets a second pair
     for (int entry = 0; entry < SettingsImage::InputListScannedEntries; ++entry) {
+        const InputListEntry first(image.InputListEntry(entry));
+        const InputListEntry second(image.InputListEntry(entry + 1));
         // Both entries must be free: a pair that starts one entry later must not lose its first half.
-        if (image.InputListEntry(entry).at(0) != 0 || image.InputListEntry(entry + 1).at(0) != 0)
+        if (!first.isFree() || !second.isFree())
             continue;
-        const ImageBytes first = image.InputListEntry(entry);
-        const ImageBytes second = image.InputListEntry(entry + 1);
-        first.set(0, module);
-        first.set(1, FirstInputRecord);
-        second.set(0, module);
-        second.set(1, SecondInputRecord);
+        first.setInput({ module, ImageLayout::FirstInputRecord });
+        second.setInput({ module, ImageLayout::SecondInputRecord });
         return;
     }
 }
@@ -92,33 +60,33 @@ void takeInputListPair(SettingsImage &image, int module)
 void appendInputRow(MemTable &inputs, int module, const QVariant &state, int number)
 {
     inputs.append();
-    inputs.setValue(idField, moduleTypeEightChannel);
-    inputs.setValue(addrField, module);
-    inputs.setValue(idBeingField, state.toInt());
-    inputs.setValue(QStringLiteral("id_repent"), 1);
-    inputs.setValue(numField, number);
-    inputs.setValue(QStringLiteral("level"), 0);
+    inputs.setValue(InputField::id, DeviceCodes::EightChannelModule);
+    inputs.setValue(InputField::addr, module);
+    inputs.setValue(InputField::id_being, state.toInt());
+    inputs.setValue(InputField::id_repent, 1);
+    inputs.setValue(InputField::num, number);
+    inputs.setValue(InputField::level, 0);
     inputs.post();
 }
 
 void moduleTypeChanged(Configuration &config, MemTable &modules)
 {
-    const int type = modules.asInteger(idNameField);
-    if (type == moduleTypeLoop) {
-        modules.setValue(mnameField, moduleCaption(QStringLiteral("КЛМ"), modules));
+    const int type = modules.asInteger(ModuleField::id_name);
+    const int module = modules.asInteger(ModuleField::addr);
+    if (type == DeviceCodes::LoopModule) {
+        modules.setValue(ModuleField::mname, Configuration::moduleCaption(type, module));
         return;
     }
-    if (type != moduleTypeEightChannel)
+    if (type != DeviceCodes::EightChannelModule)
         return;
 
-    modules.setValue(mnameField, moduleCaption(QStringLiteral("КВ-8"), modules));
-    modules.setValue(idTnameField, chainOfEightChannel);
-    const int module = modules.asInteger(addrField);
+    modules.setValue(ModuleField::mname, Configuration::moduleCaption(type, module));
+    modules.setValue(ModuleField::id_tname, DeviceCodes::EightChannelChain);
     if (module == 0)
         return;
     MemTable &inputs = config.mtEntrance();
-    if (!inputs.locate(addrField, module)) {
-        const QVariant state = modules.value(idBeingField);
+    if (!inputs.locate(InputField::addr, module)) {
+        const QVariant state = modules.value(ModuleField::id_being);
         appendInputRow(inputs, module, state, 1);
         appendInputRow(inputs, module, state, 2);
         inputs.first();
@@ -133,60 +101,67 @@ void moduleStateChanged(Configuration &config, MemTable &modules)
 {
     if (modules.state() == MemTable::State::Insert)
         return; // start-up and loading write every field of a new row themselves
-    const int module = modules.asInteger(addrField);
+    const int module = modules.asInteger(ModuleField::addr);
     const ImageBytes system = config.image().SystemBlock();
-    if (modules.asInteger(idBeingField) == 0) {
-        modules.setValue(idNameField, moduleTypeLoop);
-        modules.setValue(idTnameField, chainRadial);
-        modules.setValue(mnameField, moduleCaption(QStringLiteral("КЛМ"), modules));
-        if (SettingsImage::isModule(module)) {
-            system.set(moduleTypeOffset + module, moduleTypeLoop);
-            system.set(moduleNumberOffset + module, module);
-        }
+    const bool connected = modules.asInteger(ModuleField::id_being) == 0;
+    if (connected) {
+        modules.setValue(ModuleField::id_name, DeviceCodes::LoopModule);
+        modules.setValue(ModuleField::id_tname, DeviceCodes::RadialChain);
+        modules.setValue(ModuleField::mname, Configuration::moduleCaption(DeviceCodes::LoopModule, module));
     } else {
-        modules.setValue(idNameField, 0);
-        modules.setValue(idTnameField, QVariant());
-        if (SettingsImage::isModule(module)) {
-            system.set(moduleTypeOffset + module, 0);
-            system.set(moduleNumberOffset + module, 0);
-        }
+        modules.setValue(ModuleField::id_name, DeviceCodes::NoModule);
+        modules.setValue(ModuleField::id_tname, QVariant());
+    }
+    if (SettingsImage::isModule(module)) {
+        system.set(ImageLayout::ModuleTypes + module - 1, connected ? DeviceCodes::LoopModule : DeviceCodes::NoModule);
+        system.set(ImageLayout::ModuleNumbers + module - 1, connected ? module : 0);
     }
 }
 
-void storeInputByte(Configuration &config, const MemTable &inputs, int byte, const QVariant &value)
+// An input's channel record: 254 for input 1, 255 for input 2; none before `num` is set.
+std::optional<ChannelRecord> inputRecord(Configuration &config, const MemTable &inputs)
 {
-    const int number = inputs.asInteger(numField);
-    if (inputs.isNull(numField) || (number != 1 && number != 2))
-        return;
-    storeChannelByte(config.image(), inputs.asInteger(addrField),
-                     number == 1 ? FirstInputRecord : SecondInputRecord, byte, value);
+    const int number = inputs.asInteger(InputField::num);
+    if (inputs.isNull(InputField::num) || (number != 1 && number != 2))
+        return std::nullopt;
+    return channelRecord(config.image(), inputs.asInteger(InputField::addr),
+                         number == 1 ? ImageLayout::FirstInputRecord : ImageLayout::SecondInputRecord);
 }
 
-void storeSensorByte(Configuration &config, const MemTable &sensors, int byte)
+std::optional<ChannelRecord> sensorRecord(Configuration &config, const MemTable &sensors)
 {
-    const int record = sensors.asInteger(addrField) - 2;
-    if (record >= DetectorRecordCount)
-        return;
-    storeChannelByte(config.image(), sensors.asInteger(idDevField), record, byte,
-                     sensors.value(byte == channelModeByte ? idModeField : idBeingField));
+    const int record = sensors.asInteger(SensorField::addr) - ImageLayout::FirstLoopAddress;
+    if (record >= ImageLayout::DetectorRecordCount)
+        return std::nullopt;
+    return channelRecord(config.image(), sensors.asInteger(SensorField::id_dev), record);
+}
+
+std::optional<ChannelRecord> outputRecord(Configuration &config, const MemTable &outputs)
+{
+    const int offset = outputs.asInteger(OutputField::offset);
+    if (offset < 0 || offset >= ImageLayout::OutputCount)
+        return std::nullopt;
+    return channelRecord(config.image(), outputs.asInteger(OutputField::id_dev), ImageLayout::FirstOutputRecord + offset);
 }
 
 void heatClassChanged(Configuration &config, MemTable &sensors, const QVariant &previous)
 {
-    if (sensors.asInteger(idChanField) != channelTypeHeat) {
-        sensors.setValueSilently(idModeField, previous); // only heat channels have a class
+    if (sensors.asInteger(SensorField::id_chan) != DeviceCodes::HeatChannel) {
+        sensors.setValueSilently(SensorField::id_mode, previous); // only heat channels have a class
         return;
     }
-    storeSensorByte(config, sensors, channelModeByte);
+    if (const auto record = sensorRecord(config, sensors))
+        record->setMode(sensors.asInteger(SensorField::id_mode));
 }
 
-void storeOutputByte(Configuration &config, const MemTable &outputs, int byte, const QString &field)
+// A rule that stores the edited row's field through one of its record's setters.
+template<typename Record, typename Locate>
+MemTable::Rule storeInto(Configuration &config, Locate locate, int field, void (Record::*setter)(int) const)
 {
-    const int offset = outputs.asInteger(offsetField);
-    if (offset < 0 || offset > 7)
-        return;
-    storeChannelByte(config.image(), outputs.asInteger(idDevField), FirstOutputRecord + offset,
-                     byte, outputs.value(field));
+    return [&config, locate, field, setter](MemTable &table, const QVariant &) {
+        if (const std::optional<Record> record = locate(config, table))
+            ((*record).*setter)(table.asInteger(field));
+    };
 }
 
 } // namespace
@@ -194,63 +169,57 @@ void storeOutputByte(Configuration &config, const MemTable &outputs, int byte, c
 void installEditingRules(Configuration &config)
 {
     MemTable &zones = config.mtArea();
-    zones.setRule(nameField, [&config](MemTable &table, const QVariant &) {
-        table.setValueSilently(nameField, Cp1251::upperCased(table.asString(nameField)));
-        const int zone = table.asInteger(idField);
+    // A load names all 500 zones: one converter serves them all.
+    const auto encoder = std::make_shared<Cp1251::Encoder>();
+    zones.setRule(ZoneField::name, [&config, encoder](MemTable &table, const QVariant &) {
+        table.setValueSilently(ZoneField::name, Cp1251::upperCased(table.asString(ZoneField::name)));
+        const int zone = table.asInteger(ZoneField::id);
         if (zone < 1 || zone > Configuration::ZoneCount)
             return;
         config.image().ZoneName(zone).write(
-                0, Cp1251::encodeSlotText(table.asString(nameField), SettingsImage::ZoneNameSize));
+                0, encoder->encodeSlotText(table.asString(ZoneField::name), SettingsImage::ZoneNameSize));
     });
-    const auto zoneByteRule = [&config](const QString &field, int byte) {
-        return [&config, field, byte](MemTable &table, const QVariant &) {
-            storeZoneByte(config.image(), table.asInteger(idField), byte, table.value(field));
-        };
+    const auto zoneOfRow = [](Configuration &c, const MemTable &table) {
+        return zoneRecord(c.image(), table.asInteger(ZoneField::id));
     };
-    zones.setRule(idBeingField, zoneByteRule(idBeingField, ZoneState));
-    zones.setRule(QStringLiteral("id_temp"), zoneByteRule(QStringLiteral("id_temp"), ZoneProfile));
-    zones.setRule(QStringLiteral("id_verif"),
-                  zoneByteRule(QStringLiteral("id_verif"), ZoneVerification));
+    zones.setRule(ZoneField::id_being, storeInto(config, zoneOfRow, ZoneField::id_being, &ZoneRecord::setState));
+    zones.setRule(ZoneField::id_temp, storeInto(config, zoneOfRow, ZoneField::id_temp, &ZoneRecord::setProfile));
+    zones.setRule(ZoneField::id_verif,
+                  storeInto(config, zoneOfRow, ZoneField::id_verif, &ZoneRecord::setVerification));
 
     MemTable &modules = config.mtDev();
-    modules.setRule(idBeingField, [&config](MemTable &table, const QVariant &) {
+    modules.setRule(ModuleField::id_being, [&config](MemTable &table, const QVariant &) {
         moduleStateChanged(config, table);
     });
-    modules.setRule(idNameField, [&config](MemTable &table, const QVariant &) {
+    modules.setRule(ModuleField::id_name, [&config](MemTable &table, const QVariant &) {
         moduleTypeChanged(config, table);
     });
 
     MemTable &inputs = config.mtEntrance();
-    const auto inputByteRule = [&config](const QString &field, int byte) {
-        return [&config, field, byte](MemTable &table, const QVariant &) {
-            storeInputByte(config, table, byte, table.value(field));
-        };
-    };
-    inputs.setRule(idBeingField, inputByteRule(idBeingField, channelStateByte));
-    inputs.setRule(QStringLiteral("id_repent"), inputByteRule(QStringLiteral("id_repent"), channelModeByte));
-    inputs.setRule(QStringLiteral("level"), inputByteRule(QStringLiteral("level"), channelLevelByte));
+    inputs.setRule(InputField::id_being, storeInto(config, inputRecord, InputField::id_being, &ChannelRecord::setState));
+    inputs.setRule(InputField::id_repent, storeInto(config, inputRecord, InputField::id_repent, &ChannelRecord::setMode));
+    inputs.setRule(InputField::level, storeInto(config, inputRecord, InputField::level, &ChannelRecord::setTime));
 
-    config.mtRepEnt().setRule(nameField, [](MemTable &table, const QVariant &) {
-        table.setValueSilently(nameField, Cp1251::upperCased(table.asString(nameField)));
+    config.mtRepEnt().setRule(MessageField::name, [](MemTable &table, const QVariant &) {
+        table.setValueSilently(MessageField::name, Cp1251::upperCased(table.asString(MessageField::name)));
     });
 
-    config.mtSensor().setRule(idBeingField, [&config](MemTable &table, const QVariant &) {
-        storeSensorByte(config, table, channelStateByte);
-    });
+    config.mtSensor().setRule(SensorField::id_being,
+                              storeInto(config, sensorRecord, SensorField::id_being, &ChannelRecord::setState));
     const auto heatClassRule = [&config](MemTable &table, const QVariant &previous) {
         heatClassChanged(config, table, previous);
     };
-    config.mtSensor().setRule(idModeField, heatClassRule);
-    config.mtSensorCopy().setRule(idModeField, heatClassRule);
+    config.mtSensor().setRule(SensorField::id_mode, heatClassRule);
+    config.mtSensorCopy().setRule(SensorField::id_mode, heatClassRule);
 
     MemTable &outputs = config.mtReturn();
-    outputs.setRule(idBeingField, [&config](MemTable &table, const QVariant &) {
-        storeOutputByte(config, table, channelStateByte, idBeingField);
-    });
-    outputs.setRule(idModeField, [&config](MemTable &table, const QVariant &) {
-        if (table.asInteger(idChanField) == channelTypeUnsupervisedOutput
-            && table.asInteger(idModeField) == outputModeNotification)
-            table.setValueSilently(idModeField, outputModeFire); // a plain relay cannot notify
-        storeOutputByte(config, table, channelModeByte, idModeField);
+    outputs.setRule(OutputField::id_being, storeInto(config, outputRecord, OutputField::id_being, &ChannelRecord::setState));
+    outputs.setRule(OutputField::id_mode, [&config](MemTable &table, const QVariant &) {
+        const int mode = table.asInteger(OutputField::id_mode);
+        const int possible = DeviceCodes::possibleOutputMode(table.asInteger(OutputField::id_chan), mode);
+        if (possible != mode)
+            table.setValueSilently(OutputField::id_mode, possible);
+        if (const auto record = outputRecord(config, table))
+            record->setMode(table.asInteger(OutputField::id_mode));
     });
 }

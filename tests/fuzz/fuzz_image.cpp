@@ -46,9 +46,9 @@ public:
             FUZZ_CHECK(writeFile(path, image), path);
             return m_files.openFile(path);
         }
-        SettingsImage bytes;
-        FUZZ_CHECK(bytes.setBytes(image), QString());
-        return m_files.openImage(bytes, QStringLiteral("fuzz.tab"));
+        const std::optional<SettingsImage> bytes = SettingsImage::fromBytes(image);
+        FUZZ_CHECK(bytes, QString());
+        return m_files.openImage(*bytes, QStringLiteral("fuzz.tab"));
     }
 
     // What a save gives: the file's bytes, or the built image when in memory.
