@@ -54,18 +54,24 @@ QString decode(const QByteArray &bytes)
     return checked(decoder)(bytes);
 }
 
+namespace {
+QChar upperCasedLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80) // no look-up needed
+        return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - u'a' + u'A')) : c;
+    const QChar::Script script = c.script();
+    return (script == QChar::Script_Latin || script == QChar::Script_Cyrillic) ? c.toUpper() : c;
+}
+} // namespace
+
 QString upperCased(QString text)
 {
-    for (QChar &c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80) { // most names: no look-up needed
-            if (u >= u'a' && u <= u'z')
-                c = QChar(char16_t(u - u'a' + u'A'));
-            continue;
-        }
-        const QChar::Script script = c.script();
-        if (script == QChar::Script_Latin || script == QChar::Script_Cyrillic)
-            c = c.toUpper();
+    // Read first: a text already in capitals, as every loaded one is, stays shared.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar upper = upperCasedLetter(text.at(i));
+        if (upper != text.at(i))
+            text[i] = upper;
     }
     return text;
 }

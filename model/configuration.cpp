@@ -316,6 +316,7 @@ void Configuration::createFixedRows()
 void Configuration::createZoneRows()
 {
     m_mtArea.beginUpdate();
+    m_mtArea.reserve(ZoneCount);
     for (int zone = 1; zone <= ZoneCount; ++zone) {
         m_mtArea.append();
         m_mtArea.setValue(ZoneField::id, zone);

@@ -70,6 +70,8 @@ public:
     void clearValue(const QString &field) { setValue(field, QVariant()); }
 
     void append();
+    // Room for `rows` rows in all, for a known number of appends.
+    void reserve(int rows) { m_cells.reserve(qsizetype(rows) * m_fields.size()); }
     void edit();
     void post();
     void emptyTable();
