@@ -19,12 +19,6 @@ class Rows
 public:
     explicit Rows(const MemTable &table) : m_table(table) { }
     int count() const { return m_table.rowCount(); }
-    int column(const QString &field) const
-    {
-        const int index = m_table.fieldIndex(field);
-        Q_ASSERT_X(index >= 0, "ImageBuilder", qPrintable(field));
-        return index;
-    }
     int integer(int row, int column) const { return m_table.rowInteger(row, column); }
     QVariant value(int row, int column) const { return m_table.rowValue(row, column); }
 
@@ -61,15 +55,13 @@ void writeZoneNames(Configuration &config)
 {
     SettingsImage &image = config.image();
     const Rows zones(config.mtArea());
-    const int id = zones.column(QStringLiteral("id"));
-    const int name = zones.column(QStringLiteral("name"));
     Cp1251::Encoder encoder;
     for (int row = 0; row < zones.count(); ++row) {
-        const int zone = zones.integer(row, id);
+        const int zone = zones.integer(row, ZoneField::id);
         if (zone < 1 || zone > ZoneCount)
             continue;
         image.ZoneName(zone).write(
-                0, encoder.encodeSlotText(zones.value(row, name).toString(), SettingsImage::ZoneNameSize));
+                0, encoder.encodeSlotText(zones.value(row, ZoneField::name).toString(), SettingsImage::ZoneNameSize));
     }
     for (int zone = ZoneCount + 1; zone <= SettingsImage::ZoneSlotCount; ++zone) {
         const QString text = QStringLiteral(" ЗОНА ") + QString::number(zone);
@@ -77,22 +69,15 @@ void writeZoneNames(Configuration &config)
     }
 }
 
-void writeBigEndian(const ImageBytes &record, int byte, int value)
-{
-    record.set(byte, (value >> 8) & 0xFF);
-    record.set(byte + 1, value & 0xFF);
-}
-
 // The channel record of each of a module's detector rows, -1 for none left. A row goes
 // back to the record it was loaded from, since zone records name detectors by record;
 // the others, and a second claim of one record, take the lowest free ones in table order.
 QVector<int> detectorRecords(const Rows &sensors, const QVector<int> &rows)
 {
-    const int recordColumn = sensors.column(QStringLiteral("record"));
     QVector<int> records(rows.size(), -1);
     std::array<bool, DetectorRecordCount> taken {};
     for (int i = 0; i < rows.size(); ++i) {
-        const QVariant claim = sensors.value(rows.at(i), recordColumn);
+        const QVariant claim = sensors.value(rows.at(i), SensorField::record);
         const int record = claim.toInt();
         if (claim.isNull() || record < 0 || record >= DetectorRecordCount || taken.at(record))
             continue;
@@ -115,99 +100,77 @@ QVector<int> detectorRecords(const Rows &sensors, const QVector<int> &rows)
 
 void writeDetectors(Configuration &config, int module)
 {
+    namespace F = SensorField;
     SettingsImage &image = config.image();
     const Rows sensors(config.mtSensor());
-    const int idDev = sensors.column(QStringLiteral("id_dev"));
-    const int addr = sensors.column(QStringLiteral("addr"));
-    const int deviceFields[] = { sensors.column(QStringLiteral("id_sen")), sensors.column(QStringLiteral("ver")),
-                                 sensors.column(QStringLiteral("year")), sensors.column(QStringLiteral("month")),
-                                 sensors.column(QStringLiteral("saddrh")), sensors.column(QStringLiteral("saddrl")) };
-    const int idChan = sensors.column(QStringLiteral("id_chan"));
-    const int idMode = sensors.column(QStringLiteral("id_mode"));
-    const int time = sensors.column(QStringLiteral("time"));
-    const int idBeing = sensors.column(QStringLiteral("id_being"));
-    const int idArea = sensors.column(QStringLiteral("id_area"));
-    const int offset = sensors.column(QStringLiteral("offset"));
+    const int identityFields[] = { F::id_sen, F::ver, F::year, F::month, F::saddrh, F::saddrl };
 
     QVector<int> rows;
     for (int row = 0; row < sensors.count(); ++row) {
-        if (sensors.integer(row, idDev) == module)
+        if (sensors.integer(row, F::id_dev) == module)
             rows.append(row);
     }
     const QVector<int> records = detectorRecords(sensors, rows);
     for (int i = 0; i < rows.size(); ++i) {
         const int row = rows.at(i);
-        const int address = sensors.integer(row, addr);
+        const int address = sensors.integer(row, F::addr);
         if (address >= FirstLoopAddress && address <= LastLoopAddress) {
-            const ImageBytes device = image.DeviceRecord(module, address - FirstLoopAddress);
-            for (int byte = 0; byte < 6; ++byte)
-                device.set(byte, sensors.integer(row, deviceFields[byte]));
+            const DeviceRecord device(image.DeviceRecord(module, address - FirstLoopAddress));
+            for (int field = 0; field < DeviceRecord::IdentitySize; ++field)
+                device.setIdentity(field, sensors.integer(row, identityFields[field]));
         }
         if (records.at(i) < 0)
             continue; // a module has no more detector channels
-        const ImageBytes channel = image.ChannelRecord(module, records.at(i));
-        channel.set(0, address);
-        channel.set(1, sensors.integer(row, idChan));
-        channel.set(2, sensors.integer(row, idMode));
-        channel.set(3, sensors.integer(row, time));
-        channel.set(4, sensors.integer(row, idBeing));
-        const int zone = sensors.integer(row, idArea);
-        writeBigEndian(channel, 5, (zone >= 0 && zone <= ZoneCount) ? zone : 0);
-        channel.set(8, sensors.integer(row, offset));
+        const ChannelRecord channel(image.ChannelRecord(module, records.at(i)));
+        channel.setOwner(address);
+        channel.setChannelType(sensors.integer(row, F::id_chan));
+        channel.setMode(sensors.integer(row, F::id_mode));
+        channel.setTime(sensors.integer(row, F::time));
+        channel.setState(sensors.integer(row, F::id_being));
+        const int zone = sensors.integer(row, F::id_area);
+        channel.setZone((zone >= 0 && zone <= ZoneCount) ? zone : 0);
+        channel.setOffset(sensors.integer(row, F::offset));
     }
 }
 
 void writeOutputs(Configuration &config, int module)
 {
+    namespace F = OutputField;
     SettingsImage &image = config.image();
     const Rows outputs(config.mtReturn());
-    const int idDev = outputs.column(QStringLiteral("id_dev"));
-    const int idChan = outputs.column(QStringLiteral("id_chan"));
-    const int idMode = outputs.column(QStringLiteral("id_mode"));
-    const int time = outputs.column(QStringLiteral("time"));
-    const int idBeing = outputs.column(QStringLiteral("id_being"));
-    const int idArea = outputs.column(QStringLiteral("id_area"));
-    const int index = outputs.column(QStringLiteral("index"));
-    const int offset = outputs.column(QStringLiteral("offset"));
-
     for (int row = 0; row < outputs.count(); ++row) {
-        if (outputs.integer(row, idDev) != module)
+        if (outputs.integer(row, F::id_dev) != module)
             continue;
         // Each output goes back to its own record: zone link slots name outputs by record.
-        const int number = outputs.integer(row, offset);
+        const int number = outputs.integer(row, F::offset);
         if (number < 0 || number >= OutputCount)
             continue;
-        const ImageBytes channel = image.ChannelRecord(module, FirstOutputRecord + number);
-        channel.set(0, module);
-        channel.set(1, outputs.integer(row, idChan));
-        channel.set(2, outputs.integer(row, idMode));
-        channel.set(3, outputs.integer(row, time));
-        channel.set(4, outputs.integer(row, idBeing));
-        writeBigEndian(channel, 5, outputs.integer(row, idArea));
-        channel.set(7, outputs.integer(row, index));
-        channel.set(8, number);
+        const ChannelRecord channel(image.ChannelRecord(module, FirstOutputRecord + number));
+        channel.setOwner(module);
+        channel.setChannelType(outputs.integer(row, F::id_chan));
+        channel.setMode(outputs.integer(row, F::id_mode));
+        channel.setTime(outputs.integer(row, F::time));
+        channel.setState(outputs.integer(row, F::id_being));
+        channel.setZone(outputs.integer(row, F::id_area));
+        channel.setIndex(outputs.integer(row, F::index));
+        channel.setOffset(number);
     }
 }
 
 // The inputs' own settings, so that they reach the file and the panel.
 void writeInputs(Configuration &config, int module)
 {
+    namespace F = InputField;
     SettingsImage &image = config.image();
     const Rows inputs(config.mtEntrance());
-    const int addr = inputs.column(QStringLiteral("addr"));
-    const int num = inputs.column(QStringLiteral("num"));
-    const int idRepent = inputs.column(QStringLiteral("id_repent"));
-    const int level = inputs.column(QStringLiteral("level"));
-    const int idBeing = inputs.column(QStringLiteral("id_being"));
     for (int row = 0; row < inputs.count(); ++row) {
-        const int number = inputs.integer(row, num);
-        if (inputs.integer(row, addr) != module || (number != 1 && number != 2))
+        const int number = inputs.integer(row, F::num);
+        if (inputs.integer(row, F::addr) != module || (number != 1 && number != 2))
             continue;
-        const ImageBytes channel =
-                image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord);
-        channel.set(2, inputs.integer(row, idRepent));
-        channel.set(3, inputs.integer(row, level));
-        channel.set(4, inputs.integer(row, idBeing));
+        const ChannelRecord channel(image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord));
+        channel.setMode(inputs.integer(row, F::id_repent));
+        channel.setTime(inputs.integer(row, F::level));
+        channel.setState(inputs.integer(row, F::id_being));
     }
 }
 
@@ -215,20 +178,17 @@ void writeModules(Configuration &config)
 {
     const ImageBytes system = config.image().SystemBlock();
     const Rows modules(config.mtDev());
-    const int idName = modules.column(QStringLiteral("id_name"));
-    const int addr = modules.column(QStringLiteral("addr"));
-    const int idTname = modules.column(QStringLiteral("id_tname"));
     for (int row = 0; row < qMin(modules.count(), SettingsImage::ModuleCount); ++row) {
-        const int type = modules.integer(row, idName);
+        const int type = modules.integer(row, ModuleField::id_name);
         system.set(ModuleTypes + row, type);
         if (type == 0) {
             system.set(ModuleNumbers + row, 0);
             system.set(ModuleChains + row, 0);
             continue; // an absent module's records stay cleared
         }
-        const int module = modules.integer(row, addr);
+        const int module = modules.integer(row, ModuleField::addr);
         system.set(ModuleNumbers + row, module);
-        system.set(ModuleChains + row, modules.integer(row, idTname));
+        system.set(ModuleChains + row, modules.integer(row, ModuleField::id_tname));
         if (!SettingsImage::isModule(module))
             continue;
         writeDetectors(config, module);
@@ -308,11 +268,9 @@ void FillArrayByDataForMemory(Configuration &config)
         writeAccessCode(system, MasterCodes + AccessCodeSize * i, settings.edMasterPass.at(i), encoder);
 
     const Rows profiles(config.mtTempType());
-    const int beginDay = profiles.column(QStringLiteral("begin_day"));
-    const int beginNight = profiles.column(QStringLiteral("begin_night"));
     for (int row = 0; row < qMin(profiles.count(), TimeProfileCount); ++row) {
-        system.set(DayStarts + row, tenMinutes(profiles.value(row, beginDay)));
-        system.set(NightStarts + row, tenMinutes(profiles.value(row, beginNight)));
+        system.set(DayStarts + row, tenMinutes(profiles.value(row, ProfileField::begin_day)));
+        system.set(NightStarts + row, tenMinutes(profiles.value(row, ProfileField::begin_night)));
     }
 
     const ImageBytes whole = config.image().Whole();
@@ -330,17 +288,15 @@ void FillArrayByDataForMemory(Configuration &config)
     }
 
     const Rows codes(config.mtRepComm());
-    const int code = codes.column(QStringLiteral("code"));
     for (int row = 0; row < qMin(codes.count(), EventCodeCount); ++row) {
-        const uint value = digitCoded(QString::number(codes.integer(row, code)));
+        const uint value = digitCoded(QString::number(codes.integer(row, EventCodeField::code)));
         system.set(EventCodes + 2 * row, int(value & 0xFF));
         system.set(EventCodes + 2 * row + 1, int((value >> 8) & 0xFF));
     }
 
     const Rows messages(config.mtRepEnt());
-    const int name = messages.column(QStringLiteral("name"));
     for (int row = 0; row < qMin(messages.count(), InputMessageCount); ++row)
-        writeMessage(system, row, messages.value(row, name).toString(), encoder);
+        writeMessage(system, row, messages.value(row, MessageField::name).toString(), encoder);
     // The slot keeps 39 characters after its space; blanks the cut leaves at the end are
     // stored as spaces, since the next load drops them and the next save would differ.
     writeMessage(system, InformationMessageSlot,

@@ -59,11 +59,6 @@ constexpr int SecondInputRecord = 255;
 constexpr int FirstLoopAddress = 2; // device record j describes loop address j + 2
 constexpr int LastLoopAddress = 129;
 
-// Zone record bytes.
-constexpr int ZoneVerification = 184;
-constexpr int ZoneProfile = 185;
-constexpr int ZoneState = 186;
-constexpr int OutputLinkSlots = 120; // sixteen slots of four bytes
-constexpr int OutputLinkSlotCount = 16;
+// The bytes of the records themselves: records.h.
 
 } // namespace ImageLayout
