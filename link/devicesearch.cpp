@@ -62,14 +62,14 @@ QString DeviceSearch::warningText(const QString &moduleName, const QString &tech
 bool DeviceSearch::start(const PortSettings &settings)
 {
     MemTable &modules = m_config.mtDev();
-    if (!m_notifier.question(warningText(modules.asString(QStringLiteral("mname")), m_config.settings().edAddrKLM)))
+    if (!m_notifier.question(warningText(modules.asString(ModuleField::mname), m_config.settings().edAddrKLM)))
         return false;
     const std::optional<int> technological = SettingsInput::technologicalAddress(m_config.settings());
     if (!technological) {
         m_notifier.warning(SettingsInput::TechnologicalAddressRangeMessage.toString());
         return false;
     }
-    const int module = modules.asInteger(QStringLiteral("addr"));
+    const int module = modules.asInteger(ModuleField::addr);
     if (!SettingsImage::isModule(module)) {
         m_notifier.warning(QStringLiteral("Выберите модуль, к которому добавлять устройства."));
         return false;

@@ -4,6 +4,8 @@
 #include "searchmessages.h"
 
 #include <configuration.h>
+#include <devicecodes.h>
+#include <records.h>
 
 #include <algorithm>
 
@@ -30,12 +32,11 @@ constexpr SubDeviceKind subDeviceKinds[] = {
     { 0x02, u"ППКП Ворсен-8П", 10, 9, 16, false },
     { 0x03, u"ППКП Ворсен-16П", 18, 10, 16, false },
     { 0x04, u"ППКП Ворсен-4П", 6, 11, 16, false },
-    { 0x21, u"ЗНК-8", 10, 12, 193, true },
-    { 0x31, u"ПУиЗ Ворсен-1", 3, 13, 196, true },
+    { 0x21, u"ЗНК-8", 10, 12, DeviceCodes::UnsupervisedOutput, true },
+    { 0x31, u"ПУиЗ Ворсен-1", 3, 13, DeviceCodes::ControlOutput, true },
 };
 
-constexpr int tagDeviceType = 7;
-constexpr int tagChannelType = 195;
+using DeviceCodes::TagDeviceType;
 
 QVariant channelTypeOf(int deviceType)
 {
@@ -65,19 +66,19 @@ void FoundDeviceRecorder::appendFoundRow(const Identity &identity)
 {
     MemTable &found = m_config.mtSensorNew();
     found.append();
-    found.setValue(QStringLiteral("id_dev"), m_module);
-    found.setValue(QStringLiteral("id_sen"), fromBcd(quint8(identity.type)));
-    found.setValue(QStringLiteral("ver"), fromBcd(quint8(identity.version)));
-    found.setValue(QStringLiteral("year"), identity.year);
-    found.setValue(QStringLiteral("month"), fromBcd(quint8(identity.month)));
-    found.setValue(QStringLiteral("saddrh"), identity.serialHigh * 256 + identity.serialLow);
+    found.setValue(FoundField::id_dev, m_module);
+    found.setValue(FoundField::id_sen, fromBcd(quint8(identity.type)));
+    found.setValue(FoundField::ver, fromBcd(quint8(identity.version)));
+    found.setValue(FoundField::year, identity.year);
+    found.setValue(FoundField::month, fromBcd(quint8(identity.month)));
+    found.setValue(FoundField::saddrh, identity.serialHigh * 256 + identity.serialLow);
     found.post();
 }
 
 void FoundDeviceRecorder::setNote(const QString &note)
 {
     MemTable &found = m_config.mtSensorNew();
-    found.setValue(QStringLiteral("note"), note);
+    found.setValue(FoundField::note, note);
     found.post();
 }
 
@@ -88,10 +89,10 @@ bool FoundDeviceRecorder::hasRowWithIdentity(const Identity &identity,
     const MemTable &sensors = m_config.mtSensor();
     const int expected[] = { identity.version, identity.year, identity.month, identity.serialHigh,
                              identity.serialLow };
-    const int columns[] = { sensors.fieldIndex(QStringLiteral("ver")), sensors.fieldIndex(QStringLiteral("year")),
-                            sensors.fieldIndex(QStringLiteral("month")), sensors.fieldIndex(QStringLiteral("saddrh")),
-                            sensors.fieldIndex(QStringLiteral("saddrl")) };
-    const int typeColumn = sensors.fieldIndex(QStringLiteral("id_sen"));
+    const int columns[] = { SensorField::ver, SensorField::year,
+                            SensorField::month, SensorField::saddrh,
+                            SensorField::saddrl };
+    const int typeColumn = SensorField::id_sen;
     for (int row = 0; row < sensors.rowCount(); ++row) {
         bool same = typeMatches(sensors.rowValue(row, typeColumn).toInt());
         for (int i = 0; i < 5 && same; ++i)
@@ -114,7 +115,7 @@ bool FoundDeviceRecorder::tagAlreadyConfigured(const Identity &identity) const
 {
     const int type = fromBcd(quint8(identity.type));
     return hasRowWithIdentity(identity, [type](int rowType) {
-        return rowType == type || rowType == tagDeviceType
+        return rowType == type || rowType == TagDeviceType
                 || std::any_of(std::begin(subDeviceKinds), std::end(subDeviceKinds),
                                [rowType](const SubDeviceKind &k) { return k.deviceType == rowType; });
     });
@@ -123,7 +124,7 @@ bool FoundDeviceRecorder::tagAlreadyConfigured(const Identity &identity) const
 int FoundDeviceRecorder::firstFreeChannelRecord() const
 {
     for (int record = 0; record < FreeRecordLimit; ++record) {
-        if (m_config.image().ChannelRecord(m_module, record).at(0) == 0)
+        if (ConstChannelRecord(std::as_const(m_config.image()).ChannelRecord(m_module, record)).isEmpty())
             return record;
     }
     return -1;
@@ -133,15 +134,13 @@ void FoundDeviceRecorder::writeDeviceRecord(const Identity &identity)
 {
     SettingsImage &image = m_config.image();
     for (int record = 0; record < SettingsImage::DeviceRecordsPerModule; ++record) {
-        const ImageBytes device = image.DeviceRecord(m_module, record);
-        if (device.at(0) != 0)
+        const DeviceRecord device(image.DeviceRecord(m_module, record));
+        if (!device.isEmpty())
             continue;
-        device.set(0, fromBcd(quint8(identity.type)));
-        device.set(1, fromBcd(quint8(identity.version)));
-        device.set(2, identity.year);
-        device.set(3, identity.month);
-        device.set(4, identity.serialHigh);
-        device.set(5, identity.serialLow);
+        const int values[] = { fromBcd(quint8(identity.type)), fromBcd(quint8(identity.version)), identity.year,
+                               identity.month, identity.serialHigh, identity.serialLow };
+        for (int field = 0; field < DeviceRecord::IdentitySize; ++field)
+            device.setIdentity(field, values[field]);
         return;
     }
 }
@@ -171,28 +170,28 @@ void FoundDeviceRecorder::recordDevice(const QByteArray &identityReport)
         m_state.StatusQueued = true;
     }
     const MemTable &found = m_config.mtSensorNew();
-    m_state.CommandQueue << AddressMessage(m_moduleAddressByte, found.asInteger(QStringLiteral("id_sen")),
-                                           found.asInteger(QStringLiteral("ver")),
-                                           found.asInteger(QStringLiteral("year")),
-                                           found.asInteger(QStringLiteral("month")),
-                                           found.asInteger(QStringLiteral("saddrl")),
-                                           found.asInteger(QStringLiteral("saddrh")), address);
+    m_state.CommandQueue << AddressMessage(m_moduleAddressByte, found.asInteger(FoundField::id_sen),
+                                           found.asInteger(FoundField::ver),
+                                           found.asInteger(FoundField::year),
+                                           found.asInteger(FoundField::month),
+                                           found.asInteger(FoundField::saddrl),
+                                           found.asInteger(FoundField::saddrh), address);
 
     MemTable &sensors = m_config.mtSensor();
     sensors.append();
-    sensors.setValue(QStringLiteral("id_dev"), m_module);
-    sensors.setValue(QStringLiteral("id_sen"), fromBcd(quint8(identity.type)));
-    sensors.setValue(QStringLiteral("id_chan"), channelTypeOf(fromBcd(quint8(identity.type))));
-    sensors.setValue(QStringLiteral("addr"), address);
-    sensors.setValue(QStringLiteral("id_being"), 0);
-    sensors.setValue(QStringLiteral("id_area"), 0);
-    sensors.setValue(QStringLiteral("ver"), identity.version);
-    sensors.setValue(QStringLiteral("year"), identity.year);
-    sensors.setValue(QStringLiteral("month"), identity.month);
-    sensors.setValue(QStringLiteral("saddrh"), identity.serialHigh);
-    sensors.setValue(QStringLiteral("saddrl"), identity.serialLow);
+    sensors.setValue(SensorField::id_dev, m_module);
+    sensors.setValue(SensorField::id_sen, fromBcd(quint8(identity.type)));
+    sensors.setValue(SensorField::id_chan, channelTypeOf(fromBcd(quint8(identity.type))));
+    sensors.setValue(SensorField::addr, address);
+    sensors.setValue(SensorField::id_being, 0);
+    sensors.setValue(SensorField::id_area, 0);
+    sensors.setValue(SensorField::ver, identity.version);
+    sensors.setValue(SensorField::year, identity.year);
+    sensors.setValue(SensorField::month, identity.month);
+    sensors.setValue(SensorField::saddrh, identity.serialHigh);
+    sensors.setValue(SensorField::saddrl, identity.serialLow);
     sensors.post();
-    m_config.image().ChannelRecord(m_module, record).set(0, address);
+    ChannelRecord(m_config.image().ChannelRecord(m_module, record)).setOwner(address);
 }
 
 void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
@@ -223,23 +222,23 @@ void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
     for (int k = 0; k < known->rows; ++k) {
         const bool tagOutput = k < 2;
         sensors.append();
-        sensors.setValue(QStringLiteral("id_dev"), m_module);
-        sensors.setValue(QStringLiteral("id_sen"), tagOutput ? tagDeviceType : known->deviceType);
-        sensors.setValue(QStringLiteral("id_chan"),
-                         tagOutput ? tagChannelType
+        sensors.setValue(SensorField::id_dev, m_module);
+        sensors.setValue(SensorField::id_sen, tagOutput ? TagDeviceType : known->deviceType);
+        sensors.setValue(SensorField::id_chan,
+                         tagOutput ? DeviceCodes::TagOutput
                                    : known->fixedChannel ? known->firstChannel : known->firstChannel + k - 2);
-        sensors.setValue(QStringLiteral("addr"), address);
-        sensors.setValue(QStringLiteral("id_being"), 0);
-        sensors.setValue(QStringLiteral("id_area"), 0);
+        sensors.setValue(SensorField::addr, address);
+        sensors.setValue(SensorField::id_being, 0);
+        sensors.setValue(SensorField::id_area, 0);
         // The tag's identity, so that a later search, also after a reload, knows it.
-        sensors.setValue(QStringLiteral("ver"), identity.version);
-        sensors.setValue(QStringLiteral("year"), identity.year);
-        sensors.setValue(QStringLiteral("month"), identity.month);
-        sensors.setValue(QStringLiteral("saddrh"), identity.serialHigh);
-        sensors.setValue(QStringLiteral("saddrl"), identity.serialLow);
+        sensors.setValue(SensorField::ver, identity.version);
+        sensors.setValue(SensorField::year, identity.year);
+        sensors.setValue(SensorField::month, identity.month);
+        sensors.setValue(SensorField::saddrh, identity.serialHigh);
+        sensors.setValue(SensorField::saddrl, identity.serialLow);
         sensors.post();
     }
-    m_config.image().ChannelRecord(m_module, record).set(0, address);
+    ChannelRecord(m_config.image().ChannelRecord(m_module, record)).setOwner(address);
 }
 
 void FoundDeviceRecorder::markAnswerReceived(const QByteArray &answerReport)
@@ -250,15 +249,15 @@ void FoundDeviceRecorder::markAnswerReceived(const QByteArray &answerReport)
                              byteAt(answerReport, IdentityBytes + 2),
                              fromBcd(quint8(byteAt(answerReport, IdentityBytes + 3))),
                              byteAt(answerReport, IdentityBytes + 4) * 256 + byteAt(answerReport, IdentityBytes + 5) };
-    const QString fields[] = { QStringLiteral("id_sen"), QStringLiteral("ver"), QStringLiteral("year"),
-                               QStringLiteral("month"), QStringLiteral("saddrh") };
+    const int fields[] = { FoundField::id_sen, FoundField::ver, FoundField::year, FoundField::month,
+                           FoundField::saddrh };
     MemTable &found = m_config.mtSensorNew();
     for (found.first(); !found.eof(); found.next()) {
         bool same = true;
         for (int i = 0; i < 5 && same; ++i)
             same = found.asInteger(fields[i]) == expected[i];
         if (same) {
-            found.setValue(QStringLiteral("note"), found.asString(QStringLiteral("note")) + QStringLiteral(" ;получен ответ;"));
+            found.setValue(FoundField::note, found.asString(FoundField::note) + QStringLiteral(" ;получен ответ;"));
             found.post();
             return;
         }
