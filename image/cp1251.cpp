@@ -1,6 +1,8 @@
 #include "cp1251.h"
 
 #include <QStringDecoder>
+
+#include <algorithm>
 #include <QStringEncoder>
 
 namespace Cp1251 {
@@ -68,11 +70,15 @@ QChar upperCasedLetter(QChar c)
 QString upperCased(QString text)
 {
     // Read first: a text already in capitals, as every loaded one is, stays shared.
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar upper = upperCasedLetter(text.at(i));
-        if (upper != text.at(i))
-            text[i] = upper;
-    }
+    const QChar *const begin = text.constData();
+    const QChar *const end = begin + text.size();
+    const QChar *const first = std::find_if(begin, end, [](QChar c) { return upperCasedLetter(c) != c; });
+    if (first == end)
+        return text;
+    const qsizetype from = first - begin;
+    QChar *const data = text.data();
+    for (qsizetype i = from; i < text.size(); ++i)
+        data[i] = upperCasedLetter(data[i]);
     return text;
 }
 
