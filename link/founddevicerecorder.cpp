@@ -75,6 +75,25 @@ void FoundDeviceRecorder::appendFoundRow(const Identity &identity)
     found.post();
 }
 
+// A device row at `address` of the module, in the table's form of the identity.
+void FoundDeviceRecorder::appendSensorRow(int type, const QVariant &channelType, int address, const Identity &identity)
+{
+    MemTable &sensors = m_config.mtSensor();
+    sensors.append();
+    sensors.setValue(SensorField::id_dev, m_module);
+    sensors.setValue(SensorField::id_sen, type);
+    sensors.setValue(SensorField::id_chan, channelType);
+    sensors.setValue(SensorField::addr, address);
+    sensors.setValue(SensorField::id_being, 0);
+    sensors.setValue(SensorField::id_area, 0);
+    sensors.setValue(SensorField::ver, identity.version);
+    sensors.setValue(SensorField::year, identity.year);
+    sensors.setValue(SensorField::month, identity.month);
+    sensors.setValue(SensorField::saddrh, identity.serialHigh);
+    sensors.setValue(SensorField::saddrl, identity.serialLow);
+    sensors.post();
+}
+
 void FoundDeviceRecorder::setNote(const QString &note)
 {
     MemTable &found = m_config.mtSensorNew();
@@ -177,20 +196,8 @@ void FoundDeviceRecorder::recordDevice(const QByteArray &identityReport)
                                            found.asInteger(FoundField::saddrl),
                                            found.asInteger(FoundField::saddrh), address);
 
-    MemTable &sensors = m_config.mtSensor();
-    sensors.append();
-    sensors.setValue(SensorField::id_dev, m_module);
-    sensors.setValue(SensorField::id_sen, fromBcd(quint8(identity.type)));
-    sensors.setValue(SensorField::id_chan, channelTypeOf(fromBcd(quint8(identity.type))));
-    sensors.setValue(SensorField::addr, address);
-    sensors.setValue(SensorField::id_being, 0);
-    sensors.setValue(SensorField::id_area, 0);
-    sensors.setValue(SensorField::ver, identity.version);
-    sensors.setValue(SensorField::year, identity.year);
-    sensors.setValue(SensorField::month, identity.month);
-    sensors.setValue(SensorField::saddrh, identity.serialHigh);
-    sensors.setValue(SensorField::saddrl, identity.serialLow);
-    sensors.post();
+    const int type = fromBcd(quint8(identity.type));
+    appendSensorRow(type, channelTypeOf(type), address, identity);
     ChannelRecord(m_config.image().ChannelRecord(m_module, record)).setOwner(address);
 }
 
@@ -218,25 +225,13 @@ void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
     }
     setNote(name);
     const int address = record + 2;
-    MemTable &sensors = m_config.mtSensor();
     for (int k = 0; k < known->rows; ++k) {
         const bool tagOutput = k < 2;
-        sensors.append();
-        sensors.setValue(SensorField::id_dev, m_module);
-        sensors.setValue(SensorField::id_sen, tagOutput ? TagDeviceType : known->deviceType);
-        sensors.setValue(SensorField::id_chan,
-                         tagOutput ? DeviceCodes::TagOutput
-                                   : known->fixedChannel ? known->firstChannel : known->firstChannel + k - 2);
-        sensors.setValue(SensorField::addr, address);
-        sensors.setValue(SensorField::id_being, 0);
-        sensors.setValue(SensorField::id_area, 0);
-        // The tag's identity, so that a later search, also after a reload, knows it.
-        sensors.setValue(SensorField::ver, identity.version);
-        sensors.setValue(SensorField::year, identity.year);
-        sensors.setValue(SensorField::month, identity.month);
-        sensors.setValue(SensorField::saddrh, identity.serialHigh);
-        sensors.setValue(SensorField::saddrl, identity.serialLow);
-        sensors.post();
+        // Each row carries the tag's identity, so that a later search, also after a reload, knows it.
+        appendSensorRow(tagOutput ? TagDeviceType : known->deviceType,
+                        tagOutput ? DeviceCodes::TagOutput
+                                  : known->fixedChannel ? known->firstChannel : known->firstChannel + k - 2,
+                        address, identity);
     }
     ChannelRecord(m_config.image().ChannelRecord(m_module, record)).setOwner(address);
 }

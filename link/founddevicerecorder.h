@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QVariant>
 
 #include <functional>
 
@@ -41,6 +42,7 @@ private:
         int type, version, year, month, serialHigh, serialLow;
     };
     void appendFoundRow(const Identity &identity);
+    void appendSensorRow(int type, const QVariant &channelType, int address, const Identity &identity);
     bool alreadyConfigured(const Identity &identity) const;
     bool tagAlreadyConfigured(const Identity &identity) const;
     bool hasRowWithIdentity(const Identity &identity, const std::function<bool(int type)> &typeMatches) const;
