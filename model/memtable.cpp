@@ -19,6 +19,7 @@ MemTable::MemTable(const QString &tableName, QVector<FieldDef> fields, QObject *
     : QObject(parent), m_tableName(tableName), m_fields(std::move(fields))
 {
     m_rules.resize(m_fields.size());
+    m_columns.resize(m_fields.size());
     m_keyFieldIndex.fill(-1, m_fields.size());
     for (int i = 0; i < m_fields.size(); ++i)
         m_fieldIndex.insert(m_fields.at(i).name, i);
@@ -214,6 +215,16 @@ void MemTable::setValueSilently(int field, const QVariant &value)
         storeAt(field, value);
 }
 
+void MemTable::fillColumnSilently(int field, const QVariant &value)
+{
+    if (!isDataField(field, "fillColumnSilently"))
+        return;
+    UpdateGuard guard(*this);
+    m_columns[field].fill(coerced(m_fields.at(field), value));
+    if (m_filtered && !m_filter.acceptsAll())
+        rebuildVisible();
+}
+
 void MemTable::announceRowChange(int row)
 {
     if (m_updateDepth > 0)
@@ -223,15 +234,18 @@ void MemTable::announceRowChange(int row)
         emit rowChanged(position);
 }
 
+void MemTable::reserve(int rows)
+{
+    for (QVector<QVariant> &column : m_columns)
+        column.reserve(rows);
+}
+
 void MemTable::append()
 {
     post();
     UpdateGuard guard(*this);
-    // Grown by doubling: a load appends thousands of rows one by one.
-    const qsizetype needed = m_cells.size() + m_fields.size();
-    if (needed > m_cells.capacity())
-        m_cells.reserve(qMax(needed, 2 * m_cells.capacity()));
-    m_cells.resize(needed);
+    for (QVector<QVariant> &column : m_columns)
+        column.emplace_back();
     m_current = m_rowCount++;
     // A row being inserted stays in view until it is posted.
     m_visible.append(m_current);
@@ -256,7 +270,8 @@ void MemTable::post()
 void MemTable::emptyTable()
 {
     UpdateGuard guard(*this);
-    m_cells.clear();
+    for (QVector<QVariant> &column : m_columns)
+        column.clear();
     m_rowCount = 0;
     m_visible.clear();
     m_current = -1;
@@ -264,31 +279,48 @@ void MemTable::emptyTable()
     m_state = State::Browse;
 }
 
+bool MemTable::sameColumnsAs(const MemTable &other) const
+{
+    return std::equal(m_fields.cbegin(), m_fields.cend(), other.m_fields.cbegin(), other.m_fields.cend(),
+                      [](const FieldDef &mine, const FieldDef &theirs) {
+                          return mine.name == theirs.name && mine.kind == theirs.kind
+                                  && mine.type == theirs.type && mine.size == theirs.size;
+                      });
+}
+
 void MemTable::copyRowsFrom(const MemTable &source, Rows rows)
 {
     UpdateGuard guard(*this);
-    QVector<int> sourceField(m_fields.size(), -1);
-    for (int i = 0; i < m_fields.size(); ++i) {
-        if (m_fields.at(i).isData())
-            sourceField[i] = source.fieldIndex(m_fields.at(i).name);
+    if ((rows == Rows::All || source.m_visible.size() == source.m_rowCount) && sameColumnsAs(source)) {
+        // Every row of a table shaped like this one: its columns are shared, not copied.
+        m_columns = source.m_columns;
+        m_rowCount = source.m_rowCount;
+    } else {
+        copyConvertedRows(source, rows);
     }
+    m_state = State::Browse;
+    rebuildVisible();
+    first();
+}
+
+void MemTable::copyConvertedRows(const MemTable &source, Rows rows)
+{
     QVector<int> sourceRows = source.m_visible;
     if (rows == Rows::All) {
         sourceRows.resize(source.m_rowCount);
         std::iota(sourceRows.begin(), sourceRows.end(), 0);
     }
-    m_cells.clear();
-    m_cells.resize(sourceRows.size() * m_fields.size());
     m_rowCount = int(sourceRows.size());
-    for (int row = 0; row < m_rowCount; ++row) {
-        for (int i = 0; i < m_fields.size(); ++i) {
-            if (sourceField.at(i) >= 0 && source.m_fields.at(sourceField.at(i)).isData())
-                cell(row, i) = coerced(m_fields.at(i), source.cell(sourceRows.at(row), sourceField.at(i)));
-        }
+    for (int i = 0; i < m_fields.size(); ++i) {
+        QVector<QVariant> &column = m_columns[i];
+        column.clear();
+        column.resize(m_rowCount);
+        const int sourceField = m_fields.at(i).isData() ? source.fieldIndex(m_fields.at(i).name) : -1;
+        if (sourceField < 0 || !source.m_fields.at(sourceField).isData())
+            continue;
+        for (int row = 0; row < m_rowCount; ++row)
+            column[row] = coerced(m_fields.at(i), source.cell(sourceRows.at(row), sourceField));
     }
-    m_state = State::Browse;
-    rebuildVisible();
-    first();
 }
 
 bool MemTable::rowAccepted(int row) const

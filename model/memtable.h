@@ -68,10 +68,12 @@ public:
         setValueSilently(fieldOrWarn(field, "setValueSilently"), value);
     }
     void clearValue(const QString &field) { setValue(field, QVariant()); }
+    // The field of every row, filter ignored, set without its rule.
+    void fillColumnSilently(int field, const QVariant &value);
 
     void append();
     // Room for `rows` rows in all, for a known number of appends.
-    void reserve(int rows) { m_cells.reserve(qsizetype(rows) * m_fields.size()); }
+    void reserve(int rows);
     void edit();
     void post();
     void emptyTable();
@@ -119,8 +121,10 @@ private:
 
     int fieldOrWarn(const QString &name, const char *operation) const;
     bool isDataField(int field, const char *operation) const;
-    const QVariant &cell(int row, int field) const { return m_cells.at(qsizetype(row) * m_fields.size() + field); }
-    QVariant &cell(int row, int field) { return m_cells[qsizetype(row) * m_fields.size() + field]; }
+    const QVariant &cell(int row, int field) const { return m_columns.at(field).at(row); }
+    QVariant &cell(int row, int field) { return m_columns[field][row]; }
+    bool sameColumnsAs(const MemTable &other) const;
+    void copyConvertedRows(const MemTable &source, Rows rows);
     std::optional<RowFilter> parsedFilter(const QString &expression) const;
     bool storeAt(int field, const QVariant &value);
     QVariant coerced(const FieldDef &field, const QVariant &value) const;
@@ -136,7 +140,9 @@ private:
     QHash<QString, int> m_fieldIndex;
     QVector<Rule> m_rules;
 
-    QVector<QVariant> m_cells; // row after row, one cell per field
+    // Column after column: a copy of a whole table shares them until written, and each
+    // column stays small enough for the allocator to reuse.
+    QVector<QVector<QVariant>> m_columns;
     int m_rowCount = 0;
     QVector<int> m_visible; // ascending row indices
     int m_current = -1;

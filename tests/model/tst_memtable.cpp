@@ -58,6 +58,8 @@ private slots:
     void string_isCutToItsLength();
     void locate_findsFirstVisibleMatch();
     void copyRowsFrom_copiesOnlyVisibleRowsWithoutRules();
+    void copyRowsFrom_copyAndSourceChangeApart();
+    void fillColumnSilently_setsEveryRowWithoutRules();
     void emptyTable_leavesNoCurrentRow();
     void applyFilter_announcesOneReset();
     void model_followsTableThroughEditsAndFilters();
@@ -289,6 +291,54 @@ void TestMemTable::copyRowsFrom_copiesOnlyVisibleRowsWithoutRules()
 
     copy.copyRowsFrom(source, MemTable::Rows::All);
     QCOMPARE(visibleIds(copy), (QVector<int> { 1, 2, 3 }));
+}
+
+void TestMemTable::copyRowsFrom_copyAndSourceChangeApart()
+{
+    // A copy of a whole table shares its storage until either side writes.
+    MemTable source(QStringLiteral("source"), fixtureFields());
+    fill(source, { 5, 6 });
+    MemTable copy(QStringLiteral("copy"), fixtureFields());
+    copy.copyRowsFrom(source, MemTable::Rows::All);
+
+    source.setRecNo(1);
+    source.setValue(QStringLiteral("zone"), 50);
+    copy.setRecNo(2);
+    copy.setValue(QStringLiteral("name"), QStringLiteral("copy"));
+    source.append();
+    source.setValue(QStringLiteral("id"), 3);
+    source.post();
+
+    QCOMPARE(copy.rowCount(), 2);
+    QCOMPARE(copy.rowValue(0, QStringLiteral("zone")).toInt(), 5);
+    QCOMPARE(source.rowValue(0, QStringLiteral("zone")).toInt(), 50);
+    QVERIFY(source.rowValue(1, QStringLiteral("name")).isNull());
+    QCOMPARE(copy.rowValue(1, QStringLiteral("name")).toString(), QStringLiteral("copy"));
+
+    source.emptyTable();
+    QCOMPARE(copy.rowCount(), 2);
+    QCOMPARE(visibleIds(copy), (QVector<int> { 1, 2 }));
+}
+
+void TestMemTable::fillColumnSilently_setsEveryRowWithoutRules()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    int ruleCalls = 0;
+    table.setRule(QStringLiteral("zone"), [&ruleCalls](MemTable &, const QVariant &) { ++ruleCalls; });
+    fill(table, { 1, 2, 1 });
+    QVERIFY(table.applyFilter(QStringLiteral("zone = 1")));
+    ruleCalls = 0;
+    QSignalSpy resets(&table, &MemTable::reset);
+
+    table.fillColumnSilently(table.fieldIndex(QStringLiteral("zone")), 2);
+
+    QCOMPARE(ruleCalls, 0);
+    QCOMPARE(resets.size(), 1);
+    for (int row = 0; row < table.rowCount(); ++row)
+        QCOMPARE(table.rowValue(row, QStringLiteral("zone")).toInt(), 2);
+    QCOMPARE(visibleIds(table), QVector<int>()); // the filter follows the new values
+    QVERIFY(table.applyFilter(QStringLiteral("zone = 2")));
+    QCOMPARE(visibleIds(table), (QVector<int> { 1, 2, 3 }));
 }
 
 void TestMemTable::emptyTable_leavesNoCurrentRow()
