@@ -32,17 +32,32 @@ QByteArray Encoder::encode(const QString &text)
 
 QByteArray Encoder::encodeFixed(const QString &text, int width, char pad)
 {
-    QByteArray bytes = encode(text);
-    if (bytes.size() > width)
-        bytes.truncate(width);
-    else
-        bytes.append(width - bytes.size(), pad);
+    // Encoded straight into the result: a load and a build each encode 500 names.
+    QByteArray bytes(qMax<qsizetype>(width, m_encoder.requiredSpace(text.size())), pad);
+    const qsizetype written = m_encoder.appendToBuffer(bytes.data(), text) - bytes.data();
+    if (written < width)
+        std::fill(bytes.begin() + written, bytes.begin() + width, pad);
+    bytes.truncate(width);
     return bytes;
 }
 
 QByteArray Encoder::encodeSlotText(const QString &text, int width)
 {
     return encodeFixed(upperCased(text), width, ' ');
+}
+
+void Encoder::writeFixed(const ImageBytes &slot, const QString &text, char pad)
+{
+    m_buffer.resize(m_encoder.requiredSpace(text.size()));
+    const qsizetype written = m_encoder.appendToBuffer(m_buffer.data(), text) - m_buffer.data();
+    const qsizetype kept = qMin<qsizetype>(written, slot.size());
+    slot.write(0, QByteArrayView(m_buffer.constData(), kept));
+    slot.fill(kept, slot.size() - kept, quint8(pad));
+}
+
+void Encoder::writeSlotText(const ImageBytes &slot, const QString &text)
+{
+    writeFixed(slot, upperCased(text), ' ');
 }
 
 QByteArray encode(const QString &text)
@@ -62,6 +77,13 @@ QChar upperCasedLetter(QChar c)
     const char16_t u = c.unicode();
     if (u < 0x80) // no look-up needed
         return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - u'a' + u'A')) : c;
+    // The Russian alphabet and Ё..Џ, which most names are written in, need none either.
+    if (u >= 0x0400 && u <= 0x042F)
+        return c;
+    if (u >= 0x0430 && u <= 0x044F)
+        return QChar(char16_t(u - 0x20));
+    if (u >= 0x0450 && u <= 0x045F)
+        return QChar(char16_t(u - 0x50));
     const QChar::Script script = c.script();
     return (script == QChar::Script_Latin || script == QChar::Script_Cyrillic) ? c.toUpper() : c;
 }

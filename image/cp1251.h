@@ -5,6 +5,8 @@
 
 #include <QStringEncoder>
 
+#include "settingsimage.h"
+
 // The panel stores all text in windows-1251, one byte per character.
 namespace Cp1251 {
 
@@ -17,9 +19,14 @@ public:
     QByteArray encodeFixed(const QString &text, int width, char pad);
     // A zone name or message as its slot holds it: upper-cased, cut or padded with spaces.
     QByteArray encodeSlotText(const QString &text, int width);
+    // The same straight into the slot, `slot.size()` bytes wide: a load and a build each
+    // write 500 names.
+    void writeFixed(const ImageBytes &slot, const QString &text, char pad);
+    void writeSlotText(const ImageBytes &slot, const QString &text);
 
 private:
     QStringEncoder m_encoder;
+    QByteArray m_buffer; // kept between texts
 };
 
 QByteArray encode(const QString &text);

@@ -60,12 +60,11 @@ void writeZoneNames(Configuration &config)
         const int zone = zones.integer(row, ZoneField::id);
         if (zone < 1 || zone > ZoneCount)
             continue;
-        image.ZoneName(zone).write(
-                0, encoder.encodeSlotText(zones.value(row, ZoneField::name).toString(), SettingsImage::ZoneNameSize));
+        encoder.writeSlotText(image.ZoneName(zone), zones.value(row, ZoneField::name).toString());
     }
     for (int zone = ZoneCount + 1; zone <= SettingsImage::ZoneSlotCount; ++zone) {
         const QString text = QStringLiteral(" ЗОНА ") + QString::number(zone);
-        image.ZoneName(zone).write(0, encoder.encodeSlotText(text, SettingsImage::ZoneNameSize));
+        encoder.writeSlotText(image.ZoneName(zone), text);
     }
 }
 

@@ -53,11 +53,15 @@ void putOutputKey(MemTable &zones, int key)
     }
 }
 
-QHash<int, int> zonePositions(MemTable &zones)
+// The position of each zone's row, by zone number; 0 where no row has the number.
+QVector<int> zonePositions(MemTable &zones)
 {
-    QHash<int, int> positions;
-    for (zones.first(); !zones.eof(); zones.next())
-        positions.insert(zones.asInteger(ZoneField::id), zones.recNo());
+    QVector<int> positions(ZoneCount + 1, 0);
+    for (zones.first(); !zones.eof(); zones.next()) {
+        const int zone = zones.asInteger(ZoneField::id);
+        if (zone >= 1 && zone <= ZoneCount)
+            positions[zone] = zones.recNo();
+    }
     return positions;
 }
 
@@ -71,13 +75,12 @@ void fillZoneNames(MemTable &zones, const SettingsImage &source)
         if (zone < 1 || zone > ZoneCount)
             continue;
         zones.setValue(ZoneField::name, text.mid(SettingsImage::ZoneNameSize * (zone - 1), 40));
-        zones.setValue(ZoneField::id_being, 0);
-        zones.setValue(ZoneField::id_verif, 0);
-        zones.setValue(ZoneField::id_temp, 0);
-        for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot)
-            zones.setValue(ZoneField::r(slot), 0);
         zones.post();
     }
+    // The outputs and the zone records fill the links again; the state, verification and
+    // profile of every zone come from its record afterwards.
+    for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot)
+        zones.fillColumnSilently(ZoneField::r(slot), 0);
 }
 
 void fillModules(MemTable &modules, const SettingsImage &source)
@@ -98,22 +101,29 @@ void fillModules(MemTable &modules, const SettingsImage &source)
     }
 }
 
-// Silent writes: the device rules would store each value again into record addr − 2,
-// which for a device with several channels is another channel's record.
-void fillDetectors(MemTable &sensors, const SettingsImage &source, int module)
+// The channel records of a module's detectors, by loop address: those whose owner is a
+// loop address with a device.
+QVector<QVector<int>> detectorChannels(const SettingsImage &source, int module)
 {
     QVector<QVector<int>> channelsByAddress(LastLoopAddress + 1);
     for (int record = 0; record < DetectorRecordCount; ++record) {
         const int address = ConstChannelRecord(source.ChannelRecord(module, record)).owner();
-        if (address >= FirstLoopAddress && address <= LastLoopAddress)
+        if (address >= FirstLoopAddress && address <= LastLoopAddress
+            && !ConstDeviceRecord(source.DeviceRecord(module, address - FirstLoopAddress)).isEmpty())
             channelsByAddress[address].append(record);
     }
+    return channelsByAddress;
+}
+
+// Silent writes: the device rules would store each value again into record addr − 2,
+// which for a device with several channels is another channel's record.
+void fillDetectors(MemTable &sensors, const SettingsImage &source, int module,
+                   const QVector<QVector<int>> &channelsByAddress)
+{
     namespace F = SensorField;
     const int identityFields[] = { F::id_sen, F::ver, F::year, F::month, F::saddrh, F::saddrl };
     for (int device = 0; device < SettingsImage::DeviceRecordsPerModule; ++device) {
         const ConstDeviceRecord identity(source.DeviceRecord(module, device));
-        if (identity.isEmpty())
-            continue;
         for (const int record : std::as_const(channelsByAddress.at(device + FirstLoopAddress))) {
             const ConstChannelRecord channel(source.ChannelRecord(module, record));
             sensors.append();
@@ -135,7 +145,7 @@ void fillDetectors(MemTable &sensors, const SettingsImage &source, int module)
     }
 }
 
-void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zoneRows,
+void fillOutputs(MemTable &outputs, MemTable &zones, const QVector<int> &zoneRows,
                  const SettingsImage &source, int module)
 {
     namespace F = OutputField;
@@ -161,8 +171,8 @@ void fillOutputs(MemTable &outputs, MemTable &zones, const QHash<int, int> &zone
         outputs.setValueSilently(F::id_return, key);
         outputs.post();
         const int zone = channel.zone();
-        if (zone >= 1 && zone <= ZoneCount && zoneRows.contains(zone)) {
-            zones.setRecNo(zoneRows.value(zone));
+        if (zone >= 1 && zone <= ZoneCount && zoneRows.at(zone) > 0) {
+            zones.setRecNo(zoneRows.at(zone));
             putOutputKey(zones, key);
             zones.post();
         }
@@ -175,10 +185,11 @@ void fillZoneSettings(MemTable &zones, const SettingsImage &source)
         const int zone = zones.asInteger(ZoneField::id);
         if (zone < 1 || zone > ZoneCount)
             continue;
+        // Silent: the image holds these bytes already, as the file gave them.
         const ConstZoneRecord record(source.ZoneRecord(zone));
-        zones.setValue(ZoneField::id_being, record.state());
-        zones.setValue(ZoneField::id_verif, record.verification());
-        zones.setValue(ZoneField::id_temp, record.profile());
+        zones.setValueSilently(ZoneField::id_being, record.state());
+        zones.setValueSilently(ZoneField::id_verif, record.verification());
+        zones.setValueSilently(ZoneField::id_temp, record.profile());
         for (int slot = 0; slot < ZoneRecord::OutputLinkCount; ++slot) {
             const RecordLink link = record.outputLink(slot);
             if (link.record >= FirstOutputRecord)
@@ -282,11 +293,10 @@ std::optional<UnconvertibleValue> findUnconvertibleValue(const SettingsImage &im
                                                     .arg(profile + 1) };
         }
     }
-    static const QRegularExpression decimal(QStringLiteral("^[0-9]+$"));
+    const auto decimalDigits = [](int byte) { return (byte >> 4) <= 9 && (byte & 0x0F) <= 9; };
     for (int row = 0; row < EventCodeCount; ++row) {
-        const QString digits = eventCodeDigits(system, row);
-        if (!decimal.match(digits).hasMatch())
-            return UnconvertibleValue { EventCodes + 2 * row, digits,
+        if (!decimalDigits(system.at(EventCodes + 2 * row)) || !decimalDigits(system.at(EventCodes + 2 * row + 1)))
+            return UnconvertibleValue { EventCodes + 2 * row, eventCodeDigits(system, row),
                                         QStringLiteral("код события %1").arg(row + 1) };
     }
     return std::nullopt;
@@ -323,12 +333,20 @@ void fillTables(Configuration &config, const SettingsImage &source)
     fillModules(modules, source);
     outputs.emptyTable();
     sensors.emptyTable();
-    const QHash<int, int> zoneRows = zonePositions(zones);
+    const QVector<int> zoneRows = zonePositions(zones);
+    QVector<QVector<QVector<int>>> detectors(SettingsImage::ModuleCount + 1);
+    int detectorRows = 0;
+    for (int module = 1; module <= SettingsImage::ModuleCount; ++module) {
+        detectors[module] = detectorChannels(source, module);
+        for (const QVector<int> &records : std::as_const(detectors.at(module)))
+            detectorRows += int(records.size());
+    }
+    sensors.reserve(detectorRows);
     for (modules.first(); !modules.eof(); modules.next()) {
         const int module = modules.asInteger(ModuleField::addr);
         if (!SettingsImage::isModule(module))
             continue;
-        fillDetectors(sensors, source, module);
+        fillDetectors(sensors, source, module, detectors.at(module));
         fillOutputs(outputs, zones, zoneRows, source, module);
     }
     fillZoneSettings(zones, source);

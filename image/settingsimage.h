@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -36,7 +37,7 @@ public:
     }
 
     // Writes `bytes` from `index` on; what does not fit is dropped.
-    void write(qsizetype index, const QByteArray &bytes) const
+    void write(qsizetype index, QByteArrayView bytes) const
     {
         static_assert(!std::is_const_v<Byte>, "read-only span");
         if (index >= 0 && index <= m_size - bytes.size()) {

@@ -18,19 +18,37 @@ QString shown(const QString &fileName)
 }
 
 // What a file may bring into the image: everything but the bytes that are never loaded
-// and the zone names, which the zone rows write back.
-QByteArray mergedImage(const QByteArray &current, const QByteArray &file)
+// and the zone names, which the zone rows write back. Written in place: an open makes
+// no second image.
+void bringIn(SettingsImage &image, const SettingsImage &file)
 {
-    QByteArray merged = file;
-    for (const ImageLayout::ByteRange &range : ImageLayout::NeverLoaded) {
-        for (int offset = range.first; offset <= range.last; ++offset)
-            merged[offset] = current.at(offset);
+    const ImageBytes target = image.Whole();
+    const QByteArrayView bytes(file.Bytes());
+    int from = 0;
+    const auto copyUpTo = [&](int end) {
+        target.write(from, bytes.sliced(from, end - from));
+    };
+    for (const ImageLayout::ByteRange &kept : ImageLayout::NeverLoaded) {
+        copyUpTo(kept.first);
+        from = kept.last + 1;
     }
-    const int names = SettingsImage::ZoneNameOffset;
-    const int namesSize = SettingsImage::ZoneNameSize * SettingsImage::ZoneSlotCount;
-    merged.replace(names, namesSize, current.mid(names, namesSize));
-    return merged;
+    copyUpTo(SettingsImage::ZoneNameOffset);
+    from = SettingsImage::ZoneNameOffset + SettingsImage::ZoneNameSize * SettingsImage::ZoneSlotCount;
+    copyUpTo(SettingsImage::Size);
 }
+
+constexpr bool neverLoaded(int first, int last)
+{
+    for (const ImageLayout::ByteRange &kept : ImageLayout::NeverLoaded) {
+        if (kept.first <= last && first <= kept.last)
+            return true;
+    }
+    return false;
+}
+static_assert(!neverLoaded(ImageLayout::DayStarts, ImageLayout::NightStarts + ImageLayout::TimeProfileCount - 1)
+                      && !neverLoaded(ImageLayout::EventCodes,
+                                      ImageLayout::EventCodes + 2 * ImageLayout::EventCodeCount - 1),
+              "the values a load refuses must be ones a file brings");
 
 } // namespace
 
@@ -101,8 +119,8 @@ bool RecordFileToArray(Configuration &config, const QString &fileName, QString *
 bool RecordImageToArray(Configuration &config, const SettingsImage &read, const QString &fileName,
                         QString *error)
 {
-    std::optional<SettingsImage> image = SettingsImage::fromBytes(mergedImage(config.image().Bytes(), read.Bytes()));
-    if (const auto problem = ImageLoader::findUnconvertibleValue(*image)) {
+    // The values checked all lie in what a file brings, so the file itself is checked.
+    if (const auto problem = ImageLoader::findUnconvertibleValue(read)) {
         if (error)
             *error = QStringLiteral("Файл «%1» не загружен: значение %2 по смещению %3 (%4) "
                                     "не может быть прочитано. Настройки остались прежними.")
@@ -111,7 +129,7 @@ bool RecordImageToArray(Configuration &config, const SettingsImage &read, const 
                              .arg(problem->meaning);
         return false;
     }
-    config.image() = std::move(*image); // not shared: the rules write into it at once
+    bringIn(config.image(), read);
     ImageLoader::fillTables(config, read);
     return true;
 }

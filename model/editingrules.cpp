@@ -172,12 +172,12 @@ void installEditingRules(Configuration &config)
     // A load names all 500 zones: one converter serves them all.
     const auto encoder = std::make_shared<Cp1251::Encoder>();
     zones.setRule(ZoneField::name, [&config, encoder](MemTable &table, const QVariant &) {
+        // Capitals first, so the slot gets the text the row keeps.
         table.setValueSilently(ZoneField::name, Cp1251::upperCased(table.asString(ZoneField::name)));
         const int zone = table.asInteger(ZoneField::id);
         if (zone < 1 || zone > Configuration::ZoneCount)
             return;
-        config.image().ZoneName(zone).write(
-                0, encoder->encodeSlotText(table.asString(ZoneField::name), SettingsImage::ZoneNameSize));
+        encoder->writeFixed(config.image().ZoneName(zone), table.asString(ZoneField::name), ' ');
     });
     const auto zoneOfRow = [](Configuration &c, const MemTable &table) {
         return zoneRecord(c.image(), table.asInteger(ZoneField::id));

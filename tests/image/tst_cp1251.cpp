@@ -142,6 +142,14 @@ void TestCp1251::encodeFixedGivesExactWidth()
     QFETCH(QByteArray, bytes);
 
     QCOMPARE(Cp1251::encodeFixed(text, width, pad), bytes);
+
+    // Straight into a slot, after a longer text, as a load writes name after name.
+    QByteArray slot(width, '\x77');
+    const ImageBytes slotBytes(reinterpret_cast<quint8 *>(slot.data()), width);
+    Cp1251::Encoder encoder;
+    encoder.writeFixed(slotBytes, QString(100, u'Я'), pad);
+    encoder.writeFixed(slotBytes, text, pad);
+    QCOMPARE(slot, bytes);
 }
 
 void TestCp1251::upperCased_data()
