@@ -30,6 +30,13 @@ public:
         return answer;
     }
 
+    // Forgets what was told; the answer stays.
+    void clear()
+    {
+        for (QStringList *list : { &messages, &informations, &warnings, &questions, &errors })
+            list->clear();
+    }
+
     QStringList messages;
     QStringList informations;
     QStringList warnings;
