@@ -1,8 +1,8 @@
 // Cost of one filter change on the zone and device grids, model reset included.
 
-#include <configuration.h>
-#include <filterexpressions.h>
-#include <memtablemodel.h>
+#include <model/configuration.h>
+#include <model/filterexpressions.h>
+#include <model/memtablemodel.h>
 
 #include <QElapsedTimer>
 

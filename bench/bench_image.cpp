@@ -1,10 +1,10 @@
 // Load and build of the largest configuration the panel holds.
 
-#include <configuration.h>
-#include <filecommands.h>
-#include <imagebuilder.h>
-#include <notifier.h>
-#include <tabfile.h>
+#include <model/configuration.h>
+#include <model/notifier.h>
+#include <storage/filecommands.h>
+#include <storage/imagebuilder.h>
+#include <storage/tabfile.h>
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 // A full read and a full write against mirvane-panel over a pseudo-terminal, unpaced:
 // what the program itself adds to the line time.
 
-#include <configuration.h>
-#include <memorytransfer.h>
-#include <notifier.h>
-#include <packetchannel.h>
-#include <qtseriallink.h>
+#include <exchange/memorytransfer.h>
+#include <link/packetchannel.h>
+#include <link/qtseriallink.h>
+#include <model/configuration.h>
+#include <model/notifier.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -17,7 +17,7 @@ function(mirvane_add_test)
 
     add_executable(${arg_NAME} ${arg_SOURCES})
     target_link_libraries(${arg_NAME} PRIVATE Qt6::Test ${arg_LIBRARIES})
-    target_include_directories(${arg_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
+    target_include_directories(${arg_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/common)
 
     add_test(NAME ${arg_NAME} COMMAND ${arg_NAME})
     set_tests_properties(${arg_NAME} PROPERTIES

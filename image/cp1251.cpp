@@ -1,9 +1,9 @@
-#include "cp1251.h"
+#include <image/cp1251.h>
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
-#include <QStringEncoder>
 
 namespace Cp1251 {
 

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <image/settingsimage.h>
+
 #include <QByteArray>
 #include <QString>
-
 #include <QStringEncoder>
-
-#include "settingsimage.h"
 
 // The panel stores all text in windows-1251, one byte per character.
 namespace Cp1251 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settingsimage.h"
+#include <image/settingsimage.h>
 
 // Named fields of the image's records, so that the byte layout is spelled out here only.
 // A view is as valid as the span it wraps: take it, use it, drop it. Writes store the low

@@ -1,10 +1,19 @@
-#include "settingsimage.h"
+#include <image/settingsimage.h>
+
+#include <image/imagelayout.h>
 
 namespace {
 constexpr int invalid = -1;
 
 bool inRange(int value, int low, int high) { return value >= low && value <= high; }
 } // namespace
+
+static_assert(SettingsImage::BlockSize * SettingsImage::BlockCount == SettingsImage::Size,
+              "transfers move the image in whole blocks");
+static_assert(ImageLayout::ZoneCount <= SettingsImage::ZoneSlotCount
+                      && SettingsImage::ZoneRecordOffset + ImageLayout::ZoneCount * SettingsImage::ZoneRecordSize
+                              <= SettingsImage::InputListOffset,
+              "every zone the program edits has a name slot and a record");
 
 SettingsImage::SettingsImage() : m_bytes(Size, '\0') { }
 

@@ -1,6 +1,6 @@
-#include "frameassembler.h"
+#include <link/frameassembler.h>
 
-#include "frames.h"
+#include <link/frames.h>
 
 namespace {
 constexpr int shortestFrame = 5; // start, 01, length, command, CRC

@@ -1,6 +1,6 @@
-#include "packetchannel.h"
+#include <link/packetchannel.h>
 
-#include "seriallink.h"
+#include <link/seriallink.h>
 
 PacketChannel::PacketChannel(SerialLink &link, QObject *parent) : QObject(parent), m_link(link)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frameassembler.h"
+#include <link/frameassembler.h>
 
 #include <QByteArray>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "portsettings.h"
+#include <link/portsettings.h>
 
 const QStringList &PortSettings::baudRates()
 {

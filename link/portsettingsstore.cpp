@@ -1,4 +1,4 @@
-#include "portsettingsstore.h"
+#include <link/portsettingsstore.h>
 
 #include <QSettings>
 

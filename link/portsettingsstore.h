@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portsettings.h"
+#include <link/portsettings.h>
 
 #include <QString>
 

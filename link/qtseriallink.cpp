@@ -1,6 +1,6 @@
-#include "qtseriallink.h"
+#include <link/qtseriallink.h>
 
-#include <systemerror.h>
+#include <systemerror/systemerror.h>
 
 #include <QDeadlineTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "seriallink.h"
+#include <link/seriallink.h>
 
 #include <QSerialPort>
 

@@ -1,6 +1,6 @@
-#include "configuration.h"
+#include <model/configuration.h>
 
-#include <devicecodes.h>
+#include <image/devicecodes.h>
 
 #include <algorithm>
 

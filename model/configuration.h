@@ -1,11 +1,11 @@
 #pragma once
 
-#include "memtable.h"
-#include "referencetables.h"
-#include "systemsettings.h"
-#include "tablefields.h"
-
-#include <settingsimage.h>
+#include <image/imagelayout.h>
+#include <image/settingsimage.h>
+#include <model/memtable.h>
+#include <model/referencetables.h>
+#include <model/systemsettings.h>
+#include <model/tablefields.h>
 
 // The whole editable configuration: the settings image and every configuration table,
 // with the editing rules that keep them consistent. A new Configuration holds what the
@@ -13,8 +13,8 @@
 class Configuration
 {
 public:
-    static constexpr int ZoneCount = 500;
-    static constexpr int ModuleCount = 16;
+    static constexpr int ZoneCount = ImageLayout::ZoneCount;
+    static constexpr int ModuleCount = SettingsImage::ModuleCount;
     static constexpr int OutputLinksPerZone = 16;
 
     Configuration();

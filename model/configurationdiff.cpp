@@ -1,7 +1,7 @@
-#include "configurationdiff.h"
+#include <model/configurationdiff.h>
 
-#include "configuration.h"
-#include "settingsinput.h"
+#include <model/configuration.h>
+#include <model/settingsinput.h>
 
 #include <QHash>
 

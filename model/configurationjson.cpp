@@ -1,6 +1,6 @@
-#include "configurationjson.h"
+#include <model/configurationjson.h>
 
-#include "configuration.h"
+#include <model/configuration.h>
 
 #include <QJsonArray>
 

@@ -1,9 +1,8 @@
-#include "configuration.h"
-
-#include <cp1251.h>
-#include <devicecodes.h>
-#include <imagelayout.h>
-#include <records.h>
+#include <image/cp1251.h>
+#include <image/devicecodes.h>
+#include <image/imagelayout.h>
+#include <image/records.h>
+#include <model/configuration.h>
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "filterexpressions.h"
+#include <model/filterexpressions.h>
 
-#include "configuration.h"
+#include <model/configuration.h>
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "memtable.h"
+#include <model/memtable.h>
 
 #include <algorithm>
 #include <numeric>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fielddef.h"
-#include "rowfilter.h"
+#include <model/fielddef.h>
+#include <model/rowfilter.h>
 
 #include <QHash>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "memtablemodel.h"
+#include <model/memtablemodel.h>
 
-#include "memtable.h"
-#include "referencetables.h"
+#include <model/memtable.h>
+#include <model/referencetables.h>
 
 MemTableModel::MemTableModel(MemTable *table, QObject *parent)
     : QAbstractTableModel(parent), m_table(table)

@@ -1,4 +1,4 @@
-#include "referencetables.h"
+#include <model/referencetables.h>
 
 ReferenceTable::ReferenceTable(const QString &tableName, QVector<Row> rows)
     : m_tableName(tableName), m_rows(std::move(rows))

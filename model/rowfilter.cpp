@@ -1,4 +1,4 @@
-#include "rowfilter.h"
+#include <model/rowfilter.h>
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
-#include "settingsinput.h"
+#include <model/settingsinput.h>
 
-#include "notifier.h"
+#include <model/notifier.h>
 
 #include <algorithm>
 

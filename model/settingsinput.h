@@ -1,6 +1,6 @@
 #pragma once
 
-#include "systemsettings.h"
+#include <model/systemsettings.h>
 
 #include <QChar>
 #include <QString>

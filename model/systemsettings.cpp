@@ -1,4 +1,4 @@
-#include "systemsettings.h"
+#include <model/systemsettings.h>
 
 #include <tuple>
 

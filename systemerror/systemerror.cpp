@@ -1,4 +1,4 @@
-#include "systemerror.h"
+#include <systemerror/systemerror.h>
 
 #include <QFileDevice>
 #include <QFileInfo>

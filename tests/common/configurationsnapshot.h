@@ -1,6 +1,6 @@
 #pragma once
 
-#include <configuration.h>
+#include <model/configuration.h>
 
 #include <QVariantList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <notifier.h>
+#include <model/notifier.h>
 
 #include <QStringList>
 

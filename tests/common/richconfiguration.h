@@ -1,6 +1,6 @@
 #pragma once
 
-#include <configuration.h>
+#include <model/configuration.h>
 
 // A configuration that uses every kind of row and setting, already in the form a load
 // gives back (upper-case names, padded messages, digit texts of full width).

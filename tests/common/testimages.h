@@ -1,7 +1,7 @@
 #pragma once
 
-#include <configuration.h>
-#include <imagebuilder.h>
+#include <model/configuration.h>
+#include <storage/imagebuilder.h>
 
 // The image of a start-up configuration with one zone named.
 inline QByteArray imageWithZoneName(int zone, const QString &name)

@@ -11,8 +11,8 @@
 #include "fuzzsupport.h"
 #include "richconfiguration.h"
 
-#include <configuration.h>
-#include <rowfilter.h>
+#include <model/configuration.h>
+#include <model/rowfilter.h>
 
 namespace {
 

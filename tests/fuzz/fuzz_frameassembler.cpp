@@ -7,8 +7,8 @@
 
 #include "fuzzsupport.h"
 
-#include <frameassembler.h>
-#include <frames.h>
+#include <link/frameassembler.h>
+#include <link/frames.h>
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "richconfiguration.h"
 #include "testfiles.h"
 
-#include <configuration.h>
-#include <filecommands.h>
-#include <settingsimage.h>
+#include <image/settingsimage.h>
+#include <model/configuration.h>
+#include <storage/filecommands.h>
 
 #include <QScopeGuard>
 #include <QTemporaryDir>

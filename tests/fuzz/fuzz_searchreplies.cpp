@@ -14,15 +14,15 @@
 #include "recordingnotifier.h"
 #include "relayreplies.h"
 
-#include <fakepanellink.h>
+#include <exchange/devicesearch.h>
+#include <exchange/searchmessages.h>
+#include <image/imagelayout.h>
+#include <link/frames.h>
+#include <link/packetchannel.h>
+#include <link/portsettings.h>
+#include <model/configuration.h>
 
-#include <configuration.h>
-#include <devicesearch.h>
-#include <frames.h>
-#include <imagelayout.h>
-#include <packetchannel.h>
-#include <portsettings.h>
-#include <searchmessages.h>
+#include <fakepanellink.h>
 
 namespace {
 

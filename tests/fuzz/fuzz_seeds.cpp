@@ -6,11 +6,11 @@
 #include "richconfiguration.h"
 #include "testfiles.h"
 
-#include <configuration.h>
-#include <filterexpressions.h>
-#include <frames.h>
-#include <imagebuilder.h>
-#include <searchmessages.h>
+#include <exchange/searchmessages.h>
+#include <link/frames.h>
+#include <model/configuration.h>
+#include <model/filterexpressions.h>
+#include <storage/imagebuilder.h>
 
 #include <QDir>
 

@@ -12,7 +12,7 @@
 #include "fuzzsupport.h"
 #include "recordingnotifier.h"
 
-#include <settingsinput.h>
+#include <model/settingsinput.h>
 
 using namespace SettingsInput;
 

@@ -16,16 +16,16 @@
 #include "recordingnotifier.h"
 #include "richconfiguration.h"
 
-#include <fakepanellink.h>
-
-#include <configuration.h>
-#include <frames.h>
-#include <imagebuilder.h>
-#include <memorytransfer.h>
-#include <packetchannel.h>
-#include <portsettings.h>
+#include <exchange/memorytransfer.h>
+#include <link/frames.h>
+#include <link/packetchannel.h>
+#include <link/portsettings.h>
+#include <model/configuration.h>
+#include <storage/imagebuilder.h>
 
 #include <QTemporaryDir>
+
+#include <fakepanellink.h>
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include <cp1251.h>
+#include "unexpectedwarnings.h"
+
+#include <image/cp1251.h>
 
 #include <QTest>
 
@@ -7,6 +9,7 @@ class TestCp1251 : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void knownCharacters_data();
     void knownCharacters();
     void textSurvivesRoundTrip_data();

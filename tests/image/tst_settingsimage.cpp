@@ -1,4 +1,6 @@
-#include <settingsimage.h>
+#include "unexpectedwarnings.h"
+
+#include <image/settingsimage.h>
 
 #include <QRegularExpression>
 #include <QTest>
@@ -67,6 +69,7 @@ private:
     static constexpr int probeOffset = 4096 + 64;
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void regionPlacement_data();
     void regionPlacement();
     void outOfRangeNumberTouchesNothing_data();

@@ -1,5 +1,7 @@
-#include <frameassembler.h>
-#include <frames.h>
+#include "unexpectedwarnings.h"
+
+#include <link/frameassembler.h>
+#include <link/frames.h>
 
 #include <QTest>
 
@@ -10,6 +12,7 @@ class TestFrames : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void crc_data();
     void crc();
     void builders_data();

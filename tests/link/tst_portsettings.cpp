@@ -1,5 +1,7 @@
-#include <portsettings.h>
-#include <portsettingsstore.h>
+#include "unexpectedwarnings.h"
+
+#include <link/portsettings.h>
+#include <link/portsettingsstore.h>
 
 #include <QDir>
 #include <QFile>
@@ -111,6 +113,7 @@ private:
 
 void TestPortSettings::init()
 {
+    failOnUnexpectedWarnings();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }

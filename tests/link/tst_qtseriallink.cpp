@@ -1,4 +1,6 @@
-#include <qtseriallink.h>
+#include "unexpectedwarnings.h"
+
+#include <link/qtseriallink.h>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -224,6 +226,7 @@ private:
 
 void TestQtSerialLink::init()
 {
+    failOnUnexpectedWarnings();
     m_pty = std::make_unique<PseudoTerminal>();
     QVERIFY(m_pty->isValid());
 }

@@ -1,5 +1,7 @@
-#include <configuration.h>
-#include <filterexpressions.h>
+#include "unexpectedwarnings.h"
+
+#include <model/configuration.h>
+#include <model/filterexpressions.h>
 
 #include <QTest>
 
@@ -10,6 +12,7 @@ class TestConfiguration : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void referenceNames_data();
     void referenceNames();
     void startup_zones();

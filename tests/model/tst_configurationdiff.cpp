@@ -1,5 +1,7 @@
-#include <configuration.h>
-#include <configurationdiff.h>
+#include "unexpectedwarnings.h"
+
+#include <model/configuration.h>
+#include <model/configurationdiff.h>
 
 #include <QTest>
 
@@ -62,6 +64,7 @@ class TestConfigurationDiff : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void differences_data();
     void differences();
     void sameConfiguration_describesNothing();

@@ -1,4 +1,6 @@
-#include <configuration.h>
+#include "unexpectedwarnings.h"
+
+#include <model/configuration.h>
 
 #include <QTest>
 
@@ -62,6 +64,7 @@ class TestEditingRules : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void zoneName_isUpperCasedAndStoredPadded_data();
     void zoneName_isUpperCasedAndStoredPadded();
     void zoneBytes_followTheZoneNumberWhateverTheFilter_data();

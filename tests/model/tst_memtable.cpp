@@ -1,5 +1,7 @@
-#include <memtable.h>
-#include <memtablemodel.h>
+#include "unexpectedwarnings.h"
+
+#include <model/memtable.h>
+#include <model/memtablemodel.h>
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -45,6 +47,7 @@ class TestMemTable : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void filter_showsMatchingRows_data();
     void filter_showsMatchingRows();
     void filter_notUnderstood_keepsPreviousFilter_data();

@@ -1,6 +1,8 @@
 #include "recordingnotifier.h"
-#include <notifier.h>
-#include <settingsinput.h>
+#include "unexpectedwarnings.h"
+
+#include <model/notifier.h>
+#include <model/settingsinput.h>
 
 #include <QTest>
 
@@ -28,6 +30,7 @@ class TestSettingsInput : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void formatNumberPhone_data();
     void formatNumberPhone();
 

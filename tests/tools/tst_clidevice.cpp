@@ -4,10 +4,10 @@
 #include "testfiles.h"
 #include "testimages.h"
 
-#include <configuration.h>
-#include <filecommands.h>
-#include <imagebuilder.h>
-#include <tabfile.h>
+#include <model/configuration.h>
+#include <storage/filecommands.h>
+#include <storage/imagebuilder.h>
+#include <storage/tabfile.h>
 
 #include <QTemporaryDir>
 #include <QTest>

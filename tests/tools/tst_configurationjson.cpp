@@ -1,5 +1,5 @@
-#include <configuration.h>
-#include <configurationjson.h>
+#include <model/configuration.h>
+#include <model/configurationjson.h>
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,8 +1,9 @@
-#include "testfiles.h"
 #include "recordingnotifier.h"
-#include <configuration.h>
-#include <filecommands.h>
-#include <notifier.h>
+#include "testfiles.h"
+
+#include <model/configuration.h>
+#include <model/notifier.h>
+#include <storage/filecommands.h>
 
 #include <QDir>
 #include <QFile>

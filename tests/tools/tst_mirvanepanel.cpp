@@ -1,7 +1,8 @@
 #include "testfiles.h"
-#include <frameassembler.h>
-#include <frames.h>
-#include <searchmessages.h>
+
+#include <exchange/searchmessages.h>
+#include <link/frameassembler.h>
+#include <link/frames.h>
 
 #include <QFile>
 #include <QProcess>
@@ -14,7 +15,6 @@
 #include <QTest>
 
 #include <algorithm>
-
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>

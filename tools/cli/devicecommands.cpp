@@ -2,14 +2,14 @@
 
 #include "stderrnotifier.h"
 
-#include <configuration.h>
-#include <devicesearch.h>
-#include <filecommands.h>
-#include <memorytransfer.h>
-#include <packetchannel.h>
-#include <qtseriallink.h>
-#include <systemerror.h>
-#include <transferprogress.h>
+#include <exchange/devicesearch.h>
+#include <exchange/memorytransfer.h>
+#include <exchange/transferprogress.h>
+#include <link/packetchannel.h>
+#include <link/qtseriallink.h>
+#include <model/configuration.h>
+#include <storage/filecommands.h>
+#include <systemerror/systemerror.h>
 
 #include <QEventLoop>
 #include <QFile>

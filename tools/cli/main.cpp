@@ -1,11 +1,11 @@
 #include "devicecommands.h"
 #include "stderrnotifier.h"
 
-#include <configuration.h>
-#include <configurationdiff.h>
-#include <configurationjson.h>
-#include <filecommands.h>
-#include <memorytransfer.h>
+#include <exchange/memorytransfer.h>
+#include <model/configuration.h>
+#include <model/configurationdiff.h>
+#include <model/configurationjson.h>
+#include <storage/filecommands.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <notifier.h>
+#include <model/notifier.h>
 
 // Tells the user on stderr, where a script's log collects it, and remembers whether
 // anything went wrong so the command can fail instead of writing a bad result.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <unistd.h>
-
 #include <utility>
 
 // Sole owner of a POSIX file descriptor; closes it when dropped.

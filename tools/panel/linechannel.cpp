@@ -1,7 +1,6 @@
 #include "linechannel.h"
 
 #include <unistd.h>
-
 #include <array>
 #include <cerrno>
 

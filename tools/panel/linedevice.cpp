@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
-
 #include <cerrno>
 
 namespace {

@@ -1,6 +1,6 @@
 #include "loopmodule.h"
 
-#include <frames.h>
+#include <link/frames.h>
 
 #include <algorithm>
 

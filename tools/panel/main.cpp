@@ -9,14 +9,16 @@
 #include "terminationsignals.h"
 #include "virtualpanel.h"
 
-#include <frames.h>
-#include <settingsimage.h>
-#include <tabfile.h>
+#include <image/settingsimage.h>
+#include <link/frames.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
+
+#include <optional>
 
 namespace {
 
@@ -62,6 +64,23 @@ int positiveNumber(const QCommandLineParser &parser, const QCommandLineOption &o
     bool ok = false;
     const int value = parser.value(option).toInt(&ok);
     return ok && value > 0 ? value : -1;
+}
+
+// The memory the panel starts with: a settings file as the program saves it; bytes past
+// the image are ignored.
+std::optional<QByteArray> readMemoryFile(const QString &fileName, QString *error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Не удалось открыть память «%1»: %2").arg(fileName, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(SettingsImage::Size);
+    if (bytes.size() != SettingsImage::Size) {
+        *error = QStringLiteral("В «%1» %2 байт вместо %3").arg(fileName).arg(bytes.size()).arg(SettingsImage::Size);
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool saveMemory(const QString &fileName, const QByteArray &memory, QString *error)
@@ -151,7 +170,7 @@ int main(int argc, char *argv[])
 
     QByteArray memory(SettingsImage::Size, '\0');
     if (parser.isSet(memoryFile)) {
-        const std::optional<QByteArray> image = TabFile::readImage(parser.value(memoryFile), &error);
+        const std::optional<QByteArray> image = readMemoryFile(parser.value(memoryFile), &error);
         if (!image)
             return refuse(error);
         memory = *image;

@@ -3,7 +3,7 @@
 #include "framelog.h"
 #include "virtualpanel.h"
 
-#include <frames.h>
+#include <link/frames.h>
 
 PanelSession::PanelSession(VirtualPanel &panel, ReplyFaults faults, FrameLog &log, QObject *parent)
     : QObject(parent), m_panel(panel), m_faults(faults), m_log(log)

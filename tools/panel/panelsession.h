@@ -2,7 +2,7 @@
 
 #include "replyfaults.h"
 
-#include <frameassembler.h>
+#include <link/frameassembler.h>
 
 #include <QObject>
 

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
 #include <array>
 #include <cerrno>
 

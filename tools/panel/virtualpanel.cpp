@@ -2,7 +2,7 @@
 
 #include "loopmodule.h"
 
-#include <frames.h>
+#include <link/frames.h>
 
 #include <QtEndian>
 

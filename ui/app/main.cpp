@@ -1,7 +1,7 @@
-#include "main/mainform.h"
-
 #include <QApplication>
 #include <QFont>
+
+#include <ui/main/mainform.h>
 
 using namespace Qt::StringLiterals;
 

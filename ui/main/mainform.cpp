@@ -1,4 +1,4 @@
-#include "mainform.h"
+#include <ui/main/mainform.h>
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,8 @@
-#include <configuration.h>
-#include <cp1251.h>
-#include <imagebuilder.h>
+#include "unexpectedwarnings.h"
+
+#include <image/cp1251.h>
+#include <model/configuration.h>
+#include <storage/imagebuilder.h>
 
 #include <QTest>
 
@@ -73,6 +75,7 @@ class TestImageBuild : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void startContents_data();
     void startContents();
     void buildTwice_givesTheSameImage();

@@ -6,20 +6,21 @@
 #include "recordingnotifier.h"
 #include "testfiles.h"
 #include "testimages.h"
+#include "unexpectedwarnings.h"
 
-#include <configuration.h>
-#include <imagebuilder.h>
-#include <memorytransfer.h>
-#include <packetchannel.h>
-#include <qtseriallink.h>
+#include <exchange/memorytransfer.h>
+#include <link/packetchannel.h>
+#include <link/qtseriallink.h>
+#include <model/configuration.h>
+#include <storage/imagebuilder.h>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #ifdef Q_OS_LINUX
-#include <frames.h>
-#include <searchmessages.h>
+#include <link/frames.h>
+#include <exchange/searchmessages.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -76,6 +77,7 @@ private:
 
 void TestTransferEndToEnd::init()
 {
+    failOnUnexpectedWarnings();
 #ifndef Q_OS_LINUX
     QSKIP("mirvane-panel serves pseudo-terminals on Linux only");
 #endif

@@ -1,6 +1,6 @@
-#include "searchmessages.h"
+#include <exchange/searchmessages.h>
 
-#include "frames.h"
+#include <link/frames.h>
 
 namespace SearchMessages {
 

@@ -1,15 +1,16 @@
-#include "recordingnotifier.h"
 #include "configurationsnapshot.h"
+#include "recordingnotifier.h"
 #include "restrictedfiles.h"
 #include "richconfiguration.h"
+#include "unexpectedwarnings.h"
 
-#include <cp1251.h>
-#include <filecommands.h>
-#include <imagebuilder.h>
-#include <imageloader.h>
-#include <notifier.h>
-#include <settingsinput.h>
-#include <tabfile.h>
+#include <image/cp1251.h>
+#include <model/notifier.h>
+#include <model/settingsinput.h>
+#include <storage/filecommands.h>
+#include <storage/imagebuilder.h>
+#include <storage/imageloader.h>
+#include <storage/tabfile.h>
 
 #include <QDir>
 #include <QFile>
@@ -86,6 +87,7 @@ class TestImageLoad : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void saveAndOpen_reproducesTheConfiguration();
     void openThenSave_givesTheFileBack();
     void detectors_followTheirDeviceRecords();

@@ -1,10 +1,9 @@
-#include "tabfile.h"
+#include <storage/tabfile.h>
 
-#include "imagelayout.h"
-#include "imageloader.h"
-
-#include <configuration.h>
-#include <systemerror.h>
+#include <image/imagelayout.h>
+#include <model/configuration.h>
+#include <storage/imageloader.h>
+#include <systemerror/systemerror.h>
 
 #include <QDir>
 #include <QFile>

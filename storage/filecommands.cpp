@@ -1,11 +1,10 @@
-#include "filecommands.h"
+#include <storage/filecommands.h>
 
-#include "imagebuilder.h"
-#include "imageloader.h"
-#include "tabfile.h"
-
-#include <configuration.h>
-#include <notifier.h>
+#include <model/configuration.h>
+#include <model/notifier.h>
+#include <storage/imagebuilder.h>
+#include <storage/imageloader.h>
+#include <storage/tabfile.h>
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "founddevicerecorder.h"
-#include "packetchannel.h"
+#include <exchange/founddevicerecorder.h>
+#include <link/packetchannel.h>
 
 #include <QObject>
 #include <QTimer>

@@ -1,12 +1,11 @@
-#include "devicesearch.h"
+#include <exchange/devicesearch.h>
 
-#include "frames.h"
-#include "portsettings.h"
-#include "searchmessages.h"
-
-#include <configuration.h>
-#include <notifier.h>
-#include <settingsinput.h>
+#include <exchange/searchmessages.h>
+#include <link/frames.h>
+#include <link/portsettings.h>
+#include <model/configuration.h>
+#include <model/notifier.h>
+#include <model/settingsinput.h>
 
 using namespace SearchMessages;
 

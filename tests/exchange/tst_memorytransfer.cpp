@@ -1,14 +1,15 @@
 #include "configurationsnapshot.h"
 #include "fakepanellink.h"
 #include "recordingnotifier.h"
+#include "unexpectedwarnings.h"
 
-#include <configuration.h>
-#include <devicesearch.h>
-#include <imagebuilder.h>
-#include <memorytransfer.h>
-#include <packetchannel.h>
-#include <portsettings.h>
-#include <transferprogress.h>
+#include <exchange/devicesearch.h>
+#include <exchange/memorytransfer.h>
+#include <exchange/transferprogress.h>
+#include <link/packetchannel.h>
+#include <link/portsettings.h>
+#include <model/configuration.h>
+#include <storage/imagebuilder.h>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -84,6 +85,7 @@ class TestMemoryTransfer : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void read_fillsTablesFromThePanel_data();
     void read_fillsTablesFromThePanel();
     void write_sendsTheBuiltImage();

@@ -3,11 +3,12 @@
 
 #include "panelprocess.h"
 #include "recordingnotifier.h"
+#include "unexpectedwarnings.h"
 
-#include <configuration.h>
-#include <devicesearch.h>
-#include <packetchannel.h>
-#include <qtseriallink.h>
+#include <exchange/devicesearch.h>
+#include <link/packetchannel.h>
+#include <link/qtseriallink.h>
+#include <model/configuration.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -85,6 +86,7 @@ private:
 
 void TestSearchEndToEnd::init()
 {
+    failOnUnexpectedWarnings();
 #ifndef Q_OS_LINUX
     QSKIP("mirvane-panel serves pseudo-terminals on Linux only");
 #endif

@@ -1,11 +1,10 @@
-#include "founddevicerecorder.h"
+#include <exchange/founddevicerecorder.h>
 
-#include "frames.h"
-#include "searchmessages.h"
-
-#include <configuration.h>
-#include <devicecodes.h>
-#include <records.h>
+#include <exchange/searchmessages.h>
+#include <image/devicecodes.h>
+#include <image/records.h>
+#include <link/frames.h>
+#include <model/configuration.h>
 
 #include <algorithm>
 

@@ -1,10 +1,9 @@
-#include "imagebuilder.h"
+#include <storage/imagebuilder.h>
 
-#include "cp1251.h"
-#include "imagelayout.h"
-#include "records.h"
-
-#include <configuration.h>
+#include <image/cp1251.h>
+#include <image/imagelayout.h>
+#include <image/records.h>
+#include <model/configuration.h>
 
 #include <algorithm>
 #include <array>

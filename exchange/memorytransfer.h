@@ -1,6 +1,6 @@
 #pragma once
 
-#include "packetchannel.h"
+#include <link/packetchannel.h>
 
 #include <QFile>
 #include <QObject>

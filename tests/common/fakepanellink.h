@@ -1,7 +1,7 @@
 #pragma once
 
-#include <frames.h>
-#include <seriallink.h>
+#include <link/frames.h>
+#include <link/seriallink.h>
 
 #include <QTimer>
 

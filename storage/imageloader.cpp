@@ -1,11 +1,10 @@
-#include "imageloader.h"
+#include <storage/imageloader.h>
 
-#include "cp1251.h"
-#include "devicecodes.h"
-#include "imagelayout.h"
-#include "records.h"
-
-#include <configuration.h>
+#include <image/cp1251.h>
+#include <image/devicecodes.h>
+#include <image/imagelayout.h>
+#include <image/records.h>
+#include <model/configuration.h>
 
 #include <QRegularExpression>
 

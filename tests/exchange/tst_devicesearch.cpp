@@ -1,15 +1,16 @@
 #include "recordingnotifier.h"
 #include "relayreplies.h"
+#include "unexpectedwarnings.h"
 
-#include <configuration.h>
-#include <devicesearch.h>
-#include <frames.h>
-#include <imagebuilder.h>
-#include <imageloader.h>
-#include <packetchannel.h>
-#include <portsettings.h>
-#include <searchmessages.h>
-#include <seriallink.h>
+#include <exchange/devicesearch.h>
+#include <exchange/searchmessages.h>
+#include <link/frames.h>
+#include <link/packetchannel.h>
+#include <link/portsettings.h>
+#include <link/seriallink.h>
+#include <model/configuration.h>
+#include <storage/imagebuilder.h>
+#include <storage/imageloader.h>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -90,6 +91,7 @@ class TestDeviceSearch : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { failOnUnexpectedWarnings(); }
     void messagesCarryTheModuleAddressByte_data();
     void messagesCarryTheModuleAddressByte();
     void start_asksFirst_andNeedsAnAddress();

@@ -1,19 +1,21 @@
-#include "memorytransfer.h"
+#include <exchange/memorytransfer.h>
 
-#include "frames.h"
-#include "portsettings.h"
-#include "transferprogress.h"
-
-#include <configuration.h>
-#include <filecommands.h>
-#include <imagebuilder.h>
-#include <notifier.h>
-#include <systemerror.h>
-#include <tabfile.h>
+#include <exchange/transferprogress.h>
+#include <link/frames.h>
+#include <link/portsettings.h>
+#include <model/configuration.h>
+#include <model/notifier.h>
+#include <storage/filecommands.h>
+#include <storage/imagebuilder.h>
+#include <storage/tabfile.h>
+#include <systemerror/systemerror.h>
 
 #include <QDir>
 
 using namespace Frames;
+
+// The wire's blocks are the image's: a transfer moves the whole image and nothing else.
+static_assert(BlockSize == SettingsImage::BlockSize && BlockCount == SettingsImage::BlockCount);
 
 namespace {
 
