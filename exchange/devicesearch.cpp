@@ -58,17 +58,16 @@ QString DeviceSearch::warningText(const QString &moduleName, const QString &tech
             + QStringLiteral(" подключен к линии H3L3-H4L4 ППК, а сам ППК - к компьютеру с помощью USB-кабеля!");
 }
 
-bool DeviceSearch::start(const PortSettings &settings)
+bool DeviceSearch::start(const PortSettings &settings, int module, const QString &technologicalAddress)
 {
-    MemTable &modules = m_config.mtDev();
-    if (!m_notifier.question(warningText(modules.asString(ModuleField::mname), m_config.settings().edAddrKLM)))
+    const QString moduleName = m_config.mtDev().lookupValue(ModuleField::addr, module, ModuleField::mname).toString();
+    if (!m_notifier.question(warningText(moduleName, technologicalAddress)))
         return false;
-    const std::optional<int> technological = SettingsInput::technologicalAddress(m_config.settings());
+    const std::optional<int> technological = SettingsInput::technologicalAddress(technologicalAddress);
     if (!technological) {
         m_notifier.warning(SettingsInput::TechnologicalAddressRangeMessage.toString());
         return false;
     }
-    const int module = modules.asInteger(ModuleField::addr);
     if (!SettingsImage::isModule(module)) {
         m_notifier.warning(QStringLiteral("Выберите модуль, к которому добавлять устройства."));
         return false;

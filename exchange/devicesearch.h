@@ -27,8 +27,10 @@ public:
     void setPollInterval(int milliseconds) { m_timer1.setInterval(milliseconds); }
     void setStatusRepeatInterval(int milliseconds) { m_timer2.setInterval(milliseconds); }
 
+    // Searches the loop of the module at address `module` through the technological loop
+    // module whose address the text `technologicalAddress` names (as typed into edAddrKLM).
     // Asks the user first; false when the search did not start (the user has been told why).
-    bool start(const PortSettings &settings);
+    bool start(const PortSettings &settings, int module, const QString &technologicalAddress);
     void stop();
     bool isActive() const { return m_active; }
     const SearchState &state() const { return m_state; }

@@ -2,6 +2,7 @@
 
 #include <image/imagelayout.h>
 #include <image/settingsimage.h>
+#include <model/configurationnotices.h>
 #include <model/memtable.h>
 #include <model/referencetables.h>
 #include <model/systemsettings.h>
@@ -26,6 +27,10 @@ public:
     const ReferenceTables &references() const { return m_references; }
     SystemSettings &settings() { return m_settings; }
     const SystemSettings &settings() const { return m_settings; }
+
+    // Commands that replace the whole configuration announce it here.
+    ConfigurationNotices &notices() { return m_notices; }
+    const ConfigurationNotices &notices() const { return m_notices; }
 
     MemTable &mtArea() { return m_mtArea; }
     MemTable &mtAreaCopy() { return m_mtAreaCopy; }
@@ -76,6 +81,7 @@ private:
     MemTable m_mtSensorNew;
     MemTable m_mtTempType;
     MemTable m_mtRepComm;
+    ConfigurationNotices m_notices;
 };
 
 // Installs the editing rules on the configuration's tables.

@@ -74,10 +74,10 @@ bool technologicalAddressEdited(SystemSettings &settings, Notifier &notifier)
     return true;
 }
 
-std::optional<int> technologicalAddress(const SystemSettings &settings)
+std::optional<int> technologicalAddress(const QString &text)
 {
     bool isNumber = false;
-    const int value = settings.edAddrKLM.toInt(&isNumber);
+    const int value = text.toInt(&isNumber);
     if (!isNumber || value < TechnologicalAddressMin || value > TechnologicalAddressMax)
         return std::nullopt;
     return value;

@@ -63,8 +63,9 @@ bool acceptTechnologicalAddressKey(QChar key);
 // After every change of edAddrKLM. True when an out-of-range number was replaced by "1",
 // so the window must show the new text.
 bool technologicalAddressEdited(SystemSettings &settings, Notifier &notifier);
-// Empty when the text is not an address in range, so nothing goes looking at a bogus one.
-std::optional<int> technologicalAddress(const SystemSettings &settings);
+// The address an edAddrKLM text names; empty when it is not an address in range, so
+// nothing goes looking at a bogus one.
+std::optional<int> technologicalAddress(const QString &text);
 
 // cbModeAndOr item for a typed text, -1 when it names none.
 int modeAndOrIndex(QStringView text);

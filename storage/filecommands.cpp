@@ -37,7 +37,9 @@ bool FileCommands::open(const std::function<bool(QString *error)> &load)
     }
     zones.endUpdate();
     m_config.mtDev().first();
-    if (!loaded)
+    if (loaded)
+        emit m_config.notices().replaced();
+    else
         m_notifier.warning(error);
     return loaded;
 }

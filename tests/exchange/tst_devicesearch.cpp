@@ -67,11 +67,12 @@ struct Rig
     // Started, echoed and polled once: the next reply is the first queue step.
     bool startAndPoll()
     {
-        if (!search.start(settings))
+        if (!start())
             return false;
         feed(Frames::SetAddress(Frames::RelayAddress));
         return QTest::qWaitFor([this] { return link.messages().size() == 1; });
     }
+    bool start() { return search.start(settings, module, config.settings().edAddrKLM); }
     void feed(const QByteArray &frame) { emit link.received(frame); }
     QByteArray lastMessage() const { return link.messages().value(link.messages().size() - 1); }
     QString lastNote() { return config.mtSensorNew().rowValue(config.mtSensorNew().rowCount() - 1, "note").toString(); }
@@ -82,6 +83,7 @@ struct Rig
     RecordingNotifier notifier;
     DeviceSearch search { channel, config, notifier };
     PortSettings settings;
+    int module = 1;
 };
 
 } // namespace
@@ -141,8 +143,7 @@ void TestDeviceSearch::start_asksFirst_andNeedsAnAddress()
 {
     Rig declined;
     declined.notifier.answer = false;
-    QVERIFY(declined.config.mtDev().setRecNo(1));
-    QVERIFY(!declined.search.start(declined.settings));
+    QVERIFY(!declined.start());
     QCOMPARE(declined.notifier.questions,
              QStringList { "ВНИМАНИЕ!\nСейчас будет произведен поиск и добавление новых устройств к КЛМ № 1.\n"
                            "Убедитесь, что технологический КЛМ с адресом 1 подключен к линии H3L3-H4L4 ППК, "
@@ -150,9 +151,15 @@ void TestDeviceSearch::start_asksFirst_andNeedsAnAddress()
     QVERIFY(declined.link.frames.isEmpty());
 
     Rig noAddress(QString {});
-    QVERIFY(!noAddress.search.start(noAddress.settings));
+    QVERIFY(!noAddress.start());
     QCOMPARE(noAddress.notifier.warnings, QStringList { "Диапазон технологического адреса 1..16" });
     QVERIFY(noAddress.link.frames.isEmpty());
+
+    Rig noModule;
+    noModule.module = 0;
+    QVERIFY(!noModule.start());
+    QCOMPARE(noModule.notifier.warnings, QStringList { "Выберите модуль, к которому добавлять устройства." });
+    QVERIFY(noModule.link.frames.isEmpty());
 }
 
 void TestDeviceSearch::firstQueueStep_sendsStart_thenPollsFollow()
@@ -379,7 +386,7 @@ void TestDeviceSearch::pendingQuery_isNotCarriedIntoTheNextSearch()
     QVERIFY(!rig.search.state().PendingQuery.isEmpty());
     rig.search.stop();
 
-    QVERIFY(rig.search.start(rig.settings));
+    QVERIFY(rig.start());
     QVERIFY(rig.search.state().PendingQuery.isEmpty());
     QVERIFY(rig.search.state().PendingIdentity.isEmpty());
     rig.feed(Frames::SetAddress(Frames::RelayAddress));
@@ -519,7 +526,7 @@ void TestDeviceSearch::tags_knownAcrossSearchesAndReloads()
     Rig rig;
     const auto findTag = [&rig] {
         const int sent = rig.link.messages().size();
-        if (!rig.search.start(rig.settings))
+        if (!rig.start())
             return false;
         rig.feed(Frames::SetAddress(Frames::RelayAddress));
         if (!QTest::qWaitFor([&] { return rig.link.messages().size() == sent + 1; }))
@@ -551,7 +558,7 @@ void TestDeviceSearch::tags_knownAcrossSearchesAndReloads()
 
     // Another tag of the same kind and date is new.
     const int sent = rig.link.messages().size();
-    QVERIFY(rig.search.start(rig.settings));
+    QVERIFY(rig.start());
     rig.feed(Frames::SetAddress(Frames::RelayAddress));
     QTRY_COMPARE(rig.link.messages().size(), sent + 1);
     rig.feed(code(0x00));

@@ -123,12 +123,14 @@ void TestMemoryTransfer::read_fillsTablesFromThePanel()
     rig.link.memory = panelImage();
     rig.link.byteByByte = byteByByte;
     QSignalSpy loaded(&rig.transfer, &MemoryTransfer::configurationLoaded);
+    QSignalSpy replaced(&rig.config.notices(), &ConfigurationNotices::replaced);
     QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
 
     QVERIFY(rig.transfer.readFromPanel(rig.settings));
     QVERIFY(rig.waitFinished(finished));
     QCOMPARE(finished.first().first().toBool(), true);
     QCOMPARE(loaded.size(), 1);
+    QCOMPARE(replaced.size(), 1);
     QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
 
     QCOMPARE(rig.link.sent.size(), 1 + 1600 + 1);
@@ -204,10 +206,12 @@ void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing()
                                                               : rig.link.writeFailsAt) = at;
     QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
     QSignalSpy loaded(&rig.transfer, &MemoryTransfer::configurationLoaded);
+    QSignalSpy replaced(&rig.config.notices(), &ConfigurationNotices::replaced);
 
     rig.transfer.readFromPanel(rig.settings);
     QVERIFY(rig.waitFinished(finished));
     QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(replaced.size(), 0);
     QCOMPARE(rig.notifier.messages.size(), 1);
     QVERIFY2(rig.notifier.messages.first().startsWith(message), qPrintable(rig.notifier.messages.first()));
     QCOMPARE(rig.link.sent.last() == WriteModeWork(), workingModeSent);
@@ -463,7 +467,7 @@ void TestMemoryTransfer::newExchange_endsTheRunningOneQuietly()
     QSignalSpy received(&rig.link, &SerialLink::received);
     const auto start = [&rig, &search](const QString &exchange) {
         if (exchange == "search")
-            return search.start(rig.settings);
+            return search.start(rig.settings, 1, rig.config.settings().edAddrKLM);
         return exchange == "write" ? rig.transfer.writeToPanel(rig.settings) : rig.transfer.readFromPanel(rig.settings);
     };
 
@@ -501,7 +505,7 @@ void TestMemoryTransfer::transfer_afterASearchThatIsGone()
     rig.config.settings().edAddrKLM = "1";
     {
         DeviceSearch search(rig.channel, rig.config, rig.notifier);
-        QVERIFY(search.start(rig.settings));
+        QVERIFY(search.start(rig.settings, 1, rig.config.settings().edAddrKLM));
     } // its window closed and took it along
     QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
     QVERIFY(rig.transfer.readFromPanel(rig.settings));

@@ -64,6 +64,9 @@ struct Program
     Configuration config;
     RecordingNotifier notifier;
     DeviceSearch search { channel, config, notifier };
+    // The search of module 1's loop, or of the module given, as the modules page starts it.
+    bool start(int module = 1) { return search.start(settings, module, config.settings().edAddrKLM); }
+
     PortSettings settings;
 };
 
@@ -108,7 +111,7 @@ void TestSearchEndToEnd::threeDetectorsAndATag()
     Program program(panel.port(), QStringLiteral("12"));
     QVERIFY(program.config.mtDev().locate("addr", 3));
     program.config.mtDev().setValue("id_being", 0); // a КЛМ to add the devices to
-    QVERIFY(program.search.start(program.settings));
+    QVERIFY(program.start(3));
 
     const MemTable &found = program.config.mtSensorNew();
     const auto rowOfType = [&found](int type) {
@@ -198,12 +201,12 @@ void TestSearchEndToEnd::searchingAgain_findsOnlyDuplicates()
             list << found.rowValue(row, "note").toString();
         return list;
     };
-    QVERIFY(program.search.start(program.settings));
+    QVERIFY(program.start());
     QTRY_COMPARE_WITH_TIMEOUT(notes(), (QStringList { "записано в базу по адресу 2 ;получен ответ;", "ЗНК-8" }), 30000);
     program.search.stop();
     QCOMPARE(program.config.mtSensor().rowCount(), 1 + 10);
 
-    QVERIFY(program.search.start(program.settings));
+    QVERIFY(program.start());
     QTRY_COMPARE_WITH_TIMEOUT(notes(), (QStringList { "дубликат;", "дубликат" }), 30000);
     program.search.stop();
     QCOMPARE(program.config.mtSensor().rowCount(), 1 + 10);
@@ -227,7 +230,7 @@ void TestSearchEndToEnd::moduleFaults()
     PanelProcess panel({ "--scenario", writeScenario(m_dir, scenario) });
     Program program(panel.port(), QStringLiteral("1"));
     QSignalSpy halted(&program.search, &DeviceSearch::halted);
-    QVERIFY(program.search.start(program.settings));
+    QVERIFY(program.start());
     QVERIFY(halted.wait(10000));
     QCOMPARE(program.notifier.informations, QStringList { message });
     program.search.stop();

@@ -117,11 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     Rig rig;
     const int module = 1 + setUp->number(1) % SettingsImage::ModuleCount;
-    rig.config.settings().edAddrKLM = QString::number(1 + setUp->number(0) % 16);
-    FUZZ_CHECK(rig.config.mtDev().setRecNo(module), QString());
+    const QString technological = QString::number(1 + setUp->number(0) % 16);
     for (int record = 0; record < setUp->number(2) % 131; ++record)
         rig.config.image().ChannelRecord(module, record).set(0, record + ImageLayout::FirstLoopAddress);
-    FUZZ_CHECK(rig.search.start(PortSettings()), rig.notifier.messages.join(u'\n'));
+    FUZZ_CHECK(rig.search.start(PortSettings(), module, technological), rig.notifier.messages.join(u'\n'));
     const QByteArray before = rig.config.image().Bytes();
 
     while (const std::optional<FuzzStep> step = steps.next()) {

@@ -138,7 +138,7 @@ void typeTechnologicalAddress(SystemSettings &settings, const QString &text)
     // One message when the number was out of range, one error when the text is no number.
     FUZZ_CHECK(notifier.messages.size() == ((replaced || !isNumber) ? 1 : 0), notifier.messages.join(u'|'));
     FUZZ_CHECK(notifier.errors.size() == (isNumber ? 0 : 1), notifier.errors.join(u'|'));
-    const std::optional<int> address = technologicalAddress(settings);
+    const std::optional<int> address = technologicalAddress(settings.edAddrKLM);
     FUZZ_CHECK(address.has_value() == (inRange || replaced), text);
     FUZZ_CHECK(!address || (*address >= TechnologicalAddressMin && *address <= TechnologicalAddressMax), text);
 }

@@ -415,7 +415,7 @@ void TestSettingsInput::technologicalAddress()
                       : QStringList());
     QVERIFY(notifier.warnings.isEmpty());
     QCOMPARE(notifier.errors, error.isEmpty() ? QStringList() : QStringList{error});
-    QCOMPARE(SettingsInput::technologicalAddress(settings), address);
+    QCOMPARE(SettingsInput::technologicalAddress(settings.edAddrKLM), address);
 }
 
 void TestSettingsInput::modeAndOrIndex_data()

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -682,9 +683,11 @@ void TestImageLoad::randomBytes_loadOrAreRefusedWhole()
         const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
         RecordingNotifier notifier;
         FileCommands commands(config, notifier);
+        QSignalSpy replaced(&config.notices(), &ConfigurationNotices::replaced);
         if (commands.openFile(writeFile(dir, QStringLiteral("r%1.tab").arg(round), bytes))) {
             ++loaded;
             QVERIFY(notifier.messages.isEmpty());
+            QCOMPARE(replaced.size(), 1);
             commands.buildImage();
             QVERIFY(config.mtDev().rowCount() == 16);
             // After one round, open + save changes nothing more.
@@ -703,6 +706,7 @@ void TestImageLoad::randomBytes_loadOrAreRefusedWhole()
         } else {
             QCOMPARE(notifier.messages.size(), 1);
             QVERIFY(ConfigurationSnapshot::of(config) == before);
+            QCOMPARE(replaced.size(), 0);
         }
     }
     QCOMPARE(loaded, 4);
@@ -843,15 +847,18 @@ void TestImageLoad::factorySettings()
     const ConfigurationSnapshot before = ConfigurationSnapshot::of(config);
     RecordingNotifier notifier;
     FileCommands commands(config, notifier);
+    QSignalSpy replaced(&config.notices(), &ConfigurationNotices::replaced);
 
     QVERIFY(!commands.restoreFactorySettings(dir.path()));
     QCOMPARE(notifier.messages, QStringList { QStringLiteral("Не найдено файла заводских настроек!") });
     QVERIFY(ConfigurationSnapshot::of(config) == before);
+    QCOMPARE(replaced.size(), 0);
 
     QVERIFY(QDir(dir.path()).mkpath("adjustments"));
     QCOMPARE(FileCommands::factoryFilePath(dir.path()), dir.filePath("adjustments/заводские.tab"));
     writeFile(dir, "adjustments/заводские.tab", factoryImage());
     QVERIFY(commands.restoreFactorySettings(dir.path()));
+    QCOMPARE(replaced.size(), 1);
     QCOMPARE(config.mtSensor().rowCount(), 0);
     QCOMPARE(config.settings().edTelNum1, QString());
     QVERIFY(config.mtArea().locate("id", 7));

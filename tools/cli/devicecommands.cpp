@@ -166,7 +166,7 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
     FileCommands files(config, notifier);
     if (!files.openFile(search.inFile))
         return ExitFailure;
-    if (!config.mtDev().locate(QStringLiteral("addr"), search.module)) {
+    if (!config.mtDev().locate(ModuleField::addr, search.module)) {
         notifier.warning(QStringLiteral("Нет модуля с адресом %1.").arg(search.module));
         return ExitFailure;
     }
@@ -183,7 +183,7 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
         loop.quit();
     });
     QTimer::singleShot(search.seconds * 1000, &loop, &QEventLoop::quit);
-    if (!deviceSearch.start(line.settings))
+    if (!deviceSearch.start(line.settings, search.module, search.technologicalAddress))
         return ExitFailure;
     loop.exec();
     deviceSearch.stop();
@@ -193,13 +193,13 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
     out << QStringLiteral("Обнаружены новые устройства модуля: %1").arg(found.rowCount()) << '\n';
     for (int row = 0; row < found.rowCount(); ++row) {
         out << QStringLiteral("%1 (%2), версия %3, %4 год, месяц %5, серийный номер %6: %7")
-                        .arg(found.rowValue(row, QStringLiteral("name")).toString())
-                        .arg(found.rowValue(row, QStringLiteral("id_sen")).toInt())
-                        .arg(found.rowValue(row, QStringLiteral("ver")).toInt())
-                        .arg(found.rowValue(row, QStringLiteral("year")).toInt())
-                        .arg(found.rowValue(row, QStringLiteral("month")).toInt())
-                        .arg(found.rowValue(row, QStringLiteral("snum")).toString(),
-                             found.rowValue(row, QStringLiteral("note")).toString())
+                        .arg(found.rowValue(row, FoundField::name).toString())
+                        .arg(found.rowValue(row, FoundField::id_sen).toInt())
+                        .arg(found.rowValue(row, FoundField::ver).toInt())
+                        .arg(found.rowValue(row, FoundField::year).toInt())
+                        .arg(found.rowValue(row, FoundField::month).toInt())
+                        .arg(found.rowValue(row, FoundField::snum).toString(),
+                             found.rowValue(row, FoundField::note).toString())
             << '\n';
     }
     out.flush();
