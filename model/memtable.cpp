@@ -62,6 +62,7 @@ void MemTable::first()
     post();
     m_current = m_visible.isEmpty() ? -1 : m_visible.first();
     m_eof = m_visible.isEmpty();
+    announceCurrentRow();
 }
 
 void MemTable::next()
@@ -75,6 +76,7 @@ void MemTable::next()
     }
     m_current = *after;
     m_eof = false;
+    announceCurrentRow();
 }
 
 int MemTable::visiblePosition(int row) const
@@ -95,6 +97,7 @@ bool MemTable::setRecNo(int position)
     post();
     m_current = m_visible.at(position - 1);
     m_eof = false;
+    announceCurrentRow();
     return true;
 }
 
@@ -107,6 +110,7 @@ bool MemTable::locate(int field, int value)
         if (rowValue(row, field).toInt() == value) {
             m_current = row;
             m_eof = false;
+            announceCurrentRow();
             return true;
         }
     }
@@ -243,14 +247,15 @@ void MemTable::reserve(int rows)
 void MemTable::append()
 {
     post();
-    UpdateGuard guard(*this);
     for (QVector<QVariant> &column : m_columns)
         column.emplace_back();
-    m_current = m_rowCount++;
+    const int row = m_rowCount++;
     // A row being inserted stays in view until it is posted.
-    m_visible.append(m_current);
+    insertVisible(m_visible.end(), row);
+    m_current = row;
     m_state = State::Insert;
     m_eof = false;
+    announceCurrentRow();
 }
 
 void MemTable::edit()
@@ -277,6 +282,7 @@ void MemTable::emptyTable()
     m_current = -1;
     m_eof = true;
     m_state = State::Browse;
+    announceCurrentRow();
 }
 
 bool MemTable::sameColumnsAs(const MemTable &other) const
@@ -348,11 +354,46 @@ void MemTable::refreshVisibility(int row)
     const bool shown = it != m_visible.end() && *it == row;
     if (accepted == shown)
         return;
-    UpdateGuard guard(*this);
     if (accepted)
-        m_visible.insert(it, row);
+        insertVisible(it, row);
     else
-        m_visible.erase(it);
+        removeVisible(it);
+    announceCurrentRow();
+}
+
+void MemTable::insertVisible(QVector<int>::iterator at, int row)
+{
+    const int position = int(at - m_visible.begin());
+    if (m_updateDepth > 0) {
+        m_visible.insert(at, row);
+        return;
+    }
+    emit rowAboutToBeInserted(position);
+    m_visible.insert(m_visible.begin() + position, row);
+    emit rowInserted();
+}
+
+void MemTable::removeVisible(QVector<int>::iterator at)
+{
+    const int position = int(at - m_visible.begin());
+    if (m_updateDepth > 0) {
+        m_visible.erase(at);
+        return;
+    }
+    emit rowAboutToBeRemoved(position);
+    m_visible.erase(m_visible.begin() + position);
+    emit rowRemoved();
+}
+
+void MemTable::announceCurrentRow()
+{
+    if (m_updateDepth > 0)
+        return; // the reset at the end tells
+    const int position = m_current < 0 ? -1 : visiblePosition(m_current);
+    if (position == m_announcedPosition)
+        return;
+    m_announcedPosition = position;
+    emit currentRowChanged(position);
 }
 
 std::optional<RowFilter> MemTable::parsedFilter(const QString &expression) const
@@ -412,8 +453,12 @@ void MemTable::beginUpdate()
 void MemTable::endUpdate()
 {
     Q_ASSERT(m_updateDepth > 0);
-    if (--m_updateDepth == 0)
-        emit reset();
+    if (--m_updateDepth > 0)
+        return;
+    emit reset();
+    // A view that was reset has lost its current row: tell it again.
+    m_announcedPosition = -2;
+    announceCurrentRow();
 }
 
 QVariant MemTable::visibleValue(int visibleRow, int field) const

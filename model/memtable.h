@@ -16,8 +16,10 @@
 //
 // Row positions (recNo, visible rows) count within the rows the filter lets through.
 // An ordinary write stores the value and runs the field's rule; a silent write runs
-// none. Structural changes (append, filter, empty, copy, a row leaving or entering the
-// filter) are announced as aboutToReset()/reset(); value changes as rowChanged().
+// none. An appended row, and a row entering or leaving the filter, is announced as an
+// insertion or removal at its visible position; a new filter, an emptied or copied table
+// and whatever happens between beginUpdate() and endUpdate() as aboutToReset()/reset();
+// value changes as rowChanged(); the current row moving as currentRowChanged().
 class MemTable : public QObject
 {
     Q_OBJECT
@@ -115,6 +117,13 @@ signals:
     void aboutToReset();
     void reset();
     void rowChanged(int visibleRow);
+    // Between the two, the visible rows change by one at `visibleRow`.
+    void rowAboutToBeInserted(int visibleRow);
+    void rowInserted();
+    void rowAboutToBeRemoved(int visibleRow);
+    void rowRemoved();
+    // The current row's visible position (recNo() - 1), -1 for none; after a reset too.
+    void currentRowChanged(int visibleRow);
 
 private:
     class UpdateGuard;
@@ -133,6 +142,9 @@ private:
     void refreshVisibility(int row);
     int visiblePosition(int row) const;
     void announceRowChange(int row);
+    void insertVisible(QVector<int>::iterator at, int row);
+    void removeVisible(QVector<int>::iterator at);
+    void announceCurrentRow();
 
     QString m_tableName;
     QVector<FieldDef> m_fields;
@@ -152,4 +164,5 @@ private:
     RowFilter m_filter;
     bool m_filtered = false;
     int m_updateDepth = 0;
+    int m_announcedPosition = -1; // of the current row, as last told
 };

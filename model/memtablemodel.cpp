@@ -3,8 +3,10 @@
 #include <model/memtable.h>
 #include <model/referencetables.h>
 
-MemTableModel::MemTableModel(MemTable *table, QObject *parent)
-    : QAbstractTableModel(parent), m_table(table)
+MemTableModel::MemTableModel(MemTable *table, QObject *parent) : MemTableModel(table, {}, parent) { }
+
+MemTableModel::MemTableModel(MemTable *table, QVector<ColumnSpec> columns, QObject *parent)
+    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns))
 {
     Q_ASSERT(table);
     connect(table, &MemTable::aboutToReset, this, &MemTableModel::beginResetModel);
@@ -12,6 +14,10 @@ MemTableModel::MemTableModel(MemTable *table, QObject *parent)
     connect(table, &MemTable::rowChanged, this, [this](int row) {
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     });
+    connect(table, &MemTable::rowAboutToBeInserted, this, [this](int row) { beginInsertRows({}, row, row); });
+    connect(table, &MemTable::rowInserted, this, &MemTableModel::endInsertRows);
+    connect(table, &MemTable::rowAboutToBeRemoved, this, [this](int row) { beginRemoveRows({}, row, row); });
+    connect(table, &MemTable::rowRemoved, this, &MemTableModel::endRemoveRows);
     connect(table, &QObject::destroyed, this, [this] {
         beginResetModel();
         endResetModel();
@@ -25,15 +31,48 @@ int MemTableModel::rowCount(const QModelIndex &parent) const
 
 int MemTableModel::columnCount(const QModelIndex &parent) const
 {
-    return (parent.isValid() || !m_table) ? 0 : int(m_table->fields().size());
+    if (parent.isValid() || !m_table)
+        return 0;
+    return int(m_columns.isEmpty() ? m_table->fields().size() : m_columns.size());
+}
+
+int MemTableModel::fieldOf(int column) const
+{
+    return m_columns.isEmpty() ? column : m_columns.at(column).field;
+}
+
+ColumnSpec MemTableModel::columnSpec(int column) const
+{
+    if (!m_columns.isEmpty())
+        return m_columns.value(column);
+    ColumnSpec spec;
+    spec.field = column;
+    if (m_table && column >= 0 && column < m_table->fields().size())
+        spec.title = m_table->fields().at(column).name;
+    return spec;
 }
 
 QVariant MemTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    const FieldDef &field = m_table->fields().at(index.column());
-    const QVariant value = m_table->visibleValue(index.row(), index.column());
+    const int fieldNumber = fieldOf(index.column());
+    const FieldDef &field = m_table->fields().at(fieldNumber);
+    if (role == Qt::TextAlignmentRole && !m_columns.isEmpty())
+        return QVariant::fromValue(m_columns.at(index.column()).alignment);
+    if (role == KeyRole) {
+        const int key = field.kind == FieldKind::Lookup ? m_table->fieldIndex(field.keyField) : fieldNumber;
+        return m_table->visibleValue(index.row(), key);
+    }
+    if (role == ChoicesRole) {
+        if (field.kind != FieldKind::Lookup || !field.reference)
+            return {};
+        QVariantList choices;
+        for (const ReferenceTable::Row &row : field.reference->rows())
+            choices.append(QVariant(QVariantList { row.id, row.name }));
+        return choices;
+    }
+    const QVariant value = m_table->visibleValue(index.row(), fieldNumber);
     if (field.type == FieldType::Boolean && field.isData()) {
         if (role == Qt::CheckStateRole)
             return value.toBool() ? Qt::Checked : Qt::Unchecked;
@@ -51,15 +90,23 @@ bool MemTableModel::setData(const QModelIndex &index, const QVariant &value, int
     if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid)
         || !(flags(index) & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable)))
         return false;
-    const FieldDef &field = m_table->fields().at(index.column());
+    const int fieldNumber = fieldOf(index.column());
+    const FieldDef &field = m_table->fields().at(fieldNumber);
     if (field.isData() && field.type == FieldType::Boolean && role == Qt::CheckStateRole)
-        return m_table->setVisibleValue(index.row(), index.column(),
-                                        value.value<Qt::CheckState>() == Qt::Checked);
+        return m_table->setVisibleValue(index.row(), fieldNumber, value.value<Qt::CheckState>() == Qt::Checked);
+    const bool lookup = field.kind == FieldKind::Lookup && field.reference;
+    if (role == KeyRole) {
+        if (field.isData())
+            return m_table->setVisibleValue(index.row(), fieldNumber, value);
+        if (!lookup || !field.reference->name(value).isValid())
+            return false;
+        return m_table->setVisibleValue(index.row(), m_table->fieldIndex(field.keyField), value.toInt());
+    }
     if (role != Qt::EditRole)
         return false;
     if (field.isData())
-        return m_table->setVisibleValue(index.row(), index.column(), value);
-    if (field.kind == FieldKind::Lookup && field.reference) {
+        return m_table->setVisibleValue(index.row(), fieldNumber, value);
+    if (lookup) {
         const std::optional<int> code = field.reference->idOfName(value.toString());
         return code && m_table->setVisibleValue(index.row(), m_table->fieldIndex(field.keyField), *code);
     }
@@ -71,8 +118,8 @@ Qt::ItemFlags MemTableModel::flags(const QModelIndex &index) const
     if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    const FieldDef &field = m_table->fields().at(index.column());
-    if (field.readOnly)
+    const FieldDef &field = m_table->fields().at(fieldOf(index.column()));
+    if (field.readOnly || (!m_columns.isEmpty() && m_columns.at(index.column()).options.testFlag(ColumnSpec::ReadOnly)))
         return flags;
     if (field.isData() && field.type == FieldType::Boolean)
         return flags | Qt::ItemIsUserCheckable;
@@ -87,7 +134,7 @@ QVariant MemTableModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    if (section < 0 || section >= m_table->fields().size())
+    if (section < 0 || section >= columnCount())
         return {};
-    return m_table->fields().at(section).name;
+    return columnSpec(section).title;
 }

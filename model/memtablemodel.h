@@ -1,21 +1,34 @@
 #pragma once
 
+#include <model/columnspec.h>
+
 #include <QAbstractTableModel>
 #include <QPointer>
+#include <QVector>
 
 class MemTable;
 
-// Shows a table's visible rows to item views: one column per field. Edits are
-// ordinary writes, so the field's rule runs; a lookup column with a reference list
-// takes one of its names and writes the matching code into the key field.
+// Shows a table's visible rows to item views: the columns a list of column specs names,
+// or one per field without one. Edits are ordinary writes, so the field's rule runs. A
+// lookup column offers its key (KeyRole) and the (key, name) pairs of its reference list
+// (ChoicesRole), and is edited by key, so that two codes with one name stay apart; an
+// edit by name (EditRole) takes the first code of that name.
 class MemTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
+    enum Role {
+        KeyRole = Qt::UserRole + 1,
+        ChoicesRole, // QVariantList of QVariantList { key, name }
+    };
+
     explicit MemTableModel(MemTable *table, QObject *parent = nullptr);
+    MemTableModel(MemTable *table, QVector<ColumnSpec> columns, QObject *parent = nullptr);
 
     MemTable *table() const { return m_table; }
+    // The spec of a column; one made from the field when the model has none.
+    ColumnSpec columnSpec(int column) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -26,5 +39,8 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    int fieldOf(int column) const;
+
     QPointer<MemTable> m_table;
+    QVector<ColumnSpec> m_columns; // empty: one column per field
 };

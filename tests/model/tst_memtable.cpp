@@ -1,9 +1,12 @@
 #include "unexpectedwarnings.h"
 
 #include <model/memtable.h>
+#include <model/currentrowlink.h>
 #include <model/memtablemodel.h>
+#include <model/referencetables.h>
 
 #include <QAbstractItemModelTester>
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -66,6 +69,13 @@ private slots:
     void emptyTable_leavesNoCurrentRow();
     void applyFilter_announcesOneReset();
     void model_followsTableThroughEditsAndFilters();
+    void rowChanges_announcedAtTheirVisiblePositions_data();
+    void rowChanges_announcedAtTheirVisiblePositions();
+    void currentRow_announcedWhenItMoves();
+    void model_keepsViewStateWhileRowsAreAppended();
+    void currentRowLink_keepsGridAndCursorInStep();
+    void model_columnsFollowTheirSpecs();
+    void model_lookupEditedByKey_keepsNamesakesApart();
 };
 
 void TestMemTable::filter_showsMatchingRows_data()
@@ -405,6 +415,184 @@ void TestMemTable::model_followsTableThroughEditsAndFilters()
 
     table.emptyTable();
     QCOMPARE(model.rowCount(), 0);
+}
+
+// Everything a table announces, in order, as short words: "+2" a row inserted at visible
+// position 2, "-0" one removed at 0, "reset", "at 1" the current row moved to 1.
+class Announcements : public QObject
+{
+public:
+    explicit Announcements(MemTable &table)
+    {
+        connect(&table, &MemTable::rowAboutToBeInserted, this, [this](int row) { said << QStringLiteral("+%1").arg(row); });
+        connect(&table, &MemTable::rowAboutToBeRemoved, this, [this](int row) { said << QStringLiteral("-%1").arg(row); });
+        connect(&table, &MemTable::reset, this, [this] { said << QStringLiteral("reset"); });
+        connect(&table, &MemTable::currentRowChanged, this, [this](int row) { said << QStringLiteral("at %1").arg(row); });
+    }
+    QStringList said;
+};
+
+void TestMemTable::rowChanges_announcedAtTheirVisiblePositions_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("said");
+
+    // Rows with zones 1, 2, 1, 2 under "zone=2": rows 2 and 4 show, the cursor is on row 2.
+    QTest::newRow("append") << "append" << QStringList { "+2", "at 2" };
+    QTest::newRow("append, left out on post") << "append zone 1" << QStringList { "+2", "at 2", "-2", "at -1" };
+    QTest::newRow("edit out of the filter") << "edit out" << QStringList { "-0", "at -1" };
+    QTest::newRow("edit back into the filter") << "edit out and back" << QStringList { "+0", "at 0" };
+    QTest::newRow("new filter") << "filter" << QStringList { "reset", "at 0" };
+    QTest::newRow("emptied") << "empty" << QStringList { "reset", "at -1" };
+    QTest::newRow("appends in one update") << "append twice in an update" << QStringList { "reset", "at 3" };
+}
+
+void TestMemTable::rowChanges_announcedAtTheirVisiblePositions()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, said);
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1, 2, 1, 2 });
+    QVERIFY(table.applyFilter(QStringLiteral("zone=2")));
+    Announcements announcements(table);
+
+    if (change.startsWith("append")) {
+        if (change.endsWith("update"))
+            table.beginUpdate();
+        table.append();
+        table.setValue(QStringLiteral("zone"), change.endsWith("zone 1") ? 1 : 2);
+        if (change.endsWith("update"))
+            table.append(), table.setValue(QStringLiteral("zone"), 2), table.endUpdate();
+        table.post();
+    } else if (change.startsWith("edit")) {
+        QVERIFY(table.setRecNo(1)); // the row with id 2
+        announcements.said.clear();
+        table.setValue(QStringLiteral("zone"), 1);
+        table.post();
+        if (change.endsWith("back")) {
+            announcements.said.clear();
+            table.setValue(QStringLiteral("zone"), 2);
+            table.post();
+        }
+    } else if (change == "filter") {
+        QVERIFY(table.applyFilter(QStringLiteral("zone=1")));
+    } else {
+        table.emptyTable();
+    }
+    QCOMPARE(announcements.said, said);
+}
+
+void TestMemTable::currentRow_announcedWhenItMoves()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 5, 6, 7 });
+    QSignalSpy moves(&table, &MemTable::currentRowChanged);
+    QVERIFY(table.setRecNo(3));
+    table.next(); // past the end: the row stays
+    QVERIFY(table.locate(QStringLiteral("zone"), 6));
+    QVERIFY(table.setRecNo(2)); // already there
+    table.first();
+    QCOMPARE(moves.size(), 3);
+    QCOMPARE(moves.at(0).first().toInt(), 2);
+    QCOMPARE(moves.at(1).first().toInt(), 1);
+    QCOMPARE(moves.at(2).first().toInt(), 0);
+}
+
+void TestMemTable::model_keepsViewStateWhileRowsAreAppended()
+{
+    // A search appends found devices while the installer works in the grid: the row
+    // they are on, and so their selection and open editor, must stay put.
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    MemTableModel model(&table);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(table, { 1, 2, 3 });
+    const QPersistentModelIndex editing = model.index(1, 2);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    table.append();
+    table.setValue(QStringLiteral("zone"), 4);
+    table.post();
+
+    QCOMPARE(resets.size(), 0);
+    QCOMPARE(inserted.size(), 1);
+    QVERIFY(editing.isValid());
+    QCOMPARE(editing.row(), 1);
+    QCOMPARE(model.rowCount(), 4);
+}
+
+void TestMemTable::currentRowLink_keepsGridAndCursorInStep()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1, 2, 1, 2 });
+    MemTableModel model(&table);
+    QItemSelectionModel selection(&model);
+    CurrentRowLink link(table, selection);
+    QCOMPARE(selection.currentIndex().row(), 0);
+
+    selection.setCurrentIndex(model.index(2, 3), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(table.recNo(), 3);
+
+    QVERIFY(table.locate(QStringLiteral("zone"), 2));
+    QCOMPARE(selection.currentIndex().row(), 1);
+    QCOMPARE(selection.currentIndex().column(), 3); // the grid stays in its column
+
+    QVERIFY(table.applyFilter(QStringLiteral("zone=1")));
+    QCOMPARE(selection.currentIndex().row(), 0);
+    QCOMPARE(table.recNo(), 1);
+
+    table.emptyTable();
+    QVERIFY(!selection.currentIndex().isValid());
+}
+
+void TestMemTable::model_columnsFollowTheirSpecs()
+{
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 7, 8 });
+    const auto field = [&table](const char *name) { return table.fieldIndex(QLatin1String(name)); };
+    MemTableModel model(&table,
+                        { { field("twice"), QStringLiteral("Два|раза"), 40, Qt::AlignRight, {} },
+                          { field("zone"), QStringLiteral("Зона"), 60, Qt::AlignCenter, ColumnSpec::ReadOnly },
+                          { field("name"), QStringLiteral("Имя"), 120, Qt::AlignLeft, {} } });
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    QCOMPARE(model.columnCount(), 3);
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Два|раза"));
+    QCOMPARE(model.columnSpec(2).width, 120);
+    QCOMPARE(model.index(1, 0).data().toInt(), 4);
+    QCOMPARE(model.index(1, 1).data().toInt(), 8);
+    QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignCenter);
+    QVERIFY(!(model.flags(model.index(0, 1)) & Qt::ItemIsEditable));
+    QVERIFY(!model.setData(model.index(0, 1), 9));
+    QVERIFY(model.setData(model.index(0, 2), QStringLiteral("ab")));
+    QCOMPARE(table.rowValue(0, QStringLiteral("name")).toString(), QStringLiteral("ab"));
+}
+
+void TestMemTable::model_lookupEditedByKey_keepsNamesakesApart()
+{
+    // Two codes that share a name, as two device types do.
+    const ReferenceTable kinds(QStringLiteral("kinds"), { { 5, QStringLiteral("ИП"), {} },
+                                                         { 6, QStringLiteral("ИПР"), {} },
+                                                         { 7, QStringLiteral("ИПР"), {} } });
+    MemTable table(QStringLiteral("t"),
+                   { FieldDef::integer(QStringLiteral("kind")),
+                     FieldDef::lookupIn(QStringLiteral("kindName"), 20, QStringLiteral("kind"),
+                                        [&kinds](const QVariant &key) { return kinds.name(key); }, &kinds) });
+    table.append();
+    table.setValue(QStringLiteral("kind"), 5);
+    table.post();
+    MemTableModel model(&table);
+    const QModelIndex cell = model.index(0, 1);
+
+    QCOMPARE(cell.data(MemTableModel::KeyRole).toInt(), 5);
+    QCOMPARE(cell.data(MemTableModel::ChoicesRole).toList(),
+             (QVariantList { QVariantList { 5, QStringLiteral("ИП") }, QVariantList { 6, QStringLiteral("ИПР") },
+                             QVariantList { 7, QStringLiteral("ИПР") } }));
+    QVERIFY(model.setData(cell, 7, MemTableModel::KeyRole));
+    QCOMPARE(table.rowValue(0, QStringLiteral("kind")).toInt(), 7);
+    QCOMPARE(cell.data().toString(), QStringLiteral("ИПР"));
+    QVERIFY(!model.setData(cell, 8, MemTableModel::KeyRole)); // no such code
+    QCOMPARE(table.rowValue(0, QStringLiteral("kind")).toInt(), 7);
 }
 
 QTEST_GUILESS_MAIN(TestMemTable)
