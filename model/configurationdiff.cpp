@@ -104,23 +104,14 @@ QString outputName(int key)
     return QStringLiteral("%1.%2").arg(key / 1000).arg(key % 1000);
 }
 
-bool isOutputLink(const QString &field)
-{
-    for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
-        if (field == Configuration::outputLinkField(slot))
-            return true;
-    }
-    return false;
-}
-
 // Which slot holds an output link says nothing; which outputs the zone drives does.
-RowFacet outputLinks()
+RowFacet outputLinks(const QVector<int> &fields)
 {
     return { QStringLiteral("выходы"),
-             [](const RowRef &ref) {
+             [fields](const RowRef &ref) {
                  QVector<int> keys;
-                 for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
-                     const int key = ref.table.rowValue(ref.row, Configuration::outputLinkField(slot)).toInt();
+                 for (const int field : fields) {
+                     const int key = ref.table.rowValue(ref.row, field).toInt();
                      if (key != 0)
                          keys.append(key);
                  }
@@ -135,12 +126,12 @@ RowFacet outputLinks()
              {} };
 }
 
-RowFacet serialNumber()
+RowFacet serialNumber(int highField, int lowField)
 {
     return { QStringLiteral("серийный номер"),
-             [](const RowRef &ref) {
-                 const QVariant high = ref.table.rowValue(ref.row, QStringLiteral("saddrh"));
-                 const QVariant low = ref.table.rowValue(ref.row, QStringLiteral("saddrl"));
+             [highField, lowField](const RowRef &ref) {
+                 const QVariant high = ref.table.rowValue(ref.row, highField);
+                 const QVariant low = ref.table.rowValue(ref.row, lowField);
                  if (high.isNull() && low.isNull())
                      return nothing;
                  return quoted(QStringLiteral("%1%2")
@@ -212,11 +203,22 @@ const QHash<QString, QString> &fieldWords()
 struct TableDescription
 {
     MemTable &(Configuration::*table)();
-    QStringList identity; // fields naming a row; none: the row's position, for fixed lists
+    QVector<int> identity; // fields naming a row; none: the row's position, for fixed lists
     // `ordinal` counts the rows with the same identity, in table order, from 1.
     QString (*label)(const QVector<int> &identity, int ordinal);
     QHash<QString, QString> words; // this table's own words, before the common ones
+    // Fields told apart as one: a zone's output links, a device's serial number (high, low).
+    QVector<int> outputLinks = {};
+    QVector<int> serialNumber = {};
 };
+
+QVector<int> zoneOutputLinks()
+{
+    QVector<int> fields;
+    for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot)
+        fields.append(ZoneField::r(slot));
+    return fields;
+}
 
 QString numbered(const QString &label, int ordinal)
 {
@@ -226,34 +228,34 @@ QString numbered(const QString &label, int ordinal)
 const QVector<TableDescription> &tables()
 {
     static const QVector<TableDescription> descriptions {
-        { &Configuration::mtArea, { QStringLiteral("id") },
+        { &Configuration::mtArea, { ZoneField::id },
           [](const QVector<int> &id, int ordinal) { return numbered(QStringLiteral("Зона %1").arg(id[0]), ordinal); },
-          {} },
-        { &Configuration::mtDev, { QStringLiteral("addr") },
+          {}, zoneOutputLinks() },
+        { &Configuration::mtDev, { ModuleField::addr },
           [](const QVector<int> &id, int ordinal) { return numbered(QStringLiteral("Модуль %1").arg(id[0]), ordinal); },
           {} },
-        { &Configuration::mtSensor, { QStringLiteral("id_dev"), QStringLiteral("addr") },
+        { &Configuration::mtSensor, { SensorField::id_dev, SensorField::addr },
           [](const QVector<int> &id, int ordinal) {
               return QStringLiteral("Модуль %1, адрес %2, канал %3").arg(id[0]).arg(id[1]).arg(ordinal);
           },
-          {} },
-        { &Configuration::mtReturn, { QStringLiteral("id_dev"), QStringLiteral("offset") },
+          {}, {}, { SensorField::saddrh, SensorField::saddrl } },
+        { &Configuration::mtReturn, { OutputField::id_dev, OutputField::offset },
           [](const QVector<int> &id, int ordinal) {
               return numbered(QStringLiteral("Выход %1.%2").arg(id[0]).arg(id[1]), ordinal);
           },
-          {} },
-        { &Configuration::mtEntrance, { QStringLiteral("addr"), QStringLiteral("num") },
+          {}, {}, { OutputField::saddrh, OutputField::saddrl } },
+        { &Configuration::mtEntrance, { InputField::addr, InputField::num },
           [](const QVector<int> &id, int ordinal) {
               return numbered(QStringLiteral("Вход %1 модуля %2").arg(id[1]).arg(id[0]), ordinal);
           },
           { { QStringLiteral("id"), QStringLiteral("тип модуля") } } },
-        { &Configuration::mtTempType, { QStringLiteral("id") },
+        { &Configuration::mtTempType, { ProfileField::id },
           [](const QVector<int> &id, int ordinal) { return numbered(QStringLiteral("Профиль %1").arg(id[0]), ordinal); },
           {} },
         { &Configuration::mtRepComm, {},
           [](const QVector<int> &id, int) { return QStringLiteral("Код события %1").arg(id[0]); },
           { { QStringLiteral("name"), QStringLiteral("название") } } },
-        { &Configuration::mtRepEnt, { QStringLiteral("id") },
+        { &Configuration::mtRepEnt, { MessageField::id },
           [](const QVector<int> &id, int ordinal) { return numbered(QStringLiteral("Сообщение %1").arg(id[0]), ordinal); },
           { { QStringLiteral("name"), QStringLiteral("текст") } } },
     };
@@ -268,14 +270,14 @@ QVector<RowFacet> facetsOf(const MemTable &table, const TableDescription &descri
     const QVector<FieldDef> &fields = table.fields();
     for (int field = 0; field < fields.size(); ++field) {
         const QString &name = fields.at(field).name;
-        if (!fields.at(field).isData() || fields.at(field).internal || description.identity.contains(name))
+        if (!fields.at(field).isData() || fields.at(field).internal || description.identity.contains(field))
             continue;
-        if (isOutputLink(name)) {
+        if (description.outputLinks.contains(field)) {
             if (!std::exchange(linksAdded, true))
-                facets.append(outputLinks());
-        } else if (name == QLatin1String("saddrh") || name == QLatin1String("saddrl")) {
+                facets.append(outputLinks(description.outputLinks));
+        } else if (description.serialNumber.contains(field)) {
             if (!std::exchange(serialAdded, true))
-                facets.append(serialNumber());
+                facets.append(serialNumber(description.serialNumber.at(0), description.serialNumber.at(1)));
         } else {
             const QString word = description.words.value(name, fieldWords().value(name, name));
             facets.append(fieldFacet(table, field, word));
@@ -292,9 +294,7 @@ struct LabelledRows
 
 LabelledRows labelledRows(const MemTable &table, const TableDescription &description)
 {
-    QVector<int> columns;
-    for (const QString &field : description.identity)
-        columns.append(table.fieldIndex(field));
+    const QVector<int> &columns = description.identity;
     LabelledRows labelled;
     QHash<QVector<int>, int> seen;
     for (int row = 0; row < table.rowCount(); ++row) {
