@@ -32,12 +32,8 @@ QByteArray Encoder::encode(const QString &text)
 
 QByteArray Encoder::encodeFixed(const QString &text, int width, char pad)
 {
-    // Encoded straight into the result: a load and a build each encode 500 names.
-    QByteArray bytes(qMax<qsizetype>(width, m_encoder.requiredSpace(text.size())), pad);
-    const qsizetype written = m_encoder.appendToBuffer(bytes.data(), text) - bytes.data();
-    if (written < width)
-        std::fill(bytes.begin() + written, bytes.begin() + width, pad);
-    bytes.truncate(width);
+    QByteArray bytes(qMax(width, 0), pad);
+    writeFixed(ImageBytes(reinterpret_cast<quint8 *>(bytes.data()), int(bytes.size())), text, pad);
     return bytes;
 }
 
