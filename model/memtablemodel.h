@@ -27,7 +27,7 @@ public:
     MemTableModel(MemTable *table, QVector<ColumnSpec> columns, QObject *parent = nullptr);
 
     MemTable *table() const { return m_table; }
-    // The spec of a column; one made from the field when the model has none.
+    // How a column is shown; for a model without a list, made from the field.
     ColumnSpec columnSpec(int column) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
