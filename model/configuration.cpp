@@ -255,6 +255,11 @@ QVector<FieldDef> Configuration::sensorNewFields()
             (F::note, FieldDef::string(QStringLiteral("note"), 60));
 }
 
+void Configuration::setSettings(const SystemSettings &settings)
+{
+    changeSettings([&settings](SystemSettings &current) { current = settings; });
+}
+
 void Configuration::createFixedRows()
 {
     for (int profile = 1; profile <= 4; ++profile) {

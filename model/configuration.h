@@ -8,6 +8,9 @@
 #include <model/systemsettings.h>
 #include <model/tablefields.h>
 
+#include <type_traits>
+#include <utility>
+
 // The whole editable configuration: the settings image and every configuration table,
 // with the editing rules that keep them consistent. A new Configuration holds what the
 // program holds right after start: 500 zones, 16 modules and the fixed lists.
@@ -25,10 +28,14 @@ public:
     SettingsImage &image() { return m_image; }
     const SettingsImage &image() const { return m_image; }
     const ReferenceTables &references() const { return m_references; }
-    SystemSettings &settings() { return m_settings; }
     const SystemSettings &settings() const { return m_settings; }
+    // Every change of the settings goes through here, so the pages hear of it: the change
+    // gets the settings to alter, and what it returns is returned.
+    template <typename Change>
+    std::invoke_result_t<Change, SystemSettings &> changeSettings(Change &&change);
+    void setSettings(const SystemSettings &settings);
 
-    // Commands that replace the whole configuration announce it here.
+    // The configuration announces here when it was replaced or its settings changed.
     ConfigurationNotices &notices() { return m_notices; }
     const ConfigurationNotices &notices() const { return m_notices; }
 
@@ -83,6 +90,38 @@ private:
     MemTable m_mtRepComm;
     ConfigurationNotices m_notices;
 };
+
+namespace detail {
+// Announces a change of the settings when it goes out of scope, whatever the change
+// returned.
+class SettingsChangeNotice
+{
+public:
+    SettingsChangeNotice(const SystemSettings &settings, ConfigurationNotices &notices)
+        : m_settings(settings), m_before(settings), m_notices(notices)
+    {
+    }
+    ~SettingsChangeNotice()
+    {
+        if (m_settings != m_before)
+            emit m_notices.settingsChanged();
+    }
+    SettingsChangeNotice(const SettingsChangeNotice &) = delete;
+    SettingsChangeNotice &operator=(const SettingsChangeNotice &) = delete;
+
+private:
+    const SystemSettings &m_settings;
+    const SystemSettings m_before;
+    ConfigurationNotices &m_notices;
+};
+} // namespace detail
+
+template <typename Change>
+std::invoke_result_t<Change, SystemSettings &> Configuration::changeSettings(Change &&change)
+{
+    const detail::SettingsChangeNotice notice(m_settings, m_notices);
+    return std::forward<Change>(change)(m_settings);
+}
 
 // Installs the editing rules on the configuration's tables.
 void installEditingRules(Configuration &configuration);

@@ -362,7 +362,8 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     if (const auto problem = findUnconvertibleValue(image))
         return problem;
 
-    SystemSettings &settings = config.settings();
+    // Filled apart and handed over whole, so the pages hear of one change.
+    SystemSettings settings = config.settings();
     const ConstImageBytes system = image.SystemBlock();
     const auto registration = [&](int offset) {
         const QString digits = twoHexDigits(system.at(offset + 1)) + twoHexDigits(system.at(offset));
@@ -437,6 +438,7 @@ std::optional<UnconvertibleValue> FillByDataFromMemory(Configuration &config)
     messages.first();
 
     settings.edInfMessage = Cp1251::trimmedOfBlanks(Cp1251::upperCased(messageText(system, InformationMessageSlot)));
+    config.setSettings(settings);
     return std::nullopt;
 }
 

@@ -83,7 +83,7 @@ inline void fillRichConfiguration(Configuration &config)
     config.mtRepEnt().setRecNo(3);
     config.mtRepEnt().setValue("name", QStringLiteral("ПОЖЕЖА").leftJustified(40));
 
-    SystemSettings &s = config.settings();
+    SystemSettings s = config.settings();
     s.edNumReg1 = "1234";
     s.edNumReg2 = "0042";
     s.edTelNum1 = "12+34*5";
@@ -105,4 +105,5 @@ inline void fillRichConfiguration(Configuration &config)
     s.edAdminPass[0] = "1111";
     s.edAdminPass[7] = "0123456789";
     s.edMasterPass[2] = "777";
+    config.setSettings(s);
 }

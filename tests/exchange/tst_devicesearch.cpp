@@ -59,7 +59,7 @@ struct Rig
     explicit Rig(const QString &technological = QStringLiteral("1"))
     {
         notifier.answer = true;
-        config.settings().edAddrKLM = technological;
+        config.changeSettings([&](SystemSettings &s) { s.edAddrKLM = technological; });
         search.setPollInterval(1);
         search.setStatusRepeatInterval(1000000);
     }

@@ -52,7 +52,7 @@ QByteArray panelImage()
     Configuration config;
     config.mtArea().setRecNo(12);
     config.mtArea().setValue("name", "склад");
-    config.settings().edNumReg1 = "4321";
+    config.changeSettings([&](SystemSettings &s) { s.edNumReg1 = "4321"; });
     ImageBuilder::build(config);
     return config.image().Bytes();
 }
@@ -456,7 +456,7 @@ void TestMemoryTransfer::newExchange_endsTheRunningOneQuietly()
 
     Rig rig;
     rig.notifier.answer = true; // to the search's warning
-    rig.config.settings().edAddrKLM = "1";
+    rig.config.changeSettings([&](SystemSettings &s) { s.edAddrKLM = "1"; });
     DeviceSearch search(rig.channel, rig.config, rig.notifier);
     // Long enough for the running exchange to be caught with a timer armed, short enough
     // for a timer left running to fire while the new exchange runs.
@@ -502,7 +502,7 @@ void TestMemoryTransfer::transfer_afterASearchThatIsGone()
 {
     Rig rig;
     rig.notifier.answer = true;
-    rig.config.settings().edAddrKLM = "1";
+    rig.config.changeSettings([&](SystemSettings &s) { s.edAddrKLM = "1"; });
     {
         DeviceSearch search(rig.channel, rig.config, rig.notifier);
         QVERIFY(search.start(rig.settings, 1, rig.config.settings().edAddrKLM));

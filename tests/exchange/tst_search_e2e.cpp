@@ -54,7 +54,7 @@ struct Program
     {
         settings.port = port;
         notifier.answer = true;
-        config.settings().edAddrKLM = technological;
+        config.changeSettings([&](SystemSettings &s) { s.edAddrKLM = technological; });
         search.setPollInterval(5);
         search.setStatusRepeatInterval(300);
     }

@@ -65,7 +65,7 @@ public:
         for (std::size_t i = 0; i < tables.size(); ++i)
             tables.at(i)->copyRowsFrom(*origin.at(i), MemTable::Rows::All);
         m_config.image().Whole().write(0, startUp().image().Bytes()); // into its own bytes: no new block
-        m_config.settings() = startUp().settings();
+        m_config.setSettings(startUp().settings());
         m_notifier.clear();
     }
 

@@ -3,6 +3,7 @@
 #include <model/configuration.h>
 #include <model/filterexpressions.h>
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
@@ -25,6 +26,7 @@ private slots:
     void serialText_data();
     void serialText();
     void copyTables_shareTheFieldsOfTheirTable();
+    void settingsChanges_areAnnouncedOnlyWhenSomethingChanged();
     void filterExpressions_data();
     void filterExpressions();
     void filterExpressions_selectTheIntendedRows();
@@ -272,6 +274,30 @@ void TestConfiguration::copyTables_shareTheFieldsOfTheirTable()
     QCOMPARE(config.mtAreaCopy().rowCount(), 500);
     QVERIFY(config.mtAreaCopy().locate("id", 500));
     QCOMPARE(config.mtAreaCopy().asString("num"), QStringLiteral("Зона 500"));
+}
+
+void TestConfiguration::settingsChanges_areAnnouncedOnlyWhenSomethingChanged()
+{
+    Configuration config;
+    QSignalSpy changed(&config.notices(), &ConfigurationNotices::settingsChanged);
+
+    const int returned = config.changeSettings([](SystemSettings &s) {
+        s.ud6 = 12;
+        return 7;
+    });
+    QCOMPARE(returned, 7);
+    QCOMPARE(config.settings().ud6, 12);
+    QCOMPARE(changed.size(), 1);
+
+    config.changeSettings([](SystemSettings &s) { s.ud6 = 12; });
+    config.setSettings(config.settings());
+    QCOMPARE(changed.size(), 1);
+
+    SystemSettings other = config.settings();
+    other.edAdminPass[7] = QStringLiteral("1234");
+    config.setSettings(other);
+    QCOMPARE(changed.size(), 2);
+    QVERIFY(config.settings() == other);
 }
 
 void TestConfiguration::filterExpressions_data()

@@ -151,19 +151,19 @@ void TestConfigurationDiff::differences_data()
     }) << QStringList { "Сообщение 2: текст «ВХІД 1 СПРАЦЮВАВ» → «ДВЕРЬ»" };
 
     QTest::newRow("registration number") << Edit([](Configuration &, Configuration &after) {
-        after.settings().edNumReg1 = "1234";
+        after.changeSettings([&](SystemSettings &s) { s.edNumReg1 = "1234"; });
     }) << QStringList { "Первый регистрационный номер: пусто → «1234»" };
     QTest::newRow("check box") << Edit([](Configuration &, Configuration &after) {
-        after.settings().ckbFire = true;
+        after.changeSettings([&](SystemSettings &s) { s.ckbFire = true; });
     }) << QStringList { "Реле «ПОЖАР»: нет → да" };
     QTest::newRow("access code") << Edit([](Configuration &, Configuration &after) {
-        after.settings().edAdminPass[2] = "1111";
+        after.changeSettings([&](SystemSettings &s) { s.edAdminPass[2] = "1111"; });
     }) << QStringList { "Код доступа администратора 3: пусто → «1111»" };
     QTest::newRow("dialling mode") << Edit([](Configuration &, Configuration &after) {
-        after.settings().cbModeAndOr = 1;
+        after.changeSettings([&](SystemSettings &s) { s.cbModeAndOr = 1; });
     }) << QStringList { "Режим дозвона (И/ИЛИ): «ИЛИ» → «И»" };
     QTest::newRow("telephone number stored differently, shown alike") << Edit([](Configuration &, Configuration &after) {
-        after.settings().edTelNum1Raw = "000000000000000000";
+        after.changeSettings([&](SystemSettings &s) { s.edTelNum1Raw = "000000000000000000"; });
     }) << QStringList { "Первый телефонный номер: пусто (запись пусто) → пусто (запись «000000000000000000»)" };
 
     QTest::newRow("one image byte") << Edit([](Configuration &, Configuration &after) {
@@ -175,7 +175,7 @@ void TestConfigurationDiff::differences_data()
     }) << QStringList { "Прочие байты образа: отличаются 3 байта" };
     QTest::newRow("image bytes behind a named difference") << Edit([](Configuration &, Configuration &after) {
         after.image().Whole().set(3000, 7);
-        after.settings().ckbFire = true;
+        after.changeSettings([&](SystemSettings &s) { s.ckbFire = true; });
     }) << QStringList { "Реле «ПОЖАР»: нет → да" };
 }
 

@@ -142,7 +142,7 @@ void TestImageBuild::buildTwice_givesTheSameImage()
     Configuration config;
     appendDetector(config, 1, 3, 7);
     appendOutput(config, 1, 2, 7);
-    config.settings().edTelNum1Raw = QStringLiteral("12B34D0000000000");
+    config.changeSettings([&](SystemSettings &s) { s.edTelNum1Raw = QStringLiteral("12B34D0000000000"); });
     const QByteArray first = built(config);
     QCOMPARE(built(config), first);
 }
@@ -339,28 +339,27 @@ void TestImageBuild::settings()
     QFETCH(QByteArray, bytes);
 
     Configuration config;
-    SystemSettings &s = config.settings();
-    const QHash<QString, std::function<void()>> setters {
-        { "edNumReg1", [&] { s.edNumReg1 = value.toString(); } },
-        { "edNumReg2", [&] { s.edNumReg2 = value.toString(); } },
-        { "edTelNum1Raw", [&] { s.edTelNum1Raw = value.toString(); } },
-        { "edTelNum2Raw", [&] { s.edTelNum2Raw = value.toString(); } },
-        { "cbModeAndOr", [&] { s.cbModeAndOr = value.toInt(); } },
-        { "edCount", [&] { s.edCount = value.toString(); } },
-        { "ud6", [&] { s.ud6 = value.toInt(); } },
-        { "ud7", [&] { s.ud7 = value.toInt(); } },
-        { "ud8", [&] { s.ud8 = value.toInt(); } },
-        { "edAdminPass3", [&] { s.edAdminPass[2] = value.toString(); } },
-        { "edMasterPass4", [&] { s.edMasterPass[3] = value.toString(); } },
-        { "edInfMessage", [&] { s.edInfMessage = value.toString(); } },
-        { "ckbNotiv", [&] { s.ckbNotiv = value.toBool(); } },
-        { "ckbFire", [&] { s.ckbFire = value.toBool(); } },
-        { "ckbNeisp", [&] { s.ckbNeisp = value.toBool(); } },
-        { "ckbComm", [&] { s.ckbComm = value.toBool(); } },
+    const QHash<QString, std::function<void(SystemSettings &)>> setters {
+        { "edNumReg1", [&](SystemSettings &s) { s.edNumReg1 = value.toString(); } },
+        { "edNumReg2", [&](SystemSettings &s) { s.edNumReg2 = value.toString(); } },
+        { "edTelNum1Raw", [&](SystemSettings &s) { s.edTelNum1Raw = value.toString(); } },
+        { "edTelNum2Raw", [&](SystemSettings &s) { s.edTelNum2Raw = value.toString(); } },
+        { "cbModeAndOr", [&](SystemSettings &s) { s.cbModeAndOr = value.toInt(); } },
+        { "edCount", [&](SystemSettings &s) { s.edCount = value.toString(); } },
+        { "ud6", [&](SystemSettings &s) { s.ud6 = value.toInt(); } },
+        { "ud7", [&](SystemSettings &s) { s.ud7 = value.toInt(); } },
+        { "ud8", [&](SystemSettings &s) { s.ud8 = value.toInt(); } },
+        { "edAdminPass3", [&](SystemSettings &s) { s.edAdminPass[2] = value.toString(); } },
+        { "edMasterPass4", [&](SystemSettings &s) { s.edMasterPass[3] = value.toString(); } },
+        { "edInfMessage", [&](SystemSettings &s) { s.edInfMessage = value.toString(); } },
+        { "ckbNotiv", [&](SystemSettings &s) { s.ckbNotiv = value.toBool(); } },
+        { "ckbFire", [&](SystemSettings &s) { s.ckbFire = value.toBool(); } },
+        { "ckbNeisp", [&](SystemSettings &s) { s.ckbNeisp = value.toBool(); } },
+        { "ckbComm", [&](SystemSettings &s) { s.ckbComm = value.toBool(); } },
     };
     QVERIFY(setters.contains(control));
     config.image().Whole().write(offset, QByteArray(bytes.size(), '\x77')); // must be overwritten
-    setters.value(control)();
+    config.changeSettings(setters.value(control));
     QCOMPARE(bytesAt(built(config), offset, bytes.size()).toHex(' '), bytes.toHex(' '));
 }
 
@@ -368,9 +367,9 @@ void TestImageBuild::secondApk_setsAndClearsOnlyItsBits()
 {
     Configuration config;
     config.image().SystemBlock().write(332, QByteArray::fromHex("0080000040c0"));
-    config.settings().ckbAPK = true;
+    config.changeSettings([&](SystemSettings &s) { s.ckbAPK = true; });
     QCOMPARE(bytesAt(built(config), 332, 6).toHex(' '), QByteArray::fromHex("0181000002c1").toHex(' '));
-    config.settings().ckbAPK = false;
+    config.changeSettings([&](SystemSettings &s) { s.ckbAPK = false; });
     QCOMPARE(bytesAt(built(config), 332, 6).toHex(' '), QByteArray::fromHex("0181000002c0").toHex(' '));
 }
 

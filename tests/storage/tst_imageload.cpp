@@ -749,15 +749,16 @@ void TestImageLoad::controlLimits_survive()
 {
     // Whatever the controls let the user enter comes back from the image.
     Configuration config;
-    SystemSettings &s = config.settings();
-    s.edInfMessage = QString(SettingsInput::InformationMessageMaxLength - 1, u'Ж') + u'Z';
-    s.ud6 = SettingsInput::FirstTestHoursRange.maximum;
-    s.ud7 = SettingsInput::FirstTestMinutesRange.maximum;
-    s.ud8 = SettingsInput::TestIntervalHoursRange.maximum;
-    const SystemSettings entered = s;
+    SystemSettings entered;
+    entered.edInfMessage = QString(SettingsInput::InformationMessageMaxLength - 1, u'Ж') + u'Z';
+    entered.ud6 = SettingsInput::FirstTestHoursRange.maximum;
+    entered.ud7 = SettingsInput::FirstTestMinutesRange.maximum;
+    entered.ud8 = SettingsInput::TestIntervalHoursRange.maximum;
+    config.setSettings(entered);
     ImageBuilder::build(config);
-    s = SystemSettings();
+    config.setSettings(SystemSettings());
     QVERIFY(!ImageLoader::FillByDataFromMemory(config));
+    const SystemSettings &s = config.settings();
     QCOMPARE(s.edInfMessage, entered.edInfMessage);
     QCOMPARE(s.ud6, entered.ud6);
     QCOMPARE(s.ud7, entered.ud7);
@@ -848,17 +849,20 @@ void TestImageLoad::factorySettings()
     RecordingNotifier notifier;
     FileCommands commands(config, notifier);
     QSignalSpy replaced(&config.notices(), &ConfigurationNotices::replaced);
+    QSignalSpy settingsChanged(&config.notices(), &ConfigurationNotices::settingsChanged);
 
     QVERIFY(!commands.restoreFactorySettings(dir.path()));
     QCOMPARE(notifier.messages, QStringList { QStringLiteral("Не найдено файла заводских настроек!") });
     QVERIFY(ConfigurationSnapshot::of(config) == before);
     QCOMPARE(replaced.size(), 0);
+    QCOMPARE(settingsChanged.size(), 0);
 
     QVERIFY(QDir(dir.path()).mkpath("adjustments"));
     QCOMPARE(FileCommands::factoryFilePath(dir.path()), dir.filePath("adjustments/заводские.tab"));
     writeFile(dir, "adjustments/заводские.tab", factoryImage());
     QVERIFY(commands.restoreFactorySettings(dir.path()));
     QCOMPARE(replaced.size(), 1);
+    QCOMPARE(settingsChanged.size(), 1); // once for the whole load
     QCOMPARE(config.mtSensor().rowCount(), 0);
     QCOMPARE(config.settings().edTelNum1, QString());
     QVERIFY(config.mtArea().locate("id", 7));

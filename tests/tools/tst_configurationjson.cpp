@@ -26,13 +26,14 @@ void edit(Configuration &config)
     sensors.setValue("id_chan", 1);
     sensors.post();
 
-    SystemSettings &settings = config.settings();
+    SystemSettings settings = config.settings();
     settings.edTelNum1Raw = "0123DDDDDDDDDDDDDD";
     settings.sbTonePulse2 = true;
     settings.cbModeAndOr = 1;
     settings.ud8 = 24;
     settings.edAdminPass[7] = "4321";
     settings.edMasterPass[3] = "9876";
+    config.setSettings(settings);
 }
 
 } // namespace

@@ -170,7 +170,7 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
         notifier.warning(QStringLiteral("Нет модуля с адресом %1.").arg(search.module));
         return ExitFailure;
     }
-    config.settings().edAddrKLM = search.technologicalAddress;
+    config.changeSettings([&](SystemSettings &settings) { settings.edAddrKLM = search.technologicalAddress; });
 
     QtSerialLink link;
     PacketChannel channel(link);
