@@ -108,11 +108,18 @@ bool DeviceSearch::send(const QByteArray &message)
     QString error;
     if (m_channel.send(Frames::WriteMemoryNew(message), &error))
         return true;
+    handleSendFailure(error);
+    return false;
+}
+
+void DeviceSearch::handleSendFailure(const QString &reason)
+{
+    if (!m_active)
+        return;
     m_timer1.stop();
     m_timer2.stop();
-    m_notifier.warning(QStringLiteral("Не удалось передать данные в порт: %1").arg(error));
+    m_notifier.warning(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason));
     emit halted();
-    return false;
 }
 
 void DeviceSearch::poll()

@@ -36,6 +36,8 @@ public:
     const SearchState &state() const { return m_state; }
 
     void handleReply(const QByteArray &frame) override;
+    void handleWritten() override { } // replies are not timed; polls go on regardless
+    void handleSendFailure(const QString &reason) override;
     void handleLinkFailure(const QString &reason) override;
     void endQuietly() override { stop(); }
 

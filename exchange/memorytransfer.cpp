@@ -94,13 +94,37 @@ bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
 
 bool MemoryTransfer::sendFrame(const QByteArray &frame)
 {
+    // The reply is timed from when the frame has left (handleWritten).
+    m_replyTimer.stop();
     QString error;
-    if (m_channel.send(frame, &error)) {
-        m_replyTimer.start();
+    if (m_channel.send(frame, &error))
         return true;
-    }
-    abort(QStringLiteral("Не удалось передать данные в порт: %1").arg(error), false);
+    handleSendFailure(error);
     return false;
+}
+
+void MemoryTransfer::handleWritten()
+{
+    if (m_mode != Mode::Idle)
+        m_replyTimer.start();
+}
+
+void MemoryTransfer::handleSendFailure(const QString &reason)
+{
+    switch (m_mode) {
+    case Mode::Idle:
+        return;
+    case Mode::Writing:
+    case Mode::Reading:
+        abort(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason), false);
+        return;
+    case Mode::AwaitingWorkingMode:
+        settle();
+        m_succeeded = false;
+        m_notifier.warning(QStringLiteral("Не удалось передать команду перехода в рабочий режим: %1").arg(reason));
+        emit finished(false);
+        return;
+    }
 }
 
 // The block whose reply is awaited (or has just come), 1..1600; 0 before the first.
@@ -237,15 +261,7 @@ void MemoryTransfer::sendWorkingMode(bool reportSilence)
     m_mode = Mode::AwaitingWorkingMode;
     m_reportWorkingModeSilence = reportSilence;
     m_expectedReply = WriteModeWork();
-    QString error;
-    if (m_channel.send(m_expectedReply, &error)) {
-        m_replyTimer.start();
-        return;
-    }
-    settle();
-    m_succeeded = false;
-    m_notifier.warning(QStringLiteral("Не удалось передать команду перехода в рабочий режим: %1").arg(error));
-    emit finished(false);
+    sendFrame(m_expectedReply);
 }
 
 void MemoryTransfer::handleWorkingModeReply(const QByteArray &frame)

@@ -42,6 +42,8 @@ public:
     int blockCounter() const { return m_blockCounter; }
 
     void handleReply(const QByteArray &frame) override;
+    void handleWritten() override;
+    void handleSendFailure(const QString &reason) override;
     void handleLinkFailure(const QString &reason) override;
     // Nothing more is awaited and nothing more is said; finished() is not emitted either.
     void endQuietly() override;

@@ -5,6 +5,14 @@
 PacketChannel::PacketChannel(SerialLink &link, QObject *parent) : QObject(parent), m_link(link)
 {
     connect(&m_link, &SerialLink::received, this, &PacketChannel::receive);
+    connect(&m_link, &SerialLink::written, this, [this] {
+        if (m_handler)
+            m_handler->handleWritten();
+    });
+    connect(&m_link, &SerialLink::writeFailed, this, [this](const QString &reason) {
+        if (m_handler)
+            m_handler->handleSendFailure(reason);
+    });
     connect(&m_link, &SerialLink::failed, this, [this](const QString &reason) {
         m_assembler.clear();
         m_pending.clear();

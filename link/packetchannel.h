@@ -15,6 +15,10 @@ class ReplyHandler
 public:
     virtual ~ReplyHandler() = default;
     virtual void handleReply(const QByteArray &frame) = 0;
+    // Everything sent has left: from now on the panel may be expected to answer.
+    virtual void handleWritten() = 0;
+    // What was sent could not leave; the line stays open.
+    virtual void handleSendFailure(const QString &reason) = 0;
     virtual void handleLinkFailure(const QString &reason) = 0;
     // Another exchange takes the port: end without a word, so that nothing of this one (a
     // timer, a progress window, a late message) reaches into the new one.
@@ -41,6 +45,7 @@ public:
     bool open(const PortSettings &settings, QString *error);
     void close();
     bool isOpen() const;
+    // Returns at once; the handler hears when the frame has left or could not.
     bool send(const QByteArray &frame, QString *error);
     // Drops the start of a frame whose rest never came, so that it does not swallow the
     // next reply.

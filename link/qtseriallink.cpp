@@ -2,10 +2,8 @@
 
 #include <systemerror/systemerror.h>
 
-#include <QDeadlineTimer>
-
 #include <cerrno>
-#include <climits>
+#include <limits>
 
 namespace {
 
@@ -49,11 +47,6 @@ QSerialPort::FlowControl flowControlOf(const PortSettings &settings)
     if (settings.xonXoffInput || settings.xonXoffOutput)
         return QSerialPort::SoftwareControl;
     return QSerialPort::NoFlowControl;
-}
-
-qint64 writeTimeoutMs(qsizetype byteCount)
-{
-    return 1000 + 100 * qint64(byteCount);
 }
 
 void setError(QString *error, const QString &text)
@@ -125,7 +118,17 @@ void applyPortSettings(QSerialPort &port, const PortSettings &settings)
 QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent), m_port(this)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &QtSerialLink::deliverReceived);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &QtSerialLink::handleBytesWritten);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::handleError);
+    m_writeTimer.setSingleShot(true);
+    connect(&m_writeTimer, &QTimer::timeout, this,
+            [this] { failWriteLater(lineFailure(QSerialPort::TimeoutError, 0)); });
+}
+
+void QtSerialLink::setWriteTime(int baseMs, int perByteMs)
+{
+    m_writeTimeBase = baseMs;
+    m_writeTimePerByte = perByteMs;
 }
 
 bool QtSerialLink::open(const PortSettings &settings, QString *error)
@@ -158,7 +161,7 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
 
 void QtSerialLink::close()
 {
-    m_receivedWhileWriting = false;
+    m_writeTimer.stop();
     if (m_port.isOpen()) {
         m_port.clear(QSerialPort::Input);
         m_port.close();
@@ -179,43 +182,36 @@ bool QtSerialLink::write(const QByteArray &bytes, QString *error)
         setError(error, QStringLiteral("порт закрыт"));
         return false;
     }
-
-    // Waiting for the write also reads; the reply handler must not run inside a write.
-    m_writing = true;
-    const QDeadlineTimer deadline(writeTimeoutMs(bytes.size()));
-    bool ok = m_port.write(bytes) == bytes.size();
-    while (ok && m_port.bytesToWrite() > 0) {
-        const qint64 left = deadline.remainingTime();
-        ok = left > 0 && m_port.waitForBytesWritten(int(qMin<qint64>(left, INT_MAX)));
-    }
-    m_writing = false;
-
-    if (!ok) {
-        setError(error, m_port.error() == QSerialPort::NoError
-                                ? lineFailure(QSerialPort::TimeoutError, 0)
-                                : lineFailure(m_lastFailure, m_lastFailureCode));
-        if (m_port.isOpen())
-            m_port.clear(QSerialPort::Output); // a late half frame would confuse the panel
+    // Everything still waiting gets the time a write of it alone would have. Started
+    // first, so that bytes leaving at once are seen as written.
+    const qint64 waiting = m_port.bytesToWrite() + bytes.size();
+    const qint64 limit = m_writeTimeBase + qint64(m_writeTimePerByte) * waiting;
+    m_writeTimer.start(int(qMin<qint64>(limit, std::numeric_limits<int>::max())));
+    if (m_port.write(bytes) != bytes.size()) {
+        m_writeTimer.stop();
+        setError(error, lineFailure(m_lastFailure, m_lastFailureCode));
+        m_port.clear(QSerialPort::Output); // a late half frame would confuse the panel
         m_port.clearError();
+        return false;
     }
-    if (m_receivedWhileWriting) {
-        m_receivedWhileWriting = false;
-        QMetaObject::invokeMethod(this, &QtSerialLink::deliverReceived, Qt::QueuedConnection);
-    }
-    return ok;
+    return true;
 }
 
 void QtSerialLink::deliverReceived()
 {
-    if (m_writing) {
-        m_receivedWhileWriting = true;
-        return;
-    }
     if (!m_port.isOpen())
         return;
     const QByteArray bytes = m_port.readAll();
     if (!bytes.isEmpty())
         emit received(bytes);
+}
+
+void QtSerialLink::handleBytesWritten()
+{
+    if (m_port.bytesToWrite() > 0 || !m_writeTimer.isActive())
+        return;
+    m_writeTimer.stop();
+    emit written();
 }
 
 void QtSerialLink::handleError(QSerialPort::SerialPortError error)
@@ -225,9 +221,13 @@ void QtSerialLink::handleError(QSerialPort::SerialPortError error)
     // Emitted straight from the failing call, so the system's number is still there.
     m_lastFailure = error;
     m_lastFailureCode = SystemError::last();
+    if (!m_port.isOpen())
+        return;
     // A hung-up line keeps reporting read errors until it is closed.
-    if ((error == QSerialPort::ResourceError || error == QSerialPort::ReadError) && m_port.isOpen())
+    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
         failLater(lineFailure(error, m_lastFailureCode));
+    else if (error == QSerialPort::WriteError)
+        failWriteLater(lineFailure(error, m_lastFailureCode));
 }
 
 void QtSerialLink::failLater(const QString &reason)
@@ -240,6 +240,23 @@ void QtSerialLink::failLater(const QString &reason)
                     return;
                 close();
                 emit failed(reason);
+            },
+            Qt::QueuedConnection);
+}
+
+void QtSerialLink::failWriteLater(const QString &reason)
+{
+    m_writeTimer.stop();
+    if (m_port.isOpen())
+        m_port.clear(QSerialPort::Output); // a late half frame would confuse the panel
+    // Cleared later too: QSerialPort sets the error after its signal returns.
+    QMetaObject::invokeMethod(
+            this,
+            [this, session = m_session, reason] {
+                if (session != m_session)
+                    return;
+                m_port.clearError();
+                emit writeFailed(reason);
             },
             Qt::QueuedConnection);
 }

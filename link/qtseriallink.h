@@ -3,6 +3,7 @@
 #include <link/seriallink.h>
 
 #include <QSerialPort>
+#include <QTimer>
 
 // Gives `port` the settings it opens with. QSerialPort knows one flow-control mode, not
 // four lines: a custom mix takes hardware control when RTS or CTS is on, else software
@@ -25,13 +26,19 @@ public:
     bool open(const PortSettings &settings, QString *error) override;
     void close() override;
     bool isOpen() const override;
-    // Waits at most 1000 ms plus 100 ms per byte; bytes not sent by then are discarded.
+    // The bytes waiting to leave may take 1000 ms plus 100 ms each; by then they are
+    // dropped and writeFailed() is emitted.
     bool write(const QByteArray &bytes, QString *error) override;
+
+    // Shorter write times let a test see a jammed line quickly.
+    void setWriteTime(int baseMs, int perByteMs);
 
 private:
     void deliverReceived();
+    void handleBytesWritten();
     void handleError(QSerialPort::SerialPortError error);
     void failLater(const QString &reason);
+    void failWriteLater(const QString &reason);
 
     QSerialPort m_port;
     QSerialPort::SerialPortError m_lastFailure = QSerialPort::NoError;
@@ -39,6 +46,7 @@ private:
     // Distinguishes one opening from the next, so a failure queued for an
     // earlier opening does not close a later one.
     quint64 m_session = 0;
-    bool m_writing = false;
-    bool m_receivedWhileWriting = false;
+    QTimer m_writeTimer;
+    int m_writeTimeBase = 1000;
+    int m_writeTimePerByte = 100;
 };

@@ -20,7 +20,7 @@ public:
     int corruptAt = 0; // this reply's last byte is flipped
     int cutAt = 0; // this reply arrives without its second half
     int lineFailsAt = 0; // instead of this reply the line fails
-    int writeFailsAt = 0; // this write (counted from 1) fails
+    int writeFailsAt = 0; // this write (counted from 1) cannot leave
     bool openFails = false;
     bool byteByByte = false; // each reply arrives one byte at a time
 
@@ -43,11 +43,16 @@ public:
 
     bool write(const QByteArray &bytes, QString *error) override
     {
-        if (!m_open || (writeFailsAt && int(sent.size()) + 1 == writeFailsAt)) {
-            *error = QStringLiteral("write failed");
+        if (!m_open) {
+            *error = QStringLiteral("port closed");
             return false;
         }
+        if (++m_writes == writeFailsAt) {
+            later([this] { emit writeFailed(QStringLiteral("write failed")); });
+            return true;
+        }
         sent << bytes;
+        later([this] { emit written(); });
         const QByteArray reply = answer(bytes);
         if (reply.isEmpty())
             return true;
@@ -55,9 +60,7 @@ public:
         if (silentAt && number >= silentAt)
             return true;
         // A reply under way when the port closes is lost with it, as on a real line.
-        QTimer::singleShot(0, this, [this, reply, number, session = m_session] {
-            if (!m_open || session != m_session)
-                return;
+        later([this, reply, number] {
             if (lineFailsAt == number) {
                 m_open = false;
                 emit failed(QStringLiteral("cable pulled"));
@@ -78,6 +81,19 @@ public:
         return true;
     }
 
+    // The next write cannot leave, as on a jammed line.
+    void jamNextWrite() { writeFailsAt = m_writes + 1; }
+
+    // The line fails on the next turn of the event loop, as a pulled cable does.
+    void pullCable()
+    {
+        later([this] {
+            m_open = false;
+            ++m_session;
+            emit failed(QStringLiteral("cable pulled"));
+        });
+    }
+
     int sentWithCommand(quint8 command, int length) const
     {
         int count = 0;
@@ -87,6 +103,16 @@ public:
     }
 
 private:
+    // Runs `what` on the next turn of the event loop unless the port has closed since.
+    template <typename What>
+    void later(What what)
+    {
+        QTimer::singleShot(0, this, [this, what, session = m_session] {
+            if (m_open && session == m_session)
+                what();
+        });
+    }
+
     QByteArray answer(const QByteArray &frame)
     {
         using namespace Frames;
@@ -120,5 +146,6 @@ private:
 
     bool m_open = false;
     int m_session = 0;
+    int m_writes = 0;
     quint32 m_address = 0;
 };

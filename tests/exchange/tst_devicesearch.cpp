@@ -1,3 +1,4 @@
+#include "fakepanellink.h"
 #include "recordingnotifier.h"
 #include "relayreplies.h"
 #include "unexpectedwarnings.h"
@@ -7,7 +8,6 @@
 #include <link/frames.h>
 #include <link/packetchannel.h>
 #include <link/portsettings.h>
-#include <link/seriallink.h>
 #include <model/configuration.h>
 #include <storage/imagebuilder.h>
 #include <storage/imageloader.h>
@@ -22,24 +22,17 @@ using TypeAndChannel = QList<QPair<int, int>>;
 
 namespace {
 
-// Keeps what the program sends; replies are fed by the test.
-class RecordingLink : public SerialLink
+// Keeps what the program sends; the panel stays silent and the test feeds the replies.
+class RecordingLink : public FakePanelLink
 {
 public:
-    bool open(const PortSettings &, QString *) override { return m_open = true; }
-    void close() override { m_open = false; }
-    bool isOpen() const override { return m_open; }
-    bool write(const QByteArray &bytes, QString *) override
-    {
-        frames << bytes;
-        return true;
-    }
+    RecordingLink() { silentAt = 1; }
 
     // The module messages inside the relay frames sent, in order.
     QByteArrayList messages() const
     {
         QByteArrayList list;
-        for (const QByteArray &frame : frames) {
+        for (const QByteArray &frame : sent) {
             if (frame.size() < 8 || quint8(frame.at(5)) != 0x7E)
                 continue;
             const QByteArray block = Frames::unescape(frame.mid(6, frame.size() - 8));
@@ -47,11 +40,6 @@ public:
         }
         return list;
     }
-
-    QByteArrayList frames;
-
-private:
-    bool m_open = false;
 };
 
 struct Rig
@@ -134,7 +122,7 @@ void TestDeviceSearch::messagesCarryTheModuleAddressByte()
     QFETCH(int, byte);
     Rig rig(technological);
     QVERIFY(rig.startAndPoll());
-    QCOMPARE(rig.link.frames.first(), Frames::SetAddress(Frames::RelayAddress));
+    QCOMPARE(rig.link.sent.first(), Frames::SetAddress(Frames::RelayAddress));
     QCOMPARE(rig.lastMessage().toHex(' '), PollMessage(quint8(byte)).toHex(' '));
     QCOMPARE(quint8(rig.lastMessage().at(1)), quint8(byte));
 }
@@ -148,18 +136,18 @@ void TestDeviceSearch::start_asksFirst_andNeedsAnAddress()
              QStringList { "ВНИМАНИЕ!\nСейчас будет произведен поиск и добавление новых устройств к КЛМ № 1.\n"
                            "Убедитесь, что технологический КЛМ с адресом 1 подключен к линии H3L3-H4L4 ППК, "
                            "а сам ППК - к компьютеру с помощью USB-кабеля!" });
-    QVERIFY(declined.link.frames.isEmpty());
+    QVERIFY(declined.link.sent.isEmpty());
 
     Rig noAddress(QString {});
     QVERIFY(!noAddress.start());
     QCOMPARE(noAddress.notifier.warnings, QStringList { "Диапазон технологического адреса 1..16" });
-    QVERIFY(noAddress.link.frames.isEmpty());
+    QVERIFY(noAddress.link.sent.isEmpty());
 
     Rig noModule;
     noModule.module = 0;
     QVERIFY(!noModule.start());
     QCOMPARE(noModule.notifier.warnings, QStringList { "Выберите модуль, к которому добавлять устройства." });
-    QVERIFY(noModule.link.frames.isEmpty());
+    QVERIFY(noModule.link.sent.isEmpty());
 }
 
 void TestDeviceSearch::firstQueueStep_sendsStart_thenPollsFollow()
@@ -438,11 +426,11 @@ void TestDeviceSearch::closedSearch_ignoresRepliesAndTimers()
     rig.feed(identityReport(QByteArray::fromHex("011201011234")));
     rig.feed(code(0x00)); // status request A: the repeat timer runs
     rig.search.stop();
-    const int sent = rig.link.frames.size();
+    const int sent = rig.link.sent.size();
     rig.feed(code(0x00));
     rig.feed(identityReport(QByteArray::fromHex("020101010001")));
     QTest::qWait(20);
-    QCOMPARE(rig.link.frames.size(), sent);
+    QCOMPARE(rig.link.sent.size(), sent);
     QVERIFY(rig.search.state().CommandQueue.isEmpty());
     QCOMPARE(rig.config.mtSensorNew().rowCount(), 1);
 }

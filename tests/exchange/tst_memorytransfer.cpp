@@ -406,6 +406,8 @@ void TestMemoryTransfer::workingMode_afterAnotherHandler_awaitsItsEcho()
     {
     public:
         void handleReply(const QByteArray &) override { }
+        void handleWritten() override { }
+        void handleSendFailure(const QString &) override { }
         void handleLinkFailure(const QString &) override { }
         void endQuietly() override { }
     } search; // as a finished device search leaves the port
