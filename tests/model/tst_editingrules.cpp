@@ -52,6 +52,22 @@ void appendOutput(MemTable &outputs, int module, int offset, int channelType)
     outputs.post();
 }
 
+// An eight-channel module's two input-list entries, from `entry` on.
+ByteChanges inputPair(int entry, int module)
+{
+    const int offset = inputList + 16 * entry;
+    return { { offset, module }, { offset + 1, 0xFE }, { offset + 16, module }, { offset + 17, 0xFF } };
+}
+
+// The first `count` entries of the input list in use (by module 16).
+ByteChanges occupiedEntries(int count)
+{
+    ByteChanges bytes;
+    for (int entry = 0; entry < count; ++entry)
+        bytes.insert(inputList + 16 * entry, 16);
+    return bytes;
+}
+
 void selectModule(Configuration &config, int module)
 {
     QVERIFY(config.mtDev().locate("addr", module));
@@ -71,10 +87,8 @@ private slots:
     void zoneBytes_followTheZoneNumberWhateverTheFilter();
     void moduleState_connectsAndDisconnects();
     void moduleType_eightChannel_createsItsInputsOnce();
-    void moduleType_eightChannel_pairAlreadyListed_takesNoOther();
-    void moduleType_eightChannel_inputListFull_writesNothing();
-    void moduleType_eightChannel_lastFreeEntry_usesTheOneAfter();
-    void moduleType_eightChannel_neverOverwritesAnotherModulesEntry();
+    void moduleType_eightChannel_placesItsPairAmongOthers_data();
+    void moduleType_eightChannel_placesItsPairAmongOthers();
     void inputFields_storeIntoTheirChannelRecord_data();
     void inputFields_storeIntoTheirChannelRecord();
     void heatClass_onlyOnHeatChannels_data();
@@ -218,63 +232,37 @@ void TestEditingRules::moduleType_eightChannel_createsItsInputsOnce()
     verifyImageHoldsOnly(config, expected);
 }
 
-void TestEditingRules::moduleType_eightChannel_pairAlreadyListed_takesNoOther()
+void TestEditingRules::moduleType_eightChannel_placesItsPairAmongOthers_data()
 {
-    // A loaded input list already names the module while its input rows do not exist yet.
+    QTest::addColumn<int>("module");
+    QTest::addColumn<ByteChanges>("listed"); // the input list before the type changes
+    QTest::addColumn<ByteChanges>("added");
+
+    QTest::newRow("pair already listed, its rows not yet there")
+            << 4 << (inputPair(5, 4)) << ByteChanges();
+    QTest::newRow("list full: nothing written") << 2 << occupiedEntries(33) << ByteChanges();
+    QTest::newRow("last free entry: the pair takes the two after it")
+            << 3 << occupiedEntries(32) << inputPair(32, 3);
+    QTest::newRow("a free entry before another module's pair is not split from it")
+            << 3 << inputPair(1, 5) << inputPair(3, 3);
+}
+
+void TestEditingRules::moduleType_eightChannel_placesItsPairAmongOthers()
+{
+    QFETCH(int, module);
+    QFETCH(ByteChanges, listed);
+    QFETCH(ByteChanges, added);
+
     Configuration config;
-    config.image().InputListEntry(5).write(0, QByteArray::fromHex("04fe"));
-    config.image().InputListEntry(6).write(0, QByteArray::fromHex("04ff"));
-    selectModule(config, 4);
+    for (auto it = listed.cbegin(); it != listed.cend(); ++it)
+        config.image().Whole().set(it.key(), it.value());
+    selectModule(config, module);
     config.mtDev().setValue("id_name", 3);
 
     QCOMPARE(config.mtEntrance().rowCount(), 2);
-    verifyImageHoldsOnly(config, { { inputList + 80, 4 }, { inputList + 81, 0xFE },
-                                   { inputList + 96, 4 }, { inputList + 97, 0xFF } });
-}
-
-void TestEditingRules::moduleType_eightChannel_inputListFull_writesNothing()
-{
-    Configuration config;
-    ByteChanges full;
-    for (int entry = 0; entry < 33; ++entry) {
-        config.image().InputListEntry(entry).set(0, 16);
-        full.insert(inputList + 16 * entry, 16);
-    }
-    selectModule(config, 2);
-    config.mtDev().setValue("id_name", 3);
-    QCOMPARE(config.mtEntrance().rowCount(), 2);
-    verifyImageHoldsOnly(config, full);
-}
-
-void TestEditingRules::moduleType_eightChannel_lastFreeEntry_usesTheOneAfter()
-{
-    Configuration config;
-    ByteChanges expected;
-    for (int entry = 0; entry < 32; ++entry) {
-        config.image().InputListEntry(entry).set(0, 16);
-        expected.insert(inputList + 16 * entry, 16);
-    }
-    selectModule(config, 3);
-    config.mtDev().setValue("id_name", 3);
-    expected.insert(inputList + 16 * 32, 3);
-    expected.insert(inputList + 16 * 32 + 1, 0xFE);
-    expected.insert(inputList + 16 * 33, 3);
-    expected.insert(inputList + 16 * 33 + 1, 0xFF);
+    ByteChanges expected = listed;
+    expected.insert(added);
     verifyImageHoldsOnly(config, expected);
-}
-
-void TestEditingRules::moduleType_eightChannel_neverOverwritesAnotherModulesEntry()
-{
-    // Entry 0 is free but entry 1 starts module 5's pair: the new pair must go after it.
-    Configuration config;
-    config.image().InputListEntry(1).write(0, QByteArray::fromHex("05fe"));
-    config.image().InputListEntry(2).write(0, QByteArray::fromHex("05ff"));
-    selectModule(config, 3);
-    config.mtDev().setValue("id_name", 3);
-    verifyImageHoldsOnly(config, { { inputList + 16, 5 }, { inputList + 17, 0xFE },
-                                   { inputList + 32, 5 }, { inputList + 33, 0xFF },
-                                   { inputList + 48, 3 }, { inputList + 49, 0xFE },
-                                   { inputList + 64, 3 }, { inputList + 65, 0xFF } });
 }
 
 void TestEditingRules::inputFields_storeIntoTheirChannelRecord_data()

@@ -17,12 +17,6 @@ const QString telephoneKeysText = QStringLiteral("Потрібно вводит�
         + QStringLiteral(" \"+\" для встановлення паузи") + QChar(0x0D)
         + QStringLiteral("чи \"*\" для встановлення пошуку сигналу.");
 
-void addKeyColumns()
-{
-    QTest::addColumn<QChar>("key");
-    QTest::addColumn<bool>("accepted");
-}
-
 } // namespace
 
 class TestSettingsInput : public QObject
@@ -34,12 +28,8 @@ private slots:
     void formatNumberPhone_data();
     void formatNumberPhone();
 
-    void accessCodeKeys_data();
-    void accessCodeKeys();
-    void telephoneKeys_data();
-    void telephoneKeys();
-    void technologicalAddressKeys_data();
-    void technologicalAddressKeys();
+    void keyFilters_data();
+    void keyFilters();
 
     void keyRelease_recomputesRawFromTextAndTone();
     void insertMark_data();
@@ -87,94 +77,57 @@ void TestSettingsInput::formatNumberPhone()
     QCOMPARE(FormatNumberPhone(number, tone), raw);
 }
 
-void TestSettingsInput::accessCodeKeys_data()
+void TestSettingsInput::keyFilters_data()
 {
-    addKeyColumns();
-    QTest::newRow("0") << QChar(u'0') << true;
-    QTest::newRow("9") << QChar(u'9') << true;
-    QTest::newRow("Backspace") << QChar(8) << true;
-    QTest::newRow("Ctrl+C") << QChar(3) << true;
-    QTest::newRow("letter") << QChar(u'a') << false;
-    QTest::newRow("Cyrillic letter") << QChar(u'ж') << false;
-    QTest::newRow("Enter") << QChar(13) << false;
-    QTest::newRow("Escape") << QChar(27) << false;
-    QTest::newRow("Ctrl+V") << QChar(22) << false;
-    QTest::newRow("Ctrl+X") << QChar(24) << false;
-    QTest::newRow("plus") << QChar(u'+') << false;
-    QTest::newRow("star") << QChar(u'*') << false;
-    QTest::newRow("superscript two") << QChar(0x00B2) << false;
-    // Above 255, with a low byte that is an accepted key.
-    QTest::newRow("U+0131, low byte '1'") << QChar(0x0131) << false;
-    QTest::newRow("U+0108, low byte Backspace") << QChar(0x0108) << false;
-    QTest::newRow("Arabic-Indic digit") << QChar(0x0663) << false;
+    // One key a row, with what each of the three filters makes of it.
+    QTest::addColumn<QChar>("key");
+    QTest::addColumn<bool>("accessCode"); // edAdminPass*, edMasterPass*, edNumReg1/2, edCount
+    QTest::addColumn<bool>("telephone"); // edTelNum1/2
+    QTest::addColumn<bool>("technologicalAddress"); // edAddrKLM, silently
+
+    QTest::newRow("0") << QChar(u'0') << true << true << true;
+    QTest::newRow("9") << QChar(u'9') << true << true << true;
+    QTest::newRow("Backspace") << QChar(8) << true << true << true;
+    QTest::newRow("Ctrl+C") << QChar(3) << true << true << false;
+    QTest::newRow("Ctrl+V") << QChar(22) << false << true << false;
+    QTest::newRow("Ctrl+X") << QChar(24) << false << true << false;
+    QTest::newRow("plus") << QChar(u'+') << false << true << false;
+    QTest::newRow("star") << QChar(u'*') << false << true << false;
+    QTest::newRow("Latin letter") << QChar(u'B') << false << false << false;
+    QTest::newRow("Cyrillic letter") << QChar(u'ж') << false << false << false;
+    QTest::newRow("hash") << QChar(u'#') << false << false << false;
+    QTest::newRow("minus") << QChar(u'-') << false << false << false;
+    QTest::newRow("space") << QChar(u' ') << false << false << false;
+    QTest::newRow("Enter") << QChar(13) << false << false << false;
+    QTest::newRow("Escape") << QChar(27) << false << false << false;
+    QTest::newRow("Ctrl+A") << QChar(1) << false << false << false;
+    QTest::newRow("superscript two") << QChar(0x00B2) << false << false << false;
+    QTest::newRow("Arabic-Indic digit") << QChar(0x0663) << false << false << false;
+    QTest::newRow("U+0131, low byte '1'") << QChar(0x0131) << false << false << false;
+    QTest::newRow("U+0135, low byte '5'") << QChar(0x0135) << false << false << false;
+    QTest::newRow("U+012B, low byte '+'") << QChar(0x012B) << false << false << false;
+    QTest::newRow("U+0108, low byte Backspace") << QChar(0x0108) << false << false << false;
+    QTest::newRow("U+0416 Ж, low byte Ctrl+V") << QChar(0x0416) << false << false << false;
 }
 
-void TestSettingsInput::accessCodeKeys()
+void TestSettingsInput::keyFilters()
 {
     QFETCH(QChar, key);
-    QFETCH(bool, accepted);
+    QFETCH(bool, accessCode);
+    QFETCH(bool, telephone);
+    QFETCH(bool, technologicalAddress);
 
     RecordingNotifier notifier;
-    QCOMPARE(acceptAccessCodeKey(key, notifier), accepted);
-    QCOMPARE(notifier.informations, accepted ? QStringList() : QStringList{digitsOnlyText});
+    QCOMPARE(acceptAccessCodeKey(key, notifier), accessCode);
+    QCOMPARE(notifier.informations, accessCode ? QStringList() : QStringList{digitsOnlyText});
+    notifier.informations.clear();
+    QCOMPARE(acceptTelephoneKey(key, notifier), telephone);
+    QCOMPARE(notifier.informations, telephone ? QStringList() : QStringList{telephoneKeysText});
+    notifier.informations.clear();
+    QCOMPARE(acceptTechnologicalAddressKey(key), technologicalAddress);
+    QVERIFY(notifier.informations.isEmpty());
     QVERIFY(notifier.warnings.isEmpty());
     QVERIFY(notifier.questions.isEmpty());
-}
-
-void TestSettingsInput::telephoneKeys_data()
-{
-    addKeyColumns();
-    QTest::newRow("0") << QChar(u'0') << true;
-    QTest::newRow("9") << QChar(u'9') << true;
-    QTest::newRow("plus") << QChar(u'+') << true;
-    QTest::newRow("star") << QChar(u'*') << true;
-    QTest::newRow("Backspace") << QChar(8) << true;
-    QTest::newRow("Ctrl+C") << QChar(3) << true;
-    QTest::newRow("Ctrl+V") << QChar(22) << true;
-    QTest::newRow("Ctrl+X") << QChar(24) << true;
-    QTest::newRow("letter") << QChar(u'B') << false;
-    QTest::newRow("hash") << QChar(u'#') << false;
-    QTest::newRow("minus") << QChar(u'-') << false;
-    QTest::newRow("space") << QChar(u' ') << false;
-    QTest::newRow("Enter") << QChar(13) << false;
-    QTest::newRow("Escape") << QChar(27) << false;
-    QTest::newRow("Ctrl+A") << QChar(1) << false;
-    // Above 255, with a low byte that is an accepted key.
-    QTest::newRow("U+0416 Ж, low byte Ctrl+V") << QChar(0x0416) << false;
-    QTest::newRow("U+012B, low byte '+'") << QChar(0x012B) << false;
-    QTest::newRow("U+0135, low byte '5'") << QChar(0x0135) << false;
-}
-
-void TestSettingsInput::telephoneKeys()
-{
-    QFETCH(QChar, key);
-    QFETCH(bool, accepted);
-
-    RecordingNotifier notifier;
-    QCOMPARE(acceptTelephoneKey(key, notifier), accepted);
-    QCOMPARE(notifier.informations, accepted ? QStringList() : QStringList{telephoneKeysText});
-    QVERIFY(notifier.warnings.isEmpty());
-    QVERIFY(notifier.questions.isEmpty());
-}
-
-void TestSettingsInput::technologicalAddressKeys_data()
-{
-    addKeyColumns();
-    QTest::newRow("0") << QChar(u'0') << true;
-    QTest::newRow("9") << QChar(u'9') << true;
-    QTest::newRow("Backspace") << QChar(8) << true;
-    QTest::newRow("Ctrl+C") << QChar(3) << false;
-    QTest::newRow("minus") << QChar(u'-') << false;
-    QTest::newRow("letter") << QChar(u'x') << false;
-    QTest::newRow("U+0131, low byte '1'") << QChar(0x0131) << false;
-}
-
-void TestSettingsInput::technologicalAddressKeys()
-{
-    QFETCH(QChar, key);
-    QFETCH(bool, accepted);
-
-    QCOMPARE(acceptTechnologicalAddressKey(key), accepted);
 }
 
 void TestSettingsInput::keyRelease_recomputesRawFromTextAndTone()

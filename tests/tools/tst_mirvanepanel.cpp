@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -315,16 +316,9 @@ private slots:
     void refused();
     void relayExchange_data();
     void relayExchange();
-    void discovery_data();
-    void discovery();
-    void reportAcknowledgement_data();
-    void reportAcknowledgement();
-    void followUp_data();
-    void followUp();
-    void statusReports_data();
-    void statusReports();
-    void addressMessage_data();
-    void addressMessage();
+    void searchConversation();
+    void missteps_areNoted_data();
+    void missteps_areNoted();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -760,320 +754,149 @@ void TestMirvanePanel::relayExchange()
     QVERIFY2(panel.stop(), panel.errors().constData());
 }
 
-void TestMirvanePanel::discovery_data()
-{
-    QTest::addColumn<QByteArray>("scenario");
-    QTest::addColumn<int>("busyPolls");
-    QTest::addColumn<QByteArrayList>("identities"); // t v y m sh sl, in the order reported
+namespace {
 
-    QTest::newRow("no devices") << QByteArray(R"({"devices": []})") << 0 << QByteArrayList();
-    QTest::newRow("one detector")
-            << QByteArray(R"({"devices": [{"type": 1, "version": 18, "year": 13, "month": 12, "serial": 4660}]})")
-            << 0 << QByteArrayList { QByteArray::fromHex("01120d0c1234") };
-    QTest::newRow("devices in the scenario's order")
-            << QByteArray(R"({"devices": [
-                   {"type": 2, "version": 5, "year": 20, "month": 3, "serial": 1},
-                   {"type": 6, "version": 1, "year": 21, "month": 4, "serial": 513, "kind": 3},
-                   {"type": 7, "version": 2, "year": 22, "month": 5, "serial": 65535, "kind": 33},
-                   {"type": 4, "version": 153, "year": 0, "month": 18, "serial": 256}]})")
-            << 0
-            << QByteArrayList { QByteArray::fromHex("020514030001"), QByteArray::fromHex("060115040201"),
-                                QByteArray::fromHex("07021605ffff"), QByteArray::fromHex("049900120100") };
-    QTest::newRow("busy polls come first")
-            << QByteArray(R"({"busyPolls": 2, "devices": [{"type": 3, "version": 1, "year": 9, "month": 1, "serial": 7}]})")
-            << 2 << QByteArrayList { QByteArray::fromHex("030109010007") };
-    QByteArray many = R"({"devices": [)";
-    QByteArrayList manyIdentities;
-    for (int i = 1; i <= 140; ++i) {
-        many += QStringLiteral(R"(%1{"type": 1, "version": %2, "year": 1, "month": 1, "serial": %3})")
-                        .arg(i > 1 ? "," : "")
-                        .arg(i)
-                        .arg(i * 257)
-                        .toLatin1();
-        manyIdentities.append(QByteArray::fromHex("01") + char(i) + QByteArray::fromHex("0101") + QByteArray(2, char(i)));
-    }
-    many += "]}";
-    // Past 7D, 7E and 7F in the identity, the reference and the number: nothing escaped moves a field.
-    QTest::newRow("enough reports to pass the flag byte values") << many << 0 << manyIdentities;
-    QTest::newRow("serial bytes equal to the start byte")
-            << QByteArray(R"({"devices": [{"type": 1, "version": 1, "year": 1, "month": 1, "serial": 50886}]})")
-            << 0 << QByteArrayList { QByteArray::fromHex("010101 01c6c6") };
+// A detector, an address tag and a detector whose serial holds 7D and the start byte C6.
+const char *const searchDevices = R"("devices": [
+    {"type": 1, "version": 18, "year": 13, "month": 12, "serial": 4660},
+    {"type": 6, "version": 1, "year": 20, "month": 3, "serial": 513, "kind": 3},
+    {"type": 2, "version": 126, "year": 21, "month": 7, "serial": 32198}])";
+
+// The address message the program sends for an identity report, about `reference`.
+QByteArray addressMessageFor(const QByteArray &identityReport, quint8 reference, int type, int serial)
+{
+    const QByteArray identity = identityReport.mid(SearchMessages::IdentityBytes, 6);
+    QByteArray message = SearchMessages::AddressMessage(module1, type, Frames::fromBcd(quint8(identity.at(1))),
+                                                        quint8(identity.at(2)),
+                                                        Frames::fromBcd(quint8(identity.at(3))), 0, serial, 2);
+    message[9] = char(reference);
+    return message;
 }
 
-void TestMirvanePanel::discovery()
+// Takes every report the module has queued, acknowledging each; the rest are compared
+// by the caller.
+QByteArrayList drainReports(SearchLine &line)
 {
-    QFETCH(QByteArray, scenario);
-    QFETCH(int, busyPolls);
-    QFETCH(QByteArrayList, identities);
+    QByteArrayList reports;
+    for (int guard = 0; guard < 16; ++guard) {
+        const QByteArray reply = line.say(SearchMessages::PollMessage(module1));
+        if (!Frames::hasValidCrc(reply) || at(reply, SearchMessages::ReplyCode) != 0x02)
+            break;
+        reports.append(reply);
+        line.say(SearchMessages::AckMessage(module1, at(reply, SearchMessages::ReportNumber)));
+    }
+    return reports;
+}
 
-    const QByteArray poll = SearchMessages::PollMessage(module1);
+QByteArray statusOf(const QByteArray &report) // device type and serial low byte
+{
+    return QByteArray(1, char(at(report, SearchMessages::StatusDeviceType))) + char(at(report, SearchMessages::StatusSerialLow));
+}
+
+using MisstepFn = std::function<QString(SearchLine &)>; // makes the misstep, returns the note expected
+
+} // namespace
+
+Q_DECLARE_METATYPE(MisstepFn)
+
+void TestMirvanePanel::searchConversation()
+{
     const QByteArray done = moduleReply(module1, 0x00);
     SearchLine line;
-    QVERIFY(line.start({ "--scenario", this->scenario(scenario) },
-                       path(QStringLiteral("discovery-%1.log").arg(QTest::currentDataTag()))));
+    QVERIFY(line.start({ "--scenario", scenario(QByteArray(R"({"busyPolls": 2, )") + searchDevices + "}") },
+                       path(QStringLiteral("search.log"))));
 
-    QCOMPARE(line.say(poll), done); // nothing is found before the start
+    QCOMPARE(line.say(SearchMessages::PollMessage(module1)), done); // nothing is found before the start
     QCOMPARE(line.say(SearchMessages::StartMessage(module1)), done);
-    for (int i = 0; i < busyPolls; ++i)
-        QCOMPARE(line.say(poll), moduleReply(module1, 0x03));
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(line.say(SearchMessages::PollMessage(module1)), moduleReply(module1, 0x03));
 
+    // Identity reports in the scenario's order, told apart by reference and number.
+    const QByteArrayList identities = drainReports(line);
+    QCOMPARE(identities.size(), 3);
+    const QByteArrayList expectedIdentities { QByteArray::fromHex("01120d0c1234"), QByteArray::fromHex("060114030201"),
+                                              QByteArray::fromHex("027e15077dc6") };
     QSet<quint8> references;
     QSet<quint8> numbers;
-    for (const QByteArray &identity : identities) {
-        const QByteArray report = line.say(poll);
-        QVERIFY(Frames::hasValidCrc(report));
-        QCOMPARE(at(report, SearchMessages::ReplyCode), 0x02);
-        QCOMPARE(report.mid(SearchMessages::ReportKind, 2), QByteArray::fromHex("071f"));
-        QCOMPARE(report.mid(SearchMessages::IdentityBytes, 6), identity);
-        const quint8 reference = at(report, SearchMessages::ReferenceByte);
-        const quint8 number = at(report, SearchMessages::ReportNumber);
-        QVERIFY2(!references.contains(reference) && !numbers.contains(number), "reports must be told apart");
-        references.insert(reference);
-        numbers.insert(number);
-        QCOMPARE(line.say(SearchMessages::AckMessage(module1, number)), done);
+    for (qsizetype i = 0; i < identities.size(); ++i) {
+        QCOMPARE(identities.at(i).mid(SearchMessages::ReportKind, 2), QByteArray::fromHex("071f"));
+        QCOMPARE(identities.at(i).mid(SearchMessages::IdentityBytes, 6), expectedIdentities.at(i));
+        references.insert(at(identities.at(i), SearchMessages::ReferenceByte));
+        numbers.insert(at(identities.at(i), SearchMessages::ReportNumber));
     }
-    QCOMPARE(line.say(poll), done);
-    QCOMPARE(line.notes(), QStringList());
-    QVERIFY2(line.stop(), line.errors().constData());
-}
+    QCOMPARE(references.size(), 3);
+    QCOMPARE(numbers.size(), 3);
 
-void TestMirvanePanel::reportAcknowledgement_data()
-{
-    QTest::addColumn<int>("reports"); // polled before the acknowledgement, none acknowledged
-    QTest::addColumn<int>("acknowledged"); // -1: the last report's number, -2: the first's
-    QTest::addColumn<bool>("mismatch");
+    // The tag's follow-up is answered directly with its sub-device report.
+    const QByteArray followUp
+            = line.say(SearchMessages::FollowUpQuery(module1, at(identities.at(1), SearchMessages::ReferenceByte)));
+    QCOMPARE(followUp.mid(SearchMessages::ReportKind, 3), QByteArray::fromHex("040607"));
+    QCOMPARE(at(followUp, SearchMessages::SubDeviceKind), 0x03);
+    QCOMPARE(line.say(SearchMessages::AckMessage(module1, at(followUp, SearchMessages::ReportNumber))), done);
 
-    QTest::newRow("the last report") << 1 << -1 << false;
-    QTest::newRow("the last of two") << 2 << -1 << false;
-    QTest::newRow("an earlier report") << 2 << -2 << true;
-    QTest::newRow("a number never sent") << 1 << 0x60 << true;
-    QTest::newRow("before any report") << 0 << 0x01 << true;
-}
-
-void TestMirvanePanel::reportAcknowledgement()
-{
-    QFETCH(int, reports);
-    QFETCH(int, acknowledged);
-    QFETCH(bool, mismatch);
-
-    SearchLine line;
-    QVERIFY(line.start({ "--scenario", scenario(R"({"devices": [
-                            {"type": 1, "version": 1, "year": 1, "month": 1, "serial": 1},
-                            {"type": 2, "version": 2, "year": 2, "month": 2, "serial": 2}]})") },
-                       path(QStringLiteral("ack-%1.log").arg(QTest::currentDataTag()))));
-    QCOMPARE(line.say(SearchMessages::StartMessage(module1)), moduleReply(module1, 0x00));
-    QByteArray numbers;
-    for (int i = 0; i < reports; ++i)
-        numbers.append(char(at(line.say(SearchMessages::PollMessage(module1)), SearchMessages::ReportNumber)));
-
-    const quint8 number = acknowledged == -1 ? quint8(numbers.back())
-            : acknowledged == -2                ? quint8(numbers.front())
-                                                : quint8(acknowledged);
-    QCOMPARE(line.say(SearchMessages::AckMessage(module1, number)), moduleReply(module1, 0x00));
-    const QString last = numbers.isEmpty() ? QStringLiteral("none") : hexByte(quint8(numbers.back()));
-    const QStringList expected = mismatch
-            ? QStringList { QStringLiteral("ack-mismatch %1 last %2").arg(hexByte(number), last) }
-            : QStringList();
-    QCOMPARE(line.notes(), expected);
-    QVERIFY2(line.stop(), line.errors().constData());
-}
-
-void TestMirvanePanel::followUp_data()
-{
-    QTest::addColumn<int>("device"); // whose identity report's reference is asked about; -1: none
-    QTest::addColumn<int>("kind"); // -1: no follow-up report
-
-    QTest::newRow("an address tag of type 6") << 1 << 0x03;
-    QTest::newRow("an address tag of type 7") << 2 << 0x21;
-    QTest::newRow("a detector's reference") << 0 << -1;
-    QTest::newRow("a reference never sent") << -1 << -1;
-}
-
-void TestMirvanePanel::followUp()
-{
-    QFETCH(int, device);
-    QFETCH(int, kind);
-
-    SearchLine line;
-    QVERIFY(line.start({ "--scenario", scenario(R"({"devices": [
-                            {"type": 1, "version": 18, "year": 13, "month": 12, "serial": 4660},
-                            {"type": 6, "version": 1, "year": 20, "month": 3, "serial": 513, "kind": 3},
-                            {"type": 7, "version": 1, "year": 20, "month": 3, "serial": 514, "kind": 33}]})") },
-                       path(QStringLiteral("followup-%1.log").arg(QTest::currentDataTag()))));
-    const QByteArrayList identities = line.discover(3);
-    QCOMPARE(identities.size(), 3);
-
-    const quint8 reference = device < 0 ? 0x20 : at(identities.at(device), SearchMessages::ReferenceByte);
-    const QByteArray reply = line.say(SearchMessages::FollowUpQuery(module1, reference));
-    QStringList notes;
-    if (kind < 0) {
-        QCOMPARE(reply, moduleReply(module1, 0x00));
-        notes.append(QStringLiteral("followup-mismatch ") + hexByte(reference));
-    } else {
-        QVERIFY(Frames::hasValidCrc(reply));
-        QCOMPARE(at(reply, SearchMessages::ReplyCode), 0x02);
-        QCOMPARE(reply.mid(SearchMessages::ReportKind, 3), QByteArray::fromHex("040607"));
-        QCOMPARE(at(reply, SearchMessages::SubDeviceKind), kind);
-        for (const QByteArray &identity : identities)
-            QVERIFY(at(reply, SearchMessages::ReferenceByte) != at(identity, SearchMessages::ReferenceByte));
-        const quint8 number = at(reply, SearchMessages::ReportNumber);
-        QCOMPARE(line.say(SearchMessages::AckMessage(module1, number)), moduleReply(module1, 0x00));
-    }
-    // Answered directly, never queued for a poll.
-    QCOMPARE(line.say(SearchMessages::PollMessage(module1)), moduleReply(module1, 0x00));
-    QCOMPARE(line.notes(), notes);
-    QVERIFY2(line.stop(), line.errors().constData());
-}
-
-void TestMirvanePanel::statusReports_data()
-{
-    QTest::addColumn<int>("discovered"); // identity reports taken before the requests; -1: no start
-    QTest::addColumn<QByteArrayList>("requests");
-    QTest::addColumn<QByteArrayList>("statuses"); // device type and serial low byte, in order
-
-    const QByteArray a = SearchMessages::StatusRequestA(module1);
-    const QByteArray b = SearchMessages::StatusRequestB(module1);
-    const QByteArrayList both { QByteArray::fromHex("0134"), QByteArray::fromHex("02c6") };
-    QTest::newRow("request A: every device found but the tag") << 3 << QByteArrayList { a } << both;
-    QTest::newRow("request B: the same") << 3 << QByteArrayList { b } << both;
-    QTest::newRow("a second request adds no duplicates") << 3 << QByteArrayList { a, b } << both;
-    QTest::newRow("devices still to be reported come after their identity") << 1 << QByteArrayList { a } << both;
-    QTest::newRow("before the start") << -1 << QByteArrayList { a, b } << QByteArrayList();
-}
-
-void TestMirvanePanel::statusReports()
-{
-    QFETCH(int, discovered);
-    QFETCH(QByteArrayList, requests);
-    QFETCH(QByteArrayList, statuses);
-
-    SearchLine line;
-    QVERIFY(line.start({ "--scenario", scenario(R"({"devices": [
-                            {"type": 1, "version": 18, "year": 13, "month": 12, "serial": 4660},
-                            {"type": 6, "version": 1, "year": 20, "month": 3, "serial": 513, "kind": 3},
-                            {"type": 2, "version": 5, "year": 21, "month": 7, "serial": 22214}]})") },
-                       path(QStringLiteral("status-%1.log").arg(QTest::currentDataTag()))));
-    if (discovered >= 0)
-        QCOMPARE(line.discover(discovered).size(), discovered);
-    for (const QByteArray &request : requests)
-        QCOMPARE(line.say(request), moduleReply(module1, 0x00));
-
-    // The program acknowledges every report.
-    QByteArrayList found;
-    int identities = discovered;
-    for (;;) {
-        const QByteArray reply = line.say(SearchMessages::PollMessage(module1));
-        QVERIFY(Frames::hasValidCrc(reply));
-        if (at(reply, SearchMessages::ReplyCode) != 0x02)
-            break;
-        const QByteArray kind = reply.mid(SearchMessages::ReportKind, 2);
-        if (kind == QByteArray::fromHex("082e")) {
-            found.append(QByteArray(1, char(at(reply, SearchMessages::StatusDeviceType)))
-                         + char(at(reply, SearchMessages::StatusSerialLow)));
-        } else {
-            QCOMPARE(kind, QByteArray::fromHex("071f"));
-            QVERIFY2(found.isEmpty(), "an identity report after a status report");
-            ++identities;
-        }
-        QCOMPARE(line.say(SearchMessages::AckMessage(module1, at(reply, SearchMessages::ReportNumber))),
-                 moduleReply(module1, 0x00));
-        QVERIFY2(found.size() <= statuses.size(), "more status reports than devices");
-    }
-    QCOMPARE(found, statuses);
-    QCOMPARE(identities, discovered < 0 ? -1 : 3);
-    QCOMPARE(line.notes(), QStringList());
-    QVERIFY2(line.stop(), line.errors().constData());
-}
-
-void TestMirvanePanel::addressMessage_data()
-{
-    QTest::addColumn<int>("device"); // the address message is about this one
-    QTest::addColumn<int>("referenceOf"); // this device's status report; -1: its identity report
-    QTest::addColumn<int>("type"); // byte 13
-    QTest::addColumn<int>("serial"); // its low byte goes into byte 18
-    QTest::addColumn<QString>("note"); // %1: the reference sent
-    QTest::addColumn<QByteArray>("answered"); // identity in the 08 2B report; empty: none
-    QTest::addColumn<QByteArrayList>("statusesAfter"); // type and serial low byte on a new request
-
-    const QByteArray first = QByteArray::fromHex("0134");
-    const QByteArray second = QByteArray::fromHex("02c6");
-    QTest::newRow("the first device") << 0 << 0 << 0x01 << 0x1234 << "address 01 1234 2"
-                                      << QByteArray::fromHex("01120d0c1234") << QByteArrayList { second };
-    QTest::newRow("a serial low byte of C6") << 1 << 1 << 0x02 << 0x56C6 << "address 02 56C6 2"
-                                             << QByteArray::fromHex("02051507 56c6") << QByteArrayList { first };
-    QTest::newRow("the other device's reference")
-            << 0 << 1 << 0x01 << 0x1234 << "address-mismatch %1 01 34 2" << QByteArray()
-            << QByteArrayList { first, second };
-    QTest::newRow("an identity report's reference")
-            << 0 << -1 << 0x01 << 0x1234 << "address-mismatch %1 01 34 2" << QByteArray()
-            << QByteArrayList { first, second };
-    QTest::newRow("another type") << 0 << 0 << 0x03 << 0x1234 << "address-mismatch %1 03 34 2" << QByteArray()
-                                  << QByteArrayList { first, second };
-    QTest::newRow("another serial low byte")
-            << 0 << 0 << 0x01 << 0x1235 << "address-mismatch %1 01 35 2" << QByteArray()
-            << QByteArrayList { first, second };
-}
-
-void TestMirvanePanel::addressMessage()
-{
-    QFETCH(int, device);
-    QFETCH(int, referenceOf);
-    QFETCH(int, type);
-    QFETCH(int, serial);
-    QFETCH(QString, note);
-    QFETCH(QByteArray, answered);
-    QFETCH(QByteArrayList, statusesAfter);
-
-    const QByteArray poll = SearchMessages::PollMessage(module1);
-    const QByteArray done = moduleReply(module1, 0x00);
-    SearchLine line;
-    QVERIFY(line.start({ "--scenario", scenario(R"({"devices": [
-                            {"type": 1, "version": 18, "year": 13, "month": 12, "serial": 4660},
-                            {"type": 2, "version": 5, "year": 21, "month": 7, "serial": 22214}]})") },
-                       path(QStringLiteral("address-%1.log").arg(QTest::currentDataTag()))));
-    const QByteArrayList identities = line.discover(2);
-    QCOMPARE(identities.size(), 2);
+    // Every device but the tag waits for an address.
     QCOMPARE(line.say(SearchMessages::StatusRequestA(module1)), done);
-    QByteArrayList statuses;
-    for (int i = 0; i < 2; ++i) {
-        statuses.append(line.say(poll));
-        QCOMPARE(statuses.back().mid(SearchMessages::ReportKind, 2), QByteArray::fromHex("082e"));
-        QCOMPARE(line.say(SearchMessages::AckMessage(module1, at(statuses.back(), SearchMessages::ReportNumber))),
-                 done);
-    }
+    const QByteArrayList statuses = drainReports(line);
+    QCOMPARE(statuses.size(), 2);
+    QCOMPARE(statusOf(statuses.at(0)), QByteArray::fromHex("0134"));
+    QCOMPARE(statusOf(statuses.at(1)), QByteArray::fromHex("02c6"));
 
-    // As the program sends it: version and month read as BCD, byte 9 taken from the report.
-    const QByteArray identity = identities.at(device).mid(SearchMessages::IdentityBytes, 6);
-    QByteArray message = SearchMessages::AddressMessage(module1, type, Frames::fromBcd(quint8(identity.at(1))),
-                                                        quint8(identity.at(2)), Frames::fromBcd(quint8(identity.at(3))),
-                                                        0, serial, 2);
-    const quint8 reference = at(referenceOf < 0 ? identities.at(device) : statuses.at(referenceOf),
-                                SearchMessages::ReferenceByte);
-    message[9] = char(reference);
-    QCOMPARE(line.say(message), done);
-    QCOMPARE(line.notes(), QStringList { answered.isEmpty() ? note.arg(hexByte(reference)) : note });
-
-    if (!answered.isEmpty()) {
-        const QByteArray report = line.say(poll);
-        QVERIFY(Frames::hasValidCrc(report));
-        QCOMPARE(at(report, SearchMessages::ReplyCode), 0x02);
-        QCOMPARE(report.mid(SearchMessages::ReportKind, 2), QByteArray::fromHex("082b"));
-        QCOMPARE(report.mid(SearchMessages::IdentityBytes, 6), answered);
-        QCOMPARE(line.say(SearchMessages::AckMessage(module1, at(report, SearchMessages::ReportNumber))), done);
-    }
-    QCOMPARE(line.say(poll), done);
-
-    // A device that took its address is not reported as waiting for one again.
+    // The first detector takes its address, reports it, and waits no more.
+    QCOMPARE(line.say(addressMessageFor(identities.at(0), at(statuses.at(0), SearchMessages::ReferenceByte), 0x01, 0x1234)),
+             done);
+    const QByteArrayList answered = drainReports(line);
+    QCOMPARE(answered.size(), 1);
+    QCOMPARE(answered.first().mid(SearchMessages::ReportKind, 2), QByteArray::fromHex("082b"));
+    QCOMPARE(answered.first().mid(SearchMessages::IdentityBytes, 6), expectedIdentities.at(0));
     QCOMPARE(line.say(SearchMessages::StatusRequestB(module1)), done);
-    QByteArrayList after;
-    for (qsizetype i = 0; i < statusesAfter.size(); ++i) {
-        const QByteArray report = line.say(poll);
-        after.append(QByteArray(1, char(at(report, SearchMessages::StatusDeviceType)))
-                     + char(at(report, SearchMessages::StatusSerialLow)));
-        QCOMPARE(line.say(SearchMessages::AckMessage(module1, at(report, SearchMessages::ReportNumber))), done);
-    }
-    QCOMPARE(after, statusesAfter);
-    QCOMPARE(line.say(poll), done);
+    const QByteArrayList waiting = drainReports(line);
+    QCOMPARE(waiting.size(), 1);
+    QCOMPARE(statusOf(waiting.first()), QByteArray::fromHex("02c6"));
+
+    QCOMPARE(line.notes(), QStringList { QStringLiteral("address 01 1234 2") });
+    QVERIFY2(line.stop(), line.errors().constData());
+}
+
+void TestMirvanePanel::missteps_areNoted_data()
+{
+    QTest::addColumn<MisstepFn>("misstep");
+
+    QTest::newRow("an acknowledgement before any report") << MisstepFn([](SearchLine &line) {
+        line.say(SearchMessages::StartMessage(module1));
+        line.say(SearchMessages::AckMessage(module1, 0x01));
+        return QStringLiteral("ack-mismatch 01 last none");
+    });
+    QTest::newRow("an acknowledgement of an earlier report") << MisstepFn([](SearchLine &line) {
+        line.say(SearchMessages::StartMessage(module1));
+        const quint8 first = at(line.say(SearchMessages::PollMessage(module1)), SearchMessages::ReportNumber);
+        const quint8 second = at(line.say(SearchMessages::PollMessage(module1)), SearchMessages::ReportNumber);
+        line.say(SearchMessages::AckMessage(module1, first));
+        return QStringLiteral("ack-mismatch %1 last %2").arg(hexByte(first), hexByte(second));
+    });
+    QTest::newRow("a follow-up about a detector") << MisstepFn([](SearchLine &line) {
+        const quint8 reference = at(line.discover(1).value(0), SearchMessages::ReferenceByte);
+        line.say(SearchMessages::FollowUpQuery(module1, reference));
+        return QStringLiteral("followup-mismatch ") + hexByte(reference);
+    });
+    QTest::newRow("an address message about an identity report's reference") << MisstepFn([](SearchLine &line) {
+        const QByteArray identity = line.discover(1).value(0);
+        const quint8 reference = at(identity, SearchMessages::ReferenceByte);
+        line.say(addressMessageFor(identity, reference, 0x01, 0x1234));
+        return QStringLiteral("address-mismatch %1 01 34 2").arg(hexByte(reference));
+    });
+}
+
+void TestMirvanePanel::missteps_areNoted()
+{
+    QFETCH(MisstepFn, misstep);
+
+    SearchLine line;
+    QVERIFY(line.start({ "--scenario", scenario(QByteArray("{") + searchDevices + "}") },
+                       path(QStringLiteral("misstep-%1.log").arg(QTest::currentDataTag()))));
+    const QString note = misstep(line);
+    QCOMPARE(line.notes(), QStringList { note });
+    // The module goes on as before: nothing was taken from it.
+    QVERIFY(Frames::hasValidCrc(line.say(SearchMessages::PollMessage(module1))));
     QVERIFY2(line.stop(), line.errors().constData());
 }
 
