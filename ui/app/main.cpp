@@ -1,14 +1,12 @@
 #include <QApplication>
-#include <QFont>
 
+#include <ui/font/programfont.h>
 #include <ui/main/mainform.h>
-
-using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(u"Tahoma"_s, 8));
+    installProgramFont();
 
     TMainForm form;
     form.show();
