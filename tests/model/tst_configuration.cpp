@@ -2,11 +2,15 @@
 
 #include <model/configuration.h>
 #include <model/filterexpressions.h>
+#include <model/unsavedchanges.h>
 
 #include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
+
+Q_DECLARE_METATYPE(std::function<void(Configuration &)>)
 
 class TestConfiguration : public QObject
 {
@@ -27,6 +31,9 @@ private slots:
     void serialText();
     void copyTables_shareTheFieldsOfTheirTable();
     void settingsChanges_areAnnouncedOnlyWhenSomethingChanged();
+    void unsavedChanges_data();
+    void unsavedChanges();
+    void unsavedChanges_keptAfterASave();
     void filterExpressions_data();
     void filterExpressions();
     void filterExpressions_selectTheIntendedRows();
@@ -298,6 +305,67 @@ void TestConfiguration::settingsChanges_areAnnouncedOnlyWhenSomethingChanged()
     config.setSettings(other);
     QCOMPARE(changed.size(), 2);
     QVERIFY(config.settings() == other);
+}
+
+using Edit = std::function<void(Configuration &)>;
+
+void TestConfiguration::unsavedChanges_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<bool>("unsaved");
+
+    QTest::newRow("nothing") << Edit([](Configuration &) { }) << false;
+    QTest::newRow("a zone name") << Edit([](Configuration &c) {
+        c.mtArea().setRecNo(3);
+        c.mtArea().setValue(ZoneField::name, QStringLiteral("СКЛАД"));
+    }) << true;
+    QTest::newRow("a profile changed and changed back") << Edit([](Configuration &c) {
+        c.mtTempType().setRecNo(2);
+        const QVariant before = c.mtTempType().value(ProfileField::begin_day);
+        c.mtTempType().setValue(ProfileField::begin_day, QTime(7, 10));
+        c.mtTempType().setValue(ProfileField::begin_day, before);
+    }) << false;
+    QTest::newRow("a module's state") << Edit([](Configuration &c) {
+        c.mtDev().setRecNo(2);
+        c.mtDev().setValue(ModuleField::id_being, 0);
+    }) << true;
+    QTest::newRow("a setting") << Edit([](Configuration &c) {
+        c.changeSettings([](SystemSettings &s) { s.ckbFire = true; });
+    }) << true;
+    QTest::newRow("an image byte alone") << Edit([](Configuration &c) { c.image().Whole().set(150000, 1); }) << true;
+    QTest::newRow("a filter and the cursor") << Edit([](Configuration &c) {
+        c.mtArea().applyFilter(QStringLiteral("id = 7"));
+        c.mtDev().setRecNo(5);
+    }) << false;
+    QTest::newRow("the found devices' list") << Edit([](Configuration &c) { c.mtSensorNew().append(); }) << false;
+    QTest::newRow("an edit, then a replacing load") << Edit([](Configuration &c) {
+        c.changeSettings([](SystemSettings &s) { s.ud6 = 3; });
+        emit c.notices().replaced();
+    }) << false;
+}
+
+void TestConfiguration::unsavedChanges()
+{
+    QFETCH(Edit, edit);
+    QFETCH(bool, unsaved);
+
+    Configuration config;
+    const UnsavedChanges changes(config);
+    QVERIFY(!changes.exist());
+    edit(config);
+    QCOMPARE(changes.exist(), unsaved);
+}
+
+void TestConfiguration::unsavedChanges_keptAfterASave()
+{
+    Configuration config;
+    UnsavedChanges changes(config);
+    config.changeSettings([](SystemSettings &s) { s.ud7 = 30; });
+    QVERIFY(changes.exist());
+    changes.markKept();
+    QVERIFY(!changes.exist());
+    config.changeSettings([](SystemSettings &s) { s.ud7 = 0; });
+    QVERIFY(changes.exist()); // back to the start is a change from what was saved
 }
 
 void TestConfiguration::filterExpressions_data()
