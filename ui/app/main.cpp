@@ -6,6 +6,8 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    Q_INIT_RESOURCE(resources);
     installProgramFont();
 
     TMainForm form;

@@ -1,11 +1,377 @@
 #include <ui/main/mainform.h>
 
+#include <ui/about/aboutform.h>
+#include <ui/controls/abutton.h>
+#include <ui/controls/apanel.h>
+#include <ui/main/filedialogs.h>
+#include <ui/setup/setupdialog.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QSvgRenderer>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 using namespace Qt::StringLiterals;
 
-TMainForm::TMainForm(QWidget *parent)
-    : QMainWindow(parent)
+namespace {
+
+const QString Caption = u"Mirvane программа для чтения, записи настроек прибора \"Ворсен-А\" "_s;
+const QColor PageColour(229, 229, 229);
+
+struct ToolButton
 {
-    setWindowTitle(u"Mirvane программа для чтения, записи настроек прибора \"Ворсен-А\" "_s);
-    // The page layouts are drawn for this exact client area.
-    setFixedSize(874, 672);
+    const char *component;
+    int x;
+    const char *hint;
+    const char *picture;
+    void (TMainForm::*handler)();
+};
+
+const ToolButton ToolButtons[] = {
+    { "AButton1", 8, "Открыть файл", ":/toolbar/open.svg", &TMainForm::N3Click },
+    { "AButton2", 78, "Записать файл", ":/toolbar/save.svg", &TMainForm::N4Click },
+    { "AButton3", 220, "Заводские настройки", ":/toolbar/factory.svg", &TMainForm::N7Click },
+    { "AButton4", 280, "Загрузить в прибор", ":/toolbar/write.svg", &TMainForm::N8Click },
+    { "AButton5", 340, "Прочитать из прибора", ":/toolbar/read.svg", &TMainForm::N9Click },
+    { "AButton7", 548, "Настройка COM-порта", ":/toolbar/port.svg", &TMainForm::COM1Click },
+    { "AButton8", 609, "Переход в рабочий режим", ":/toolbar/workmode.svg", &TMainForm::N14Click },
+};
+
+struct MenuItem
+{
+    const char *component; // nullptr: a separator, named by `caption`
+    const char *caption;
+    void (TMainForm::*handler)();
+};
+
+struct Menu
+{
+    const char *component;
+    const char *caption;
+    std::initializer_list<MenuItem> items;
+};
+
+const Menu Menus[] = {
+    { "A1", "Файл",
+      { { "N3", "Открыть файл", &TMainForm::N3Click },
+        { "N4", "Записать файл", &TMainForm::N4Click },
+        { nullptr, "N5", nullptr },
+        { "N6", "Выход", &TMainForm::N6Click } } },
+    { "N1", "Опции",
+      { { "N7", "Заводские настройки", &TMainForm::N7Click },
+        { "N8", "Загрузить в прибор", &TMainForm::N8Click },
+        { "N9", "Прочитать из прибора", &TMainForm::N9Click },
+        { nullptr, "N13", nullptr },
+        { "COM1", "Настройка COM порта", &TMainForm::COM1Click },
+        { "N14", "Переход в рабочий режим", &TMainForm::N14Click } } },
+    { "N2", "Помощь",
+      { { "N10", "Помощь", &TMainForm::N10Click },
+        { nullptr, "N11", nullptr },
+        { "N12", "О програме", &TMainForm::N12Click } } },
+};
+
+const char *const PageCaptions[][2] = {
+    { "TabSheet1", "Конфигурация зон" },
+    { "TabSheet7", "Конфигурация модулей" },
+    { "TabSheet2", "Конфигурация выходов" },
+    { "TabSheet3", "Конфигурация входов" },
+    { "TabSheet4", "Конфигурация системы" },
+    { "TabSheet6", "Настройки коммуникатора" },
+};
+
+QImage picture(const QString &resource, const QSize &size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    if (renderer.isValid()) {
+        QPainter painter(&image);
+        renderer.render(&painter);
+    }
+    return image;
+}
+
+QString applicationDir(const MainFormEnvironment &environment)
+{
+    return environment.applicationDir.isEmpty() ? QCoreApplication::applicationDirPath() : environment.applicationDir;
+}
+
+} // namespace
+
+TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
+    : QMainWindow(parent),
+      m_environment(environment),
+      m_notifier(this),
+      m_files(m_configuration, m_notifier),
+      m_unsaved(m_configuration),
+      m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
+                                                         : PortSettingsStore(environment.portSettingsFile)),
+      m_channel(m_link),
+      m_transfer(m_channel, m_configuration, m_notifier),
+      m_progress(this, [this](const QString &text) { setStatusText(text); })
+{
+    setObjectName(u"MainForm"_s);
+    setWindowTitle(Caption);
+    // Minimise and the system menu only: the pages are laid out for this one size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    createMenu();
+    auto *client = new QWidget(this);
+    client->setObjectName(u"ClientArea"_s);
+    client->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
+    setCentralWidget(client);
+    createToolBar(client);
+    createPages(client);
+    createStatusBar();
+    setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    m_transfer.setProgress(&m_progress);
+    connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::transferFinished);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate()
+{
+    // The transfer starts idle and the rows exist: the configuration made them as it came.
+    m_pages->setCurrentIndex(0);
+    PageControlChange();
+    QString error;
+    if (!m_portStore.LoadSettings(m_portSettings, &error))
+        m_notifier.error(error);
+}
+
+void TMainForm::createMenu()
+{
+    menuBar()->setObjectName(u"MainMenu"_s);
+    for (const Menu &menu : Menus) {
+        QMenu *submenu = menuBar()->addMenu(QString::fromUtf8(menu.caption));
+        submenu->setObjectName(QString::fromLatin1(menu.component));
+        for (const MenuItem &item : menu.items) {
+            QAction *action = item.component ? submenu->addAction(QString::fromUtf8(item.caption))
+                                             : submenu->addSeparator();
+            action->setObjectName(QString::fromLatin1(item.component ? item.component : item.caption));
+            if (item.handler)
+                connect(action, &QAction::triggered, this, item.handler);
+        }
+    }
+}
+
+void TMainForm::createToolBar(QWidget *client)
+{
+    m_toolBar = new TAPanel(client);
+    m_toolBar->setObjectName(u"APanel1"_s);
+    m_toolBar->setGeometry(0, 0, ClientWidth, ToolBarHeight);
+    m_toolBar->setBackGround(QColor(255, 251, 240));
+    m_toolBar->setBorderColor(QColor(192, 192, 192));
+    m_toolBar->setGlowColor(QColor(0, 128, 255));
+    m_toolBar->setRound(0);
+    for (const ToolButton &spec : ToolButtons) {
+        auto *button = new TAButton(m_toolBar);
+        const QString hint = QString::fromUtf8(spec.hint);
+        button->setObjectName(QString::fromLatin1(spec.component));
+        button->move(spec.x, 3);
+        button->setTrabsparent(true);
+        button->setImage(picture(QString::fromLatin1(spec.picture), QSize(48, 48)));
+        // The hint reaches only the status bar: no balloon.
+        button->setStatusTip(hint);
+        button->setAccessibleName(hint);
+        connect(button, &TAButton::clicked, this, spec.handler);
+    }
+}
+
+void TMainForm::createPages(QWidget *client)
+{
+    m_pages = new QTabWidget(client);
+    m_pages->setObjectName(u"PageControl"_s);
+    m_pages->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight - StatusBarHeight);
+    for (const auto &[component, caption] : PageCaptions) {
+        auto *page = new QWidget;
+        page->setObjectName(QString::fromLatin1(component));
+        auto *panel = new QFrame;
+        panel->setObjectName(page->objectName() + u"Panel"_s);
+        panel->setAutoFillBackground(true);
+        QPalette palette = panel->palette();
+        palette.setColor(QPalette::Window, PageColour);
+        panel->setPalette(palette);
+        auto *layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(panel);
+        m_pages->addTab(page, QString::fromUtf8(caption));
+    }
+    connect(m_pages, &QTabWidget::tabBarClicked, this, [this](int index) {
+        if (index != m_pages->currentIndex())
+            QMetaObject::invokeMethod(this, &TMainForm::PageControlChange, Qt::QueuedConnection);
+    });
+}
+
+void TMainForm::createStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    bar->setObjectName(u"StatusBar"_s);
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(StatusBarHeight);
+    m_statusPanel = new QLabel(u" "_s, bar);
+    m_statusPanel->setObjectName(u"StatusPanel"_s);
+    bar->addWidget(m_statusPanel, 1);
+}
+
+QString TMainForm::statusText() const
+{
+    return m_statusPanel->text();
+}
+
+void TMainForm::setStatusText(const QString &text)
+{
+    m_statusPanel->setText(text);
+}
+
+bool TMainForm::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        setStatusText(u' ' + static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::PageControlChange()
+{
+    // The pages' lists follow their leading grids; with the grids still to come there is
+    // nothing to re-filter yet.
+}
+
+bool TMainForm::unsavedChangesSettled()
+{
+    if (!m_unsaved.exist())
+        return true;
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), u"Сохранить изменения в конфигурации?"_s,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setButtonText(QMessageBox::Yes, u"Да"_s);
+    box.setButtonText(QMessageBox::No, u"Нет"_s);
+    box.setButtonText(QMessageBox::Cancel, u"Отмена"_s);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return saveFile();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMainForm::N3Click()
+{
+    if (!unsavedChangesSettled())
+        return;
+    const QString name = FileDialogs::openFileName(this);
+    if (!name.isEmpty())
+        m_files.openFile(name);
+    PageControlChange();
+}
+
+bool TMainForm::saveFile()
+{
+    m_files.buildImage();
+    const QString name = FileDialogs::saveFileName(this);
+    const bool saved = !name.isEmpty() && m_files.saveFile(name);
+    if (saved)
+        m_unsaved.markKept();
+    PageControlChange();
+    return saved;
+}
+
+void TMainForm::N4Click()
+{
+    saveFile();
+}
+
+void TMainForm::N6Click()
+{
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (!unsavedChangesSettled()) {
+        event->ignore();
+        return;
+    }
+    m_channel.close();
+    event->accept();
+}
+
+void TMainForm::N7Click()
+{
+    if (!unsavedChangesSettled())
+        return;
+    m_files.restoreFactorySettings(applicationDir(m_environment));
+    PageControlChange();
+}
+
+void TMainForm::N8Click()
+{
+    m_writing = true;
+    m_transfer.writeToPanel(m_portSettings);
+}
+
+void TMainForm::N9Click()
+{
+    if (!unsavedChangesSettled())
+        return;
+    m_writing = false;
+    m_transfer.readFromPanel(m_portSettings);
+}
+
+void TMainForm::transferFinished(bool success)
+{
+    // What the panel now holds is kept, like a saved file; a read is kept by its load.
+    if (success && m_writing)
+        m_unsaved.markKept();
+    m_writing = false;
+    PageControlChange();
+}
+
+void TMainForm::COM1Click()
+{
+    QString error;
+    if (!m_portStore.LoadSettings(m_portSettings, &error))
+        m_notifier.error(error);
+    SetupDialog dialog(m_portSettings, this);
+    dialog.exec();
+    const PortSettings chosen = dialog.settings();
+    const bool reopen = m_channel.isOpen() && chosen != m_portSettings;
+    m_portSettings = chosen;
+    if (reopen) {
+        m_channel.close();
+        if (!m_channel.open(m_portSettings, &error))
+            m_notifier.warning(error);
+    }
+    if (!m_portStore.StoreSettings(m_portSettings, &error))
+        m_notifier.error(error);
+}
+
+void TMainForm::N14Click()
+{
+    m_transfer.switchToWorkingMode(m_portSettings);
+}
+
+void TMainForm::N12Click()
+{
+    TAboutForm about(this);
+    about.exec();
 }

@@ -1,19 +1,105 @@
 #pragma once
 
+#include <exchange/memorytransfer.h>
+#include <link/packetchannel.h>
+#include <link/portsettings.h>
+#include <link/portsettingsstore.h>
+#include <link/qtseriallink.h>
 #include <model/configuration.h>
+#include <model/unsavedchanges.h>
+#include <storage/filecommands.h>
+#include <ui/main/messageboxnotifier.h>
+#include <ui/progress/progresswindow.h>
 
 #include <QMainWindow>
 
-// The program's one main window; it owns the configuration everything else edits.
+#include <array>
+
+class QAction;
+class QLabel;
+class QTabWidget;
+class TAButton;
+class TAPanel;
+
+// Where the window finds what lies outside it; tests point these at their own folders.
+struct MainFormEnvironment
+{
+    QString applicationDir; // holds "adjustments"; the executable's folder when empty
+    QString portSettingsFile; // an INI file instead of the user's store when not empty
+};
+
+// The program's one main window: it owns the configuration, the port and the transfer,
+// and binds its menu, tool bar, pages and status bar to them.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit TMainForm(QWidget *parent = nullptr);
+    static constexpr int ClientWidth = 874;
+    static constexpr int ClientHeight = 672;
+    static constexpr int ToolBarHeight = 68;
+    static constexpr int StatusBarHeight = 19;
+
+    explicit TMainForm(const MainFormEnvironment &environment = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
 
     Configuration &configuration() { return m_configuration; }
+    const PortSettings &portSettings() const { return m_portSettings; }
+    MemoryTransfer &transfer() { return m_transfer; }
+    QString statusText() const;
+
+    // The commands, each called alike from its menu item and its tool-bar button.
+    void N3Click(); // open file
+    void N4Click(); // save file
+    void N6Click(); // exit
+    void N7Click(); // factory settings
+    void N8Click(); // write to the panel
+    void N9Click(); // read from the panel
+    void COM1Click(); // port setup
+    void N14Click(); // working mode
+    void N12Click(); // about box
+    void N10Click() { } // "Помощь": the item is there and does nothing
+
+    // Re-applies the filters of the page shown.
+    void PageControlChange();
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
+    struct Command
+    {
+        const char *component;
+        const char *caption;
+        void (TMainForm::*handler)();
+    };
+
+    void FormCreate();
+    void createMenu();
+    void createToolBar(QWidget *client);
+    void createPages(QWidget *client);
+    void createStatusBar();
+    void setStatusText(const QString &text);
+    // Asks whether to save first; false when the user chose to stay (or the save failed).
+    bool unsavedChangesSettled();
+    bool saveFile();
+    void transferFinished(bool success);
+
+    MainFormEnvironment m_environment;
     Configuration m_configuration;
+    MessageBoxNotifier m_notifier;
+    FileCommands m_files;
+    UnsavedChanges m_unsaved;
+    PortSettingsStore m_portStore;
+    PortSettings m_portSettings;
+    QtSerialLink m_link;
+    PacketChannel m_channel;
+    MemoryTransfer m_transfer;
+    ProgressWindow m_progress;
+    bool m_writing = false;
+
+    TAPanel *m_toolBar = nullptr;
+    QTabWidget *m_pages = nullptr;
+    QLabel *m_statusPanel = nullptr;
 };

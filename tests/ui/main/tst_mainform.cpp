@@ -1,0 +1,381 @@
+#include "testimages.h"
+
+#include <storage/tabfile.h>
+#include <ui/controls/abutton.h>
+#include <ui/font/programfont.h>
+#include <ui/main/filedialogs.h>
+#include <ui/main/mainform.h>
+#include <ui/progress/progressform.h>
+#include <ui/setup/setupdialog.h>
+
+#ifdef MIRVANE_PANEL
+#include "panelprocess.h"
+#endif
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Runs `answer` on the next modal window that opens (a message box, a dialog), as the user
+// would answer it; the command that opened it goes on when it closes.
+void whenModalOpens(std::function<void(QWidget *)> answer)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        answer(modal);
+    });
+    timer->start();
+}
+
+void pressButton(QWidget *box, const QString &text)
+{
+    for (QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    }
+    QFAIL(qPrintable(u"no button "_s + text));
+}
+
+QStringList menuCaptions(const QMenu *menu)
+{
+    QStringList captions;
+    for (const QAction *action : menu->actions())
+        captions << (action->isSeparator() ? u"-"_s : action->text());
+    return captions;
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startUp_state();
+    void menus_data();
+    void menus();
+    void toolBar_buttonsAndHints_data();
+    void toolBar_buttonsAndHints();
+    void menuAndButton_reachTheSameCommand();
+    void unsavedChanges_askedBeforeTheyAreLost_data();
+    void unsavedChanges_askedBeforeTheyAreLost();
+    void fileDialogs_showTheirExactFilters_data();
+    void fileDialogs_showTheirExactFilters();
+    void portSetup_cancelStillStores();
+    void about_closesOnRelease();
+    void writeAndRead_throughTheWindow();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TMainForm> m_form;
+    QString m_savedCurrent;
+};
+
+void TestMainForm::initTestCase()
+{
+    QApplication::setApplicationName(u"Mirvane"_s);
+    Q_INIT_RESOURCE(resources);
+    installProgramFont();
+}
+
+void TestMainForm::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // "temp.tab" goes to the current folder.
+    m_savedCurrent = QDir::currentPath();
+    QDir::setCurrent(m_dir->path());
+    QVERIFY(QDir(m_dir->path()).mkpath(u"adjustments"_s));
+    MainFormEnvironment environment { m_dir->path(), m_dir->filePath(u"port.ini"_s) };
+    m_form = std::make_unique<TMainForm>(environment);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void TestMainForm::cleanup()
+{
+    m_form.reset();
+    QDir::setCurrent(m_savedCurrent);
+    m_dir.reset();
+}
+
+void TestMainForm::startUp_state()
+{
+    QCOMPARE(m_form->windowTitle(), u"Mirvane программа для чтения, записи настроек прибора \"Ворсен-А\" "_s);
+    QCOMPARE(m_form->centralWidget()->width(), 874);
+    QCOMPARE(m_form->height() - m_form->menuBar()->height(), 672);
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(m_form->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    auto *pages = m_form->findChild<QTabWidget *>(u"PageControl"_s);
+    QVERIFY(pages);
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(pages->geometry(), QRect(0, 68, 874, 585));
+    const QStringList captions { u"Конфигурация зон"_s, u"Конфигурация модулей"_s, u"Конфигурация выходов"_s,
+                                 u"Конфигурация входов"_s, u"Конфигурация системы"_s, u"Настройки коммуникатора"_s };
+    for (int i = 0; i < captions.size(); ++i)
+        QCOMPARE(pages->tabText(i), captions.at(i));
+    QCOMPARE(m_form->statusBar()->height(), 19);
+    QCOMPARE(m_form->statusText(), u" "_s);
+    QCOMPARE(m_form->configuration().mtArea().recNo(), 1);
+    QCOMPARE(m_form->configuration().mtArea().asInteger(ZoneField::id), 1);
+}
+
+void TestMainForm::menus_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("items");
+
+    QTest::newRow("file") << "A1" << "Файл" << QStringList { "Открыть файл", "Записать файл", "-", "Выход" };
+    QTest::newRow("options") << "N1" << "Опции"
+                             << QStringList { "Заводские настройки", "Загрузить в прибор", "Прочитать из прибора", "-",
+                                              "Настройка COM порта", "Переход в рабочий режим" };
+    QTest::newRow("help") << "N2" << "Помощь" << QStringList { "Помощь", "-", "О програме" };
+}
+
+void TestMainForm::menus()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, items);
+
+    auto *found = m_form->menuBar()->findChild<QMenu *>(menu);
+    QVERIFY(found);
+    QCOMPARE(found->title(), caption);
+    QCOMPARE(menuCaptions(found), items);
+}
+
+void TestMainForm::toolBar_buttonsAndHints_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<QString>("hint");
+
+    QTest::newRow("open") << "AButton1" << 8 << "Открыть файл";
+    QTest::newRow("save") << "AButton2" << 78 << "Записать файл";
+    QTest::newRow("factory") << "AButton3" << 220 << "Заводские настройки";
+    QTest::newRow("write") << "AButton4" << 280 << "Загрузить в прибор";
+    QTest::newRow("read") << "AButton5" << 340 << "Прочитать из прибора";
+    QTest::newRow("port") << "AButton7" << 548 << "Настройка COM-порта";
+    QTest::newRow("working mode") << "AButton8" << 609 << "Переход в рабочий режим";
+}
+
+void TestMainForm::toolBar_buttonsAndHints()
+{
+    QFETCH(QString, button);
+    QFETCH(int, x);
+    QFETCH(QString, hint);
+
+    auto *found = m_form->findChild<TAButton *>(button);
+    QVERIFY(found);
+    QCOMPARE(found->geometry(), QRect(x, 3, 64, 64));
+    QCOMPARE(found->accessibleName(), hint);
+    QVERIFY(!found->image().isNull());
+
+    QTest::mouseMove(found, QPoint(32, 32));
+    QTRY_COMPARE(m_form->statusText(), u' ' + hint);
+    QTest::qWait(800); // a balloon would be up by now
+    QVERIFY(!QToolTip::isVisible());
+    QTest::mouseMove(m_form->findChild<QTabWidget *>(u"PageControl"_s), QPoint(400, 300));
+    QTRY_COMPARE(m_form->statusText(), u" "_s);
+}
+
+void TestMainForm::menuAndButton_reachTheSameCommand()
+{
+    const QString factory = m_dir->filePath(u"adjustments/заводские.tab"_s);
+    QString error;
+    QVERIFY2(TabFile::RecordArrayToFile(SettingsImage(), factory, &error), qPrintable(error));
+    QSignalSpy replaced(&m_form->configuration().notices(), &ConfigurationNotices::replaced);
+
+    m_form->findChild<QAction *>(u"N7"_s)->trigger();
+    QCOMPARE(replaced.size(), 1);
+    QTest::mouseClick(m_form->findChild<TAButton *>(u"AButton3"_s), Qt::LeftButton);
+    QCOMPARE(replaced.size(), 2);
+
+    QVERIFY(QFile::remove(factory));
+    bool told = false;
+    whenModalOpens([&](QWidget *box) {
+        told = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text() == u"Не найдено файла заводских настроек!"_s;
+        pressButton(box, u"OK"_s);
+    });
+    m_form->findChild<QAction *>(u"N7"_s)->trigger();
+    QVERIFY(told);
+    QCOMPARE(replaced.size(), 2);
+}
+
+void TestMainForm::unsavedChanges_askedBeforeTheyAreLost_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("loaded");
+
+    QTest::newRow("no: the factory settings replace the edit") << "Нет" << true;
+    QTest::newRow("cancel: nothing happens") << "Отмена" << false;
+}
+
+void TestMainForm::unsavedChanges_askedBeforeTheyAreLost()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, loaded);
+
+    QString error;
+    QVERIFY(TabFile::RecordArrayToFile(SettingsImage(), m_dir->filePath(u"adjustments/заводские.tab"_s), &error));
+    QSignalSpy replaced(&m_form->configuration().notices(), &ConfigurationNotices::replaced);
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.ud6 = 5; });
+
+    QString asked;
+    whenModalOpens([&](QWidget *box) {
+        asked = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, answer);
+    });
+    m_form->findChild<QAction *>(u"N7"_s)->trigger();
+    QCOMPARE(asked, u"Сохранить изменения в конфигурации?"_s);
+    QCOMPARE(replaced.size(), loaded ? 1 : 0);
+    QCOMPARE(m_form->configuration().settings().ud6, loaded ? 0 : 5);
+
+    // Once kept (here by the load), nothing is asked.
+    if (loaded) {
+        m_form->findChild<QAction *>(u"N7"_s)->trigger();
+        QCOMPARE(replaced.size(), 2);
+    }
+}
+
+void TestMainForm::fileDialogs_showTheirExactFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("shown");
+
+    QTest::newRow("open: a space before the first bar") << FileDialogs::OpenFilter
+                                                        << QStringList { "Файлы прибора (*.tab) ", "Все файлы (*.*)" };
+    QTest::newRow("save: none") << FileDialogs::SaveFilter << QStringList { "Файлы прибора (*.tab)", "Все файлы (*.*)" };
+}
+
+void TestMainForm::fileDialogs_showTheirExactFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, shown);
+
+    QStringList texts;
+    for (const FileDialogs::NameFilter &f : FileDialogs::parse(filter)) {
+        texts << f.shown;
+        QVERIFY(f.patterns == u"*.tab"_s || f.patterns == u"*.*"_s);
+    }
+    QCOMPARE(texts, shown);
+}
+
+void TestMainForm::portSetup_cancelStillStores()
+{
+    whenModalOpens([](QWidget *dialog) {
+        QVERIFY(qobject_cast<SetupDialog *>(dialog));
+        QCOMPARE(dialog->windowTitle(), u"Setup"_s);
+        pressButton(dialog, u"Cancel"_s);
+    });
+    m_form->findChild<QAction *>(u"COM1"_s)->trigger();
+    // Nothing was stored before: what was loaded (the start values) is stored now.
+    QSettings stored(m_dir->filePath(u"port.ini"_s), QSettings::IniFormat);
+    QCOMPARE(stored.value(u"ComPort1/BaudRate"_s).toString(), u"9600"_s);
+    QCOMPARE(stored.value(u"ComPort1/FlowControl"_s).toString(), u"None"_s);
+}
+
+void TestMainForm::about_closesOnRelease()
+{
+    bool closed = false;
+    whenModalOpens([&](QWidget *about) {
+        QCOMPARE(about->windowTitle(), u"Mirvane программа для чтения, записи настроек прибора"_s);
+        QTest::mouseRelease(about->childAt(150, 150) ? about->childAt(150, 150) : about, Qt::RightButton);
+        closed = QTest::qWaitFor([about] { return !about->isVisible(); }, 2000);
+    });
+    m_form->findChild<QAction *>(u"N12"_s)->trigger();
+    QVERIFY(closed);
+}
+
+void TestMainForm::writeAndRead_throughTheWindow()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    PanelProcess panel({});
+    QVERIFY(!panel.port().isEmpty());
+    PortSettings settings;
+    settings.port = panel.port();
+    QString error;
+    QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
+    whenModalOpens([](QWidget *dialog) { pressButton(dialog, u"OK"_s); });
+    m_form->COM1Click();
+    QCOMPARE(m_form->portSettings().port, panel.port());
+
+    QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
+    // The bar's every value, from the window the transfer shows.
+    int last = -1;
+    int maximum = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *bar = qobject_cast<TProgressForm *>(top) ? top->findChild<QProgressBar *>() : nullptr;
+            if (bar && !bar->property("watched").toBool()) {
+                bar->setProperty("watched", true);
+                maximum = bar->maximum();
+                QObject::connect(bar, &QProgressBar::valueChanged, [&, bar](int value) {
+                    last = value;
+                    maximum = bar->maximum();
+                });
+            }
+        }
+    });
+    watch.start(1);
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = u"1234"_s; });
+    m_form->findChild<QAction *>(u"N8"_s)->trigger();
+    QVERIFY(finished.wait(120000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(maximum, 1600);
+    QCOMPARE(last, 1599);
+    QTRY_VERIFY(m_form->findChildren<TProgressForm *>().isEmpty()
+                || !m_form->findChild<TProgressForm *>()->isVisible());
+    QCOMPARE(m_form->statusText(), u"Идет запись в прибор"_s);
+
+    // What was written is kept: reading it back asks nothing and brings it back.
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = QString(); });
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = u"1234"_s; });
+    m_form->findChild<QAction *>(u"N9"_s)->trigger();
+    QVERIFY(finished.wait(120000));
+    QCOMPARE(finished.last().first().toBool(), true);
+    QCOMPARE(m_form->configuration().settings().edNumReg1, u"1234"_s);
+    QCOMPARE(m_form->statusText(), u"Идет чтение из прибора"_s);
+#endif
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

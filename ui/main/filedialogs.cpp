@@ -1,0 +1,63 @@
+#include <ui/main/filedialogs.h>
+
+#include <QComboBox>
+#include <QFileDialog>
+
+namespace FileDialogs {
+
+QList<NameFilter> parse(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QList<NameFilter> filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters.append({ parts.at(i), parts.at(i + 1) });
+    return filters;
+}
+
+namespace {
+
+// Qt reads a filter's patterns from the parentheses that end its text, so a text that
+// does not end in its own patterns gets them added.
+QString qtFilter(const NameFilter &filter)
+{
+    const QString trimmed = filter.shown.trimmed();
+    if (trimmed.endsWith(u'(' + filter.patterns + u')'))
+        return trimmed;
+    return QStringLiteral("%1 (%2)").arg(trimmed, filter.patterns);
+}
+
+QString run(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode)
+{
+    const QList<NameFilter> filters = parse(filter);
+    QStringList qtFilters;
+    for (const NameFilter &f : filters)
+        qtFilters.append(qtFilter(f));
+
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile); // a name that does not exist yet is the loader's to refuse
+    dialog.setNameFilters(qtFilters);
+    // Qt's own dialog lists the filters in a combo box: it shows the exact texts there,
+    // while the filters it applies stay the ones above.
+    if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
+        for (int i = 0; i < types->count() && i < filters.size(); ++i)
+            types->setItemText(i, filters.at(i).shown);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString openFileName(QWidget *parent)
+{
+    return run(parent, OpenFilter, QFileDialog::AcceptOpen);
+}
+
+QString saveFileName(QWidget *parent)
+{
+    return run(parent, SaveFilter, QFileDialog::AcceptSave);
+}
+
+} // namespace FileDialogs

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The open and save dialogs of ".tab" files. Their filter texts differ by one space
+// before the first bar, and each dialog shows its own exactly.
+namespace FileDialogs {
+
+inline const QString OpenFilter = QStringLiteral("Файлы прибора (*.tab) |*.tab|Все файлы (*.*)|*.*");
+inline const QString SaveFilter = QStringLiteral("Файлы прибора (*.tab)|*.tab|Все файлы (*.*)|*.*");
+
+struct NameFilter
+{
+    QString shown; // the text the list shows
+    QString patterns; // "*.tab"
+};
+// "text|patterns|text|patterns" as pairs.
+QList<NameFilter> parse(const QString &filter);
+
+// The chosen file name exactly as the dialog returns it; empty when cancelled. The save
+// dialog asks before it replaces an existing file.
+QString openFileName(QWidget *parent);
+QString saveFileName(QWidget *parent);
+
+} // namespace FileDialogs

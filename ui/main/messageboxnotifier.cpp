@@ -1,0 +1,37 @@
+#include <ui/main/messageboxnotifier.h>
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+// The program's name is the boxes' caption, as the system gives it to messages.
+QString caption()
+{
+    return QApplication::applicationName();
+}
+
+} // namespace
+
+void MessageBoxNotifier::information(const QString &text)
+{
+    QMessageBox::information(m_parent, caption(), text);
+}
+
+void MessageBoxNotifier::warning(const QString &text)
+{
+    QMessageBox::warning(m_parent, caption(), text);
+}
+
+bool MessageBoxNotifier::question(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, caption(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setButtonText(QMessageBox::Yes, QStringLiteral("&Yes"));
+    box.setButtonText(QMessageBox::No, QStringLiteral("&No"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MessageBoxNotifier::error(const QString &text)
+{
+    QMessageBox::critical(m_parent, caption(), text, QMessageBox::Ok);
+}

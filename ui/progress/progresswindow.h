@@ -1,0 +1,40 @@
+#pragma once
+
+#include <exchange/transferprogress.h>
+
+#include <QPointer>
+
+#include <functional>
+
+class QWidget;
+class TProgressForm;
+
+// The progress window as a transfer drives it: one window at a time, made when a
+// transfer starts and none is shown, forgotten when it closes.
+class ProgressWindow : public TransferProgress
+{
+public:
+    using StatusText = std::function<void(const QString &)>;
+
+    // The window is centred over `mainWindow` (the screen when none is given) and
+    // `statusText` receives the text for the main window's status bar, as it stands.
+    explicit ProgressWindow(QWidget *mainWindow = nullptr, StatusText statusText = {});
+    ~ProgressWindow() override;
+    ProgressWindow(const ProgressWindow &) = delete;
+    ProgressWindow &operator=(const ProgressWindow &) = delete;
+
+    void start(const QString &text, int maximum) override;
+    void advance() override;
+    void finish() override;
+
+    // The window now shown, or nullptr when none exists.
+    TProgressForm *form();
+    const TProgressForm *form() const;
+
+private:
+    TProgressForm *createForm() const;
+
+    QPointer<QWidget> m_mainWindow;
+    StatusText m_statusText;
+    QPointer<TProgressForm> m_form; // empty exactly while no progress window exists
+};
