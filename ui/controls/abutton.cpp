@@ -7,9 +7,12 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <utility>
+
 namespace {
 
 constexpr int FrameRadius = 5;
+constexpr int ThinFrameAlpha = 200;
 constexpr int GlowAlpha[] = { 20, 40, 80, 150, 255, 150, 80, 40, 20 }; // frames 1..9, outside in
 
 QColor white(int alpha)
@@ -22,8 +25,7 @@ QColor white(int alpha)
 TAButton::TAButton(QWidget *parent) : QWidget(parent)
 {
     resize(DefaultSide, DefaultSide);
-    setAttribute(Qt::WA_Hover);
-    setAttribute(Qt::WA_NoSystemBackground, true);
+    applyTransparency();
 }
 
 void TAButton::setImage(const QImage &image)
@@ -37,9 +39,14 @@ void TAButton::setTrabsparent(bool transparent)
     if (transparent == m_transparent)
         return;
     m_transparent = transparent;
-    setAttribute(Qt::WA_NoSystemBackground, transparent);
-    setAutoFillBackground(!transparent);
+    applyTransparency();
     update();
+}
+
+void TAButton::applyTransparency()
+{
+    setAttribute(Qt::WA_NoSystemBackground, m_transparent);
+    setAutoFillBackground(!m_transparent);
 }
 
 void TAButton::setGlow(bool glow)
@@ -64,14 +71,30 @@ void TAButton::leaveEvent(QEvent *event)
     setGlow(false);
 }
 
+void TAButton::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    event->accept();
+}
+
+void TAButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Not a new press: a double-click runs the command once, not twice.
+    event->accept();
+}
+
 void TAButton::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool pressed = std::exchange(m_pressed, false);
+    if (pressed && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
-// Blended at one opacity over the face colour, then drawn without every pixel of the
-// colour in its bottom-left corner: the picture's plain background drops out.
+// Blended at one opacity over the face colour, then drawn without every pixel of the colour
+// in the blend's bottom-left corner: the picture's plain background drops out.
 void TAButton::drawPicture(QPainter &painter, int opacity) const
 {
     if (m_image.isNull())
@@ -83,9 +106,9 @@ void TAButton::drawPicture(QPainter &painter, int opacity) const
         blend.setOpacity(opacity / 255.0);
         blend.drawImage(0, 0, m_image);
     }
+    const QRgb key = working.pixel(0, working.height() - 1);
     QPixmap keyed = QPixmap::fromImage(working);
-    const QColor key = working.pixelColor(0, working.height() - 1);
-    keyed.setMask(QBitmap::fromImage(working.createMaskFromColor(key.rgb(), Qt::MaskInColor)));
+    keyed.setMask(QBitmap::fromImage(working.createMaskFromColor(key, Qt::MaskInColor)));
     painter.drawPixmap(width() / 2 - m_image.width() / 2, height() / 2 - m_image.height() / 2, keyed);
 }
 
@@ -95,17 +118,15 @@ void TAButton::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const int w = width();
     const int h = height();
+    const bool glowing = isEnabled() && m_glow;
     if (isEnabled())
-        drawPicture(painter, m_glow ? 255 : FadedOpacity);
-    painter.setBrush(Qt::NoBrush);
+        drawPicture(painter, glowing ? 255 : FadedOpacity);
+
     painter.translate(PixelCentre, PixelCentre);
-    if (isEnabled() && m_glow) {
-        for (int i = 1; i <= 9; ++i) {
-            painter.setPen(QPen(white(GlowAlpha[i - 1]), 1));
-            painter.drawPath(roundedPath(i, i, w - (i + 1), h - (i + 1), FrameRadius));
-        }
-        return;
+    if (glowing) {
+        for (int i = 1; i <= 9; ++i)
+            outlinePath(painter, roundedPath(i, i, w - (i + 1), h - (i + 1), FrameRadius), white(GlowAlpha[i - 1]));
+    } else {
+        outlinePath(painter, roundedPath(5, 5, w - 6, h - 6, FrameRadius), white(ThinFrameAlpha));
     }
-    painter.setPen(QPen(white(200), 1));
-    painter.drawPath(roundedPath(5, 5, w - 6, h - 6, FrameRadius));
 }

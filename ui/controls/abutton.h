@@ -3,9 +3,14 @@
 #include <QImage>
 #include <QWidget>
 
-// A square picture button of the tool bar: the picture faded while the mouse is
-// elsewhere, at full strength inside a glowing white frame while it is over it. It has
-// no pressed look; its hint reaches the status bar only (a status tip, no balloon).
+class QPainter;
+
+// A square picture button of the tool bar: the picture faded while the mouse is elsewhere,
+// at full strength inside nine glowing white frames while the mouse is over it. It is drawn
+// on its parent's surface and has no pressed look.
+//
+// Its hint goes to the status bar only: the owner gives it a status tip and no tool tip,
+// and sets its accessible name to the same hint.
 class TAButton : public QWidget
 {
     Q_OBJECT
@@ -14,29 +19,43 @@ public:
     static constexpr int DefaultSide = 64;
     static constexpr int FadedOpacity = 125;
 
+    // 64 x 64, transparent, without a picture.
     explicit TAButton(QWidget *parent = nullptr);
 
+    // The picture is copied. Its plain background, the colour of its bottom-left pixel, is
+    // left out when drawn; an alpha channel is first laid over the window face colour, so a
+    // transparent background drops out as well.
     QImage image() const { return m_image; }
     void setImage(const QImage &image);
-    // The program's own spelling of "transparent": the parent shows around the picture.
+
+    // The program's own spelling. True: the parent shows around the picture; false: the
+    // button is opaque, filled with the window face colour.
     bool trabsparent() const { return m_transparent; }
     void setTrabsparent(bool transparent);
+
+    // True while the mouse is over the button.
     bool isGlowing() const { return m_glow; }
 
 signals:
+    // On release of the left button over the button after a press on it; the second press
+    // of a double-click makes no second click.
     void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void applyTransparency();
     void setGlow(bool glow);
     void drawPicture(QPainter &painter, int opacity) const;
 
     QImage m_image;
     bool m_glow = false;
     bool m_transparent = true;
+    bool m_pressed = false;
 };

@@ -4,8 +4,17 @@
 
 #include <QLinearGradient>
 #include <QPainter>
+#include <QResizeEvent>
+
+#include <initializer_list>
 
 namespace {
+
+// A colour property is 24 bits: any alpha it came with is dropped.
+QColor rgb(const QColor &colour)
+{
+    return QColor(colour.red(), colour.green(), colour.blue());
+}
 
 QColor withAlpha(QColor colour, int alpha)
 {
@@ -13,31 +22,53 @@ QColor withAlpha(QColor colour, int alpha)
     return colour;
 }
 
+struct Blend
+{
+    qreal position;
+    qreal factor; // 0 gives the first colour, 1 the second
+};
+
+// From the first point's colour to the second's, reshaped by the blend list, tiled beyond
+// the two points.
+QLinearGradient gradient(QPointF from, QPointF to, const QColor &first, const QColor &second,
+                         std::initializer_list<Blend> blends = { { 0, 0 }, { 1, 1 } })
+{
+    QLinearGradient result(from, to);
+    for (const Blend &blend : blends) {
+        const auto mix = [&](int a, int b) { return qRound(a + blend.factor * (b - a)); };
+        result.setColorAt(blend.position,
+                          QColor(mix(first.red(), second.red()), mix(first.green(), second.green()),
+                                 mix(first.blue(), second.blue()), mix(first.alpha(), second.alpha())));
+    }
+    result.setSpread(QGradient::RepeatSpread);
+    return result;
+}
+
 } // namespace
 
 TAPanel::TAPanel(QWidget *parent) : QWidget(parent)
 {
     setMinimumSize(MinimumSide, MinimumSide);
-    resize(parent ? parent->width() : 200, DefaultHeight);
-    // Every pixel is painted from the off-screen image.
+    setGeometry(0, 0, parent ? qMax(parent->width(), int(MinimumSide)) : 200, DefaultHeight);
+    // Every pixel comes from the off-screen image.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void TAPanel::setBackGround(const QColor &colour)
 {
-    m_backGround = colour;
+    m_backGround = rgb(colour);
     update();
 }
 
 void TAPanel::setBorderColor(const QColor &colour)
 {
-    m_borderColor = colour;
+    m_borderColor = rgb(colour);
     update();
 }
 
 void TAPanel::setGlowColor(const QColor &colour)
 {
-    m_glowColor = colour;
+    m_glowColor = rgb(colour);
     update();
 }
 
@@ -47,48 +78,51 @@ void TAPanel::setRound(int radius)
     update();
 }
 
-QImage TAPanel::rendered() const
+QImage TAPanel::rendered(qreal devicePixelRatio) const
 {
     const int w = width();
     const int h = height();
     const int r = m_round;
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(palette().color(QPalette::Window));
+    const QColor &g = m_glowColor;
+
+    QImage image(QSize(w, h) * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(rgb(palette().color(QPalette::Window)));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(PixelCentre, PixelCentre);
-    painter.setPen(Qt::NoPen);
 
     painter.fillPath(roundedPath(0, 0, w - 1, h, r), m_backGround);
 
-    // Centre glow: clear at both ends, alpha 100 in the middle.
-    QLinearGradient centre(w / 4, 0, w - w / 4, 0);
-    centre.setColorAt(0, withAlpha(m_glowColor, 0));
-    centre.setColorAt(0.5, withAlpha(m_glowColor, 100));
-    centre.setColorAt(1, withAlpha(m_glowColor, 0));
-    centre.setSpread(QGradient::RepeatSpread);
-    painter.fillPath(roundedPath(w / 4, 0, w - w / 4, h - 1), centre);
+    // Centre glow: clear at both ends, strongest in the middle.
+    painter.fillPath(roundedPath(w / 4, 0, w - w / 4, h - 1),
+                     gradient(QPointF(w / 4, 0), QPointF(w - w / 4, 0), withAlpha(g, 0), withAlpha(g, 100),
+                              { { 0, 0 }, { 0.5, 1 }, { 1, 0 } }));
 
-    QLinearGradient gloss(0, 0, 0, h / 2);
-    gloss.setColorAt(0, withAlpha(m_glowColor, 100));
-    gloss.setColorAt(1, withAlpha(m_glowColor, 50));
-    gloss.setSpread(QGradient::RepeatSpread);
-    painter.fillPath(roundedPath(0, 0, w - 1, h / 2 - 1, { r, r, 0, 0 }), gloss);
+    // Upper gloss.
+    painter.fillPath(roundedPath(0, 0, w - 1, h / 2 - 1, { r, r, 0, 0 }),
+                     gradient(QPointF(0, 0), QPointF(0, h / 2), withAlpha(g, 100), withAlpha(g, 50)));
 
-    // The band lies past the gradient's end, where it starts again from clear.
-    QLinearGradient band(0, 0, 0, h - h / 3);
-    band.setColorAt(0, withAlpha(m_glowColor, 0));
-    band.setColorAt(1, withAlpha(m_glowColor, 255));
-    band.setSpread(QGradient::RepeatSpread);
-    painter.fillPath(roundedPath(0, h - h / 3 + 1, w - 1, h, { 0, 0, r, r }), band);
+    // Lower band: it lies past the gradient's second point, so it shows the gradient
+    // tiled, rising again from clear.
+    painter.fillPath(roundedPath(0, h - h / 3 + 1, w - 1, h, { 0, 0, r, r }),
+                     gradient(QPointF(0, 0), QPointF(0, h - h / 3), withAlpha(g, 0), withAlpha(g, 255)));
 
-    painter.setPen(QPen(m_borderColor, 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(roundedPath(0, 0, w - 1, h - 1, r));
+    outlinePath(painter, roundedPath(0, 0, w - 1, h - 1, r), m_borderColor);
     return image;
 }
 
 void TAPanel::paintEvent(QPaintEvent *)
 {
-    QPainter(this).drawImage(0, 0, rendered());
+    const QImage image = rendered(devicePixelRatioF());
+    QPainter(this).drawImage(0, 0, image);
+}
+
+void TAPanel::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The minimum size sees to this, unless an owner lowers it.
+    const QSize raised = event->size().expandedTo(QSize(MinimumSide, MinimumSide));
+    if (raised != event->size())
+        resize(raised);
 }

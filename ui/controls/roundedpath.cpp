@@ -1,5 +1,9 @@
 #include <ui/controls/roundedpath.h>
 
+#include <QColor>
+#include <QPainter>
+#include <QPainterPathStroker>
+
 QPainterPath roundedPath(int left, int top, int right, int bottom, CornerRadii radii)
 {
     const qreal l = left, t = top, r = right, b = bottom;
@@ -17,4 +21,13 @@ QPainterPath roundedPath(int left, int top, int right, int bottom, CornerRadii r
     path.lineTo(l, t + a);
     path.closeSubpath();
     return path;
+}
+
+void outlinePath(QPainter &painter, const QPainterPath &path, const QColor &colour)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(1);
+    stroker.setCapStyle(Qt::FlatCap);
+    stroker.setJoinStyle(Qt::MiterJoin);
+    painter.fillPath(stroker.createStroke(path), colour);
 }
