@@ -1,3 +1,5 @@
+#include "portsettingstostring.h"
+
 #include <ui/font/programfont.h>
 #include <ui/setup/setupdialog.h>
 
@@ -13,17 +15,6 @@ using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(PortSettings)
 
-char *toString(const PortSettings &s)
-{
-    return qstrdup(qPrintable(u"%1 %2 (custom %3) %4 bits, %5 stop, %6, lines %7%8%9%10"_s
-                                      .arg(s.port, s.baudRate)
-                                      .arg(s.customBaudRate)
-                                      .arg(s.dataBits, s.stopBits, s.parity)
-                                      .arg(int(s.rtsHandshake))
-                                      .arg(int(s.ctsOutputFlow))
-                                      .arg(int(s.xonXoffInput))
-                                      .arg(int(s.xonXoffOutput))));
-}
 
 namespace {
 
