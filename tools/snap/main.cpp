@@ -70,7 +70,6 @@ int main(int argc, char *argv[])
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl"));
     for (int page = 0; page < pages->count(); ++page) {
         pages->setCurrentIndex(page);
-        form.PageControlChange();
         ok = save(snapshot(form), folder, QStringLiteral("page-%1.png").arg(page)) && ok;
     }
     pages->setCurrentIndex(0);

@@ -6,6 +6,7 @@
 #include <ui/main/filedialogs.h>
 #include <ui/setup/setupdialog.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -113,6 +114,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_notifier(this),
       m_files(m_configuration, m_notifier),
       m_unsaved(m_configuration),
+      m_filters(m_configuration),
       m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
                                                          : PortSettingsStore(environment.portSettingsFile)),
       m_channel(m_link),
@@ -212,10 +214,8 @@ void TMainForm::createPages(QWidget *client)
         layout->addWidget(panel);
         m_pages->addTab(page, QString::fromUtf8(caption));
     }
-    connect(m_pages, &QTabWidget::tabBarClicked, this, [this](int index) {
-        if (index != m_pages->currentIndex())
-            QMetaObject::invokeMethod(this, &TMainForm::PageControlChange, Qt::QueuedConnection);
-    });
+    // A page chosen by mouse or keyboard alike.
+    connect(m_pages, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
 }
 
 void TMainForm::createStatusBar()
@@ -250,8 +250,7 @@ bool TMainForm::event(QEvent *event)
 
 void TMainForm::PageControlChange()
 {
-    // The pages' lists follow their leading grids; with the grids still to come there is
-    // nothing to re-filter yet.
+    m_filters.PageControlChange(m_pages->currentIndex());
 }
 
 bool TMainForm::unsavedChangesSettled()
@@ -260,9 +259,9 @@ bool TMainForm::unsavedChangesSettled()
         return true;
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), u"Сохранить изменения в конфигурации?"_s,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    box.setButtonText(QMessageBox::Yes, u"Да"_s);
-    box.setButtonText(QMessageBox::No, u"Нет"_s);
-    box.setButtonText(QMessageBox::Cancel, u"Отмена"_s);
+    box.button(QMessageBox::Yes)->setText(u"Да"_s);
+    box.button(QMessageBox::No)->setText(u"Нет"_s);
+    box.button(QMessageBox::Cancel)->setText(u"Отмена"_s);
     box.setDefaultButton(QMessageBox::Yes);
     switch (box.exec()) {
     case QMessageBox::Yes:

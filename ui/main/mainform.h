@@ -6,6 +6,7 @@
 #include <link/portsettingsstore.h>
 #include <link/qtseriallink.h>
 #include <model/configuration.h>
+#include <model/pagefilters.h>
 #include <model/unsavedchanges.h>
 #include <storage/filecommands.h>
 #include <ui/main/messageboxnotifier.h>
@@ -91,6 +92,7 @@ private:
     MessageBoxNotifier m_notifier;
     FileCommands m_files;
     UnsavedChanges m_unsaved;
+    PageFilters m_filters;
     PortSettingsStore m_portStore;
     PortSettings m_portSettings;
     QtSerialLink m_link;

@@ -1,5 +1,6 @@
 #include <ui/main/messageboxnotifier.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 
@@ -26,8 +27,8 @@ void MessageBoxNotifier::warning(const QString &text)
 bool MessageBoxNotifier::question(const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, caption(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
-    box.setButtonText(QMessageBox::Yes, QStringLiteral("&Yes"));
-    box.setButtonText(QMessageBox::No, QStringLiteral("&No"));
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     return box.exec() == QMessageBox::Yes;
 }
 

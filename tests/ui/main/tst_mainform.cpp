@@ -91,6 +91,7 @@ private slots:
     void menuAndButton_reachTheSameCommand();
     void unsavedChanges_askedBeforeTheyAreLost_data();
     void unsavedChanges_askedBeforeTheyAreLost();
+    void saveAndOpen_throughTheFileDialogs();
     void fileDialogs_showTheirExactFilters_data();
     void fileDialogs_showTheirExactFilters();
     void portSetup_cancelStillStores();
@@ -152,6 +153,14 @@ void TestMainForm::startUp_state()
     QCOMPARE(m_form->statusText(), u" "_s);
     QCOMPARE(m_form->configuration().mtArea().recNo(), 1);
     QCOMPARE(m_form->configuration().mtArea().asInteger(ZoneField::id), 1);
+    QCOMPARE(m_form->configuration().mtArea().filter(), u""_s);
+    QCOMPARE(m_form->configuration().mtSensor().filter(), u"id_area =1"_s);
+    QCOMPARE(m_form->configuration().mtReturn().filter(), u"id_return=0"_s);
+
+    // Choosing a page re-applies its filters.
+    pages->setCurrentIndex(1);
+    QCOMPARE(m_form->configuration().mtSensor().filter(), u"id_dev =1"_s);
+    QCOMPARE(m_form->configuration().mtReturn().filter(), u"id_dev =1"_s);
 }
 
 void TestMainForm::menus_data()
@@ -271,6 +280,60 @@ void TestMainForm::unsavedChanges_askedBeforeTheyAreLost()
         m_form->findChild<QAction *>(u"N7"_s)->trigger();
         QCOMPARE(replaced.size(), 2);
     }
+}
+
+// Picks `name` in the file dialog now open, as typed into its name field and confirmed.
+static QByteArray fileBytes(const QString &name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+static void answerFileDialog(QWidget *modal, const QString &name)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(modal);
+    QVERIFY2(dialog, modal->metaObject()->className());
+    auto *edit = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+    QVERIFY(edit);
+    edit->setText(name);
+    QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+}
+
+void TestMainForm::saveAndOpen_throughTheFileDialogs()
+{
+    const QString name = m_dir->filePath(u"объект.tab"_s);
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.ud6 = 5; });
+    whenModalOpens([&](QWidget *dialog) { answerFileDialog(dialog, name); });
+    m_form->findChild<QAction *>(u"N4"_s)->trigger();
+    QVERIFY(QFileInfo::exists(name));
+
+    // Saved, so opening asks nothing; the file brings back what was saved.
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.ud6 = 7; });
+    whenModalOpens([&](QWidget *box) {
+        pressButton(box, u"Нет"_s);
+        whenModalOpens([&](QWidget *dialog) { answerFileDialog(dialog, name); });
+    });
+    QSignalSpy replaced(&m_form->configuration().notices(), &ConfigurationNotices::replaced);
+    m_form->findChild<QAction *>(u"N3"_s)->trigger();
+    QCOMPARE(replaced.size(), 1);
+    QCOMPARE(m_form->configuration().settings().ud6, 5);
+    QCOMPARE(m_form->configuration().mtSensor().filter(), u"id_area =1"_s);
+
+    // Saving over it asks first; "No" goes back to the dialog, which is then cancelled.
+    const QByteArray saved = fileBytes(name);
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.ud6 = 9; });
+    QString asked;
+    whenModalOpens([&](QWidget *dialog) {
+        answerFileDialog(dialog, name);
+        whenModalOpens([&, dialog = qobject_cast<QDialog *>(dialog)](QWidget *question) {
+            asked = question->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+            pressButton(question, u"&No"_s);
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        });
+    });
+    m_form->findChild<QAction *>(u"N4"_s)->trigger();
+    QVERIFY2(asked.contains(u"объект.tab"_s), qPrintable(asked));
+    QCOMPARE(fileBytes(name), saved);
 }
 
 void TestMainForm::fileDialogs_showTheirExactFilters_data()
