@@ -6,6 +6,8 @@
 #include <storage/imagebuilder.h>
 #include <storage/tabfile.h>
 
+#include <model/unsavedchanges.h>
+
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -106,6 +108,11 @@ int main()
     std::printf("%-42s %8.3f ms\n", "build and save", millisecondsPerRun([&] {
                     commands.buildImage();
                     commands.saveFile(path);
+                }));
+    UnsavedChanges unsaved(config);
+    std::printf("%-42s %8.3f ms\n", "unsaved changes: the question", millisecondsPerRun([&] {
+                    if (unsaved.exist())
+                        std::abort();
                 }));
     return 0;
 }

@@ -96,6 +96,10 @@ public:
     void beginUpdate();
     void endUpdate();
 
+    // A data field's stored values, every row, filter ignored. Shared with each copy taken
+    // until either side is written, so a copy kept aside tells cheaply whether it moved.
+    const QVector<QVariant> &storedColumn(int field) const { return m_columns.at(field); }
+
     // Any row, by position among the visible rows, for grids.
     QVariant visibleValue(int visibleRow, int field) const;
     bool setVisibleValue(int visibleRow, int field, const QVariant &value);

@@ -2,8 +2,6 @@
 
 #include <model/configuration.h>
 
-#include <QCryptographicHash>
-
 UnsavedChanges::UnsavedChanges(Configuration &config, QObject *parent) : QObject(parent), m_config(config)
 {
     markKept();
@@ -12,40 +10,28 @@ UnsavedChanges::UnsavedChanges(Configuration &config, QObject *parent) : QObject
 
 void UnsavedChanges::markKept()
 {
-    m_kept = fingerprint();
-    m_keptSettings = m_config.settings();
+    m_kept = content();
 }
 
 bool UnsavedChanges::exist() const
 {
-    return m_config.settings() != m_keptSettings || fingerprint() != m_kept;
+    return !(content() == m_kept);
 }
 
-// The image and every row of the tables a file keeps; the copies and the search's list
-// of found devices are working lists, not configuration.
-QByteArray UnsavedChanges::fingerprint() const
+// The copies and the search's list of found devices are working lists, not
+// configuration, and neither are a table's marks and other internal fields.
+UnsavedChanges::Content UnsavedChanges::content() const
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(m_config.image().Bytes());
+    Content content { m_config.image().Bytes(), {}, m_config.settings() };
     const MemTable *const tables[] = { &m_config.mtArea(), &m_config.mtDev(), &m_config.mtSensor(),
                                        &m_config.mtReturn(), &m_config.mtEntrance(), &m_config.mtTempType(),
                                        &m_config.mtRepComm(), &m_config.mtRepEnt() };
     for (const MemTable *table : tables) {
         const QVector<FieldDef> &fields = table->fields();
-        const int rows = table->rowCount();
-        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&rows), sizeof rows));
         for (int field = 0; field < fields.size(); ++field) {
-            if (!fields.at(field).isData() || fields.at(field).internal)
-                continue;
-            for (int row = 0; row < rows; ++row) {
-                const QVariant value = table->rowValue(row, field);
-                // A separator keeps "1","23" apart from "12","3"; empty apart from "".
-                const QString text = value.isNull() ? QStringLiteral("\x01") : value.toString();
-                hash.addData(QByteArrayView(reinterpret_cast<const char *>(text.constData()),
-                                            text.size() * qsizetype(sizeof(QChar))));
-                hash.addData(QByteArrayView("\x00", 1));
-            }
+            if (fields.at(field).isData() && !fields.at(field).internal)
+                content.columns.append(table->storedColumn(field));
         }
     }
-    return hash.result();
+    return content;
 }

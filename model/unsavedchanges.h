@@ -3,6 +3,8 @@
 #include <model/systemsettings.h>
 
 #include <QByteArray>
+#include <QVariant>
+#include <QVector>
 #include <QObject>
 
 class Configuration;
@@ -22,9 +24,20 @@ public:
     bool exist() const;
 
 private:
-    QByteArray fingerprint() const;
+    // The image and the stored columns of what a file keeps, shared with the
+    // configuration until it writes them, so the question costs little while nothing moved.
+    struct Content
+    {
+        QByteArray image;
+        QVector<QVector<QVariant>> columns;
+        SystemSettings settings;
+        bool operator==(const Content &other) const
+        {
+            return settings == other.settings && image == other.image && columns == other.columns;
+        }
+    };
+    Content content() const;
 
     Configuration &m_config;
-    QByteArray m_kept;
-    SystemSettings m_keptSettings;
+    Content m_kept;
 };

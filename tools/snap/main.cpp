@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
+#include <QEventLoop>
 #include <QTabWidget>
 #include <QTextStream>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -96,6 +98,10 @@ int main(int argc, char *argv[])
         progress.start(QStringLiteral("Идет запись в прибор"), 1600);
         for (int block = 0; block < 800; ++block)
             progress.advance();
+        // The bar shows the position a frame later.
+        QEventLoop frame;
+        QTimer::singleShot(100, &frame, &QEventLoop::quit);
+        frame.exec();
         if (TProgressForm *window = progress.form())
             ok = save(snapshot(*window), folder, QStringLiteral("progress.png")) && ok;
         progress.finish();

@@ -13,6 +13,7 @@ const QColor FormColour(222, 221, 225);
 const QColor PanelColour(219, 218, 222);
 const QColor BevelColour(160, 160, 160);
 const QColor InfoColour(155, 205, 255);
+constexpr int BarRefreshInterval = 16; // ms, about one frame
 
 void paint(QWidget *widget, const QColor &background, const QColor &foreground)
 {
@@ -60,6 +61,10 @@ TProgressForm::TProgressForm(QWidget *parent)
     m_bar->setValue(0); // a fresh bar is empty, not in Qt's "reset" state
     m_bar->setTextVisible(false);
     m_bar->setAccessibleName(m_info->text());
+
+    m_barRefresh.setSingleShot(true);
+    m_barRefresh.setInterval(BarRefreshInterval);
+    connect(&m_barRefresh, &QTimer::timeout, this, &TProgressForm::showPosition);
 }
 
 QString TProgressForm::info() const
@@ -80,22 +85,33 @@ int TProgressForm::maximum() const
 
 void TProgressForm::setMaximum(int maximum)
 {
+    showPosition();
     m_bar->setMaximum(maximum);
+    m_position = m_bar->value();
 }
 
 int TProgressForm::position() const
 {
-    return m_bar->value();
+    return m_position;
 }
 
 void TProgressForm::stepIt()
 {
     // Held at the maximum rather than wrapping to the start.
-    m_bar->setValue(qMin(m_bar->value() + 1, m_bar->maximum()));
+    m_position = qMin(m_position + 1, m_bar->maximum());
+    if (!m_barRefresh.isActive())
+        m_barRefresh.start();
+}
+
+void TProgressForm::showPosition()
+{
+    m_barRefresh.stop();
+    m_bar->setValue(m_position);
 }
 
 void TProgressForm::closeEvent(QCloseEvent *event)
 {
+    showPosition(); // where the transfer stopped, for whoever reads the bar last
     QWidget::closeEvent(event);
     emit closed();
 }

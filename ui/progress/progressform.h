@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -31,6 +32,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void showPosition();
+
     QLabel *m_info;
     QProgressBar *m_bar;
+    // The bar repaints at once on every visible change, which would cost a paint and a
+    // flush to the screen for every few blocks; it is shown the position a frame at a time.
+    int m_position = 0;
+    QTimer m_barRefresh;
 };

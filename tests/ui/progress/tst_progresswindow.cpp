@@ -92,7 +92,10 @@ void tst_ProgressWindow::transfer_showsStepsAndEnds()
     for (int i = 1; i < Blocks; ++i)
         driven.progress.advance();
     QCOMPARE(form->position(), Blocks - 1);
-    QCOMPARE(form->findChild<QProgressBar *>(u"ProgressBar"_s)->value(), Blocks - 1);
+    // The bar follows within a frame, not on every block.
+    auto *bar = form->findChild<QProgressBar *>(u"ProgressBar"_s);
+    QVERIFY(bar->value() < Blocks - 1);
+    QTRY_COMPARE_WITH_TIMEOUT(bar->value(), Blocks - 1, 1000);
 
     driven.progress.finish();
     QVERIFY(!driven.progress.form());

@@ -1,0 +1,187 @@
+// The main window's own costs, run by hand:
+//   bench_window startup    starts the program as it starts for a user and ends once its
+//                           window has been painted; time the whole process from outside.
+//   bench_window transfer   full writes and reads through the window against mirvane-panel,
+//                           each beside the same transfer without a window.
+
+#include <exchange/memorytransfer.h>
+#include <link/packetchannel.h>
+#include <link/portsettingsstore.h>
+#include <link/qtseriallink.h>
+#include <model/configuration.h>
+#include <model/notifier.h>
+#include <ui/font/programfont.h>
+#include <ui/main/mainform.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+// Outside any namespace: the macro declares the resource's own initialiser.
+static void initialiseResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace {
+
+// Ends the program on the turn after the window's first paint: the window and all its
+// children are painted and flushed in one pass.
+class FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(const QElapsedTimer &clock) : m_clock(clock) { }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            QTimer::singleShot(0, [this] {
+                std::printf("first paint after %.1f ms in the process\n", double(m_clock.nsecsElapsed()) / 1e6);
+                QCoreApplication::quit();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer &m_clock;
+    bool m_seen = false;
+};
+
+int startup(int argc, char *argv[])
+{
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    initialiseResources();
+    installProgramFont();
+
+    TMainForm form;
+    FirstPaint firstPaint(clock);
+    form.installEventFilter(&firstPaint);
+    form.show();
+    return QApplication::exec();
+}
+
+class SilentNotifier : public Notifier
+{
+public:
+    void information(const QString &) override { }
+    void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    bool question(const QString &) override { return false; }
+};
+
+double secondsFor(MemoryTransfer &transfer, const std::function<void()> &start)
+{
+    QEventLoop loop;
+    bool ok = false;
+    bool done = false;
+    const auto connection = QObject::connect(&transfer, &MemoryTransfer::finished, &loop, [&](bool success) {
+        ok = success;
+        done = true;
+        loop.quit();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    start();
+    if (!done)
+        loop.exec();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    QObject::disconnect(connection);
+    return ok ? seconds : -1;
+}
+
+int transfers(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    initialiseResources();
+    installProgramFont();
+
+    // Each side keeps its port open, so each gets its own panel.
+    QProcess windowPanel;
+    QProcess barePanel;
+    PortSettings settings;
+    PortSettings bareSettings;
+    for (auto [panel, portSettings] : { std::pair { &windowPanel, &settings }, std::pair { &barePanel, &bareSettings } }) {
+        panel->start(QStringLiteral(MIRVANE_PANEL), {});
+        if (!panel->waitForStarted() || !panel->waitForReadyRead(5000))
+            return 1;
+        portSettings->port = QString::fromLocal8Bit(panel->readLine()).trimmed();
+    }
+
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path()); // the transfer file goes there
+    const QString portFile = dir.filePath(QStringLiteral("port.ini"));
+    QString error;
+    if (!PortSettingsStore(portFile).StoreSettings(settings, &error))
+        return 1;
+    TMainForm form({ dir.path(), portFile });
+    form.show();
+    // The dialog is the user's to answer; here the stored settings are taken as they are.
+    QTimer::singleShot(0, [] {
+        if (QWidget *dialog = QApplication::activeModalWidget())
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    form.COM1Click();
+
+    QtSerialLink link;
+    PacketChannel channel(link);
+    Configuration config;
+    SilentNotifier notifier;
+    MemoryTransfer bare(channel, config, notifier);
+    bare.setTransferFile(dir.filePath(QStringLiteral("bare.tab")));
+
+    // Paired runs, so a drift of the machine's speed touches both sides alike.
+    constexpr int runs = 11;
+    std::vector<double> writeShares;
+    std::vector<double> readShares;
+    for (int run = 0; run < runs; ++run) {
+        const double windowWrite = secondsFor(form.transfer(), [&] { form.N8Click(); });
+        const double bareWrite = secondsFor(bare, [&] { bare.writeToPanel(bareSettings); });
+        const double windowRead = secondsFor(form.transfer(), [&] { form.N9Click(); });
+        const double bareRead = secondsFor(bare, [&] { bare.readFromPanel(bareSettings); });
+        if (windowWrite < 0 || bareWrite < 0 || windowRead < 0 || bareRead < 0)
+            return 1;
+        writeShares.push_back(windowWrite / bareWrite - 1);
+        readShares.push_back(windowRead / bareRead - 1);
+        std::printf("run %d: write %.3f s window / %.3f s bare (%+.1f %%), read %.3f s window / %.3f s bare "
+                    "(%+.1f %%)\n",
+                    run + 1, windowWrite, bareWrite, writeShares.back() * 100, windowRead, bareRead,
+                    readShares.back() * 100);
+    }
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    std::printf("median share of the window: write %+.1f %%, read %+.1f %%\n", median(writeShares) * 100,
+                median(readShares) * 100);
+    for (QProcess *panel : { &windowPanel, &barePanel }) {
+        panel->terminate();
+        panel->waitForFinished();
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (mode == "startup")
+        return startup(argc, argv);
+    if (mode == "transfer")
+        return transfers(argc, argv);
+    std::fprintf(stderr, "usage: bench_window startup|transfer\n");
+    return 2;
+}
