@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
 
 // One column of a grid, as data: which field it shows and how. A grid is a list of these
@@ -14,13 +15,33 @@ struct ColumnSpec
         DoubleClickSteps = 0x08, // a double click steps to the next value
         Icon = 0x10, // drawn as a picture
         Mark = 0x20, // a check mark
+        Hidden = 0x40, // bound, not shown
     };
     Q_DECLARE_FLAGS(Options, Option)
 
+    // The 16 × 16 picture lists: title icons, module and input types, device types.
+    enum class Icons { None, Title, ModuleType, DeviceType };
+
+    static constexpr int NaturalWidth = 0; // as wide as the field's values
+
     int field = -1; // the table's field constant
     QString title; // "|" separates the levels of a banded title
-    int width = 64; // pixels
+    int width = 64; // pixels, or NaturalWidth
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
     Options options;
+    Icons icons = Icons::None; // the list an Icon column draws from, by the field's value
+    int titleIcon = -1; // a title-list picture drawn in place of the title's text
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(ColumnSpec::Options)
+
+// A whole grid as data: its name, its row indicator, how it selects, and its columns in
+// display order (hidden ones last).
+struct GridSpec
+{
+    enum class Indicator { None, Plain, Numbered };
+
+    QString name;
+    Indicator indicator = Indicator::Numbered;
+    bool wholeRows = false; // selects whole rows; nothing but its marks is edited
+    QVector<ColumnSpec> columns;
+};

@@ -54,6 +54,7 @@ public:
     QVariant value(int field) const;
     int asInteger(int field) const { return m_current < 0 ? 0 : rowInteger(m_current, field); }
     QString asString(int field) const { return value(field).toString(); }
+    bool asBoolean(int field) const { return value(field).toBool(); }
     bool isNull(int field) const { return value(field).isNull(); }
     void setValue(int field, const QVariant &value);
     void setValueSilently(int field, const QVariant &value);
