@@ -3,6 +3,10 @@
 //                           window has been painted; time the whole process from outside.
 //   bench_window transfer   full writes and reads through the window against mirvane-panel,
 //                           each beside the same transfer without a window.
+//   bench_window pages      opening the largest configuration until the page shown is
+//                           painted, then switching through every page, each painted.
+
+#include "maximalconfiguration.h"
 
 #include <exchange/memorytransfer.h>
 #include <link/packetchannel.h>
@@ -10,6 +14,7 @@
 #include <link/qtseriallink.h>
 #include <model/configuration.h>
 #include <model/notifier.h>
+#include <storage/filecommands.h>
 #include <ui/font/programfont.h>
 #include <ui/main/mainform.h>
 
@@ -17,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -173,6 +179,69 @@ int transfers(int argc, char *argv[])
     return 0;
 }
 
+double millisecondsSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+int pages(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    initialiseResources();
+    installProgramFont();
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("maximal.tab"));
+    SilentNotifier notifier;
+    {
+        Configuration config;
+        fillMaximal(config);
+        FileCommands commands(config, notifier);
+        commands.buildImage();
+        if (!commands.saveFile(path))
+            return 1;
+    }
+
+    TMainForm form({ dir.path(), dir.filePath(QStringLiteral("port.ini")) });
+    form.show();
+    QApplication::processEvents();
+    auto *tabs = form.findChild<QTabWidget *>(QStringLiteral("PageControl"));
+    FileCommands files(form.configuration(), notifier);
+
+    constexpr int runs = 7;
+    std::vector<double> opens;
+    std::vector<std::vector<double>> switches(tabs->count());
+    for (int run = 0; run < runs; ++run) {
+        tabs->setCurrentIndex(0);
+        QApplication::processEvents();
+        // As the open command does once its dialog has closed; painted before it returns.
+        QElapsedTimer timer;
+        timer.start();
+        if (!files.openFile(path))
+            return 1;
+        form.PageControlChange();
+        form.repaint();
+        opens.push_back(millisecondsSince(timer));
+        for (int page = 1; page <= tabs->count(); ++page) {
+            const int index = page % tabs->count();
+            timer.start();
+            tabs->setCurrentIndex(index);
+            form.repaint();
+            switches[index].push_back(millisecondsSince(timer));
+        }
+    }
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    std::printf("open the largest configuration, page painted: median %.1f ms over %d runs\n", median(opens), runs);
+    for (int index = 0; index < tabs->count(); ++index)
+        std::printf("switch to \"%s\", painted: median %.1f ms\n", qPrintable(tabs->tabText(index)),
+                    median(switches[index]));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -182,6 +251,8 @@ int main(int argc, char *argv[])
         return startup(argc, argv);
     if (mode == "transfer")
         return transfers(argc, argv);
-    std::fprintf(stderr, "usage: bench_window startup|transfer\n");
+    if (mode == "pages")
+        return pages(argc, argv);
+    std::fprintf(stderr, "usage: bench_window startup|transfer|pages\n");
     return 2;
 }

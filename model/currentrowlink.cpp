@@ -4,8 +4,9 @@
 
 #include <QItemSelectionModel>
 
-CurrentRowLink::CurrentRowLink(MemTable &table, QItemSelectionModel &selection, QObject *parent)
-    : QObject(parent), m_table(table), m_selection(selection)
+CurrentRowLink::CurrentRowLink(MemTable &table, QItemSelectionModel &selection, Selection selects,
+                               QObject *parent)
+    : QObject(parent), m_table(table), m_selection(selection), m_selects(selects)
 {
     connect(&table, &MemTable::currentRowChanged, this, &CurrentRowLink::showTableRow);
     connect(&selection, &QItemSelectionModel::currentRowChanged, this,
@@ -23,8 +24,10 @@ void CurrentRowLink::showTableRow(int visibleRow)
         return;
     }
     const int column = qMax(0, m_selection.currentIndex().column());
-    m_selection.setCurrentIndex(model->index(visibleRow, column), QItemSelectionModel::ClearAndSelect
-                                                                             | QItemSelectionModel::Rows);
+    const QItemSelectionModel::SelectionFlags flags = m_selects == Selection::Row
+            ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+            : QItemSelectionModel::ClearAndSelect;
+    m_selection.setCurrentIndex(model->index(visibleRow, column), flags);
 }
 
 void CurrentRowLink::moveTableTo(int row)

@@ -13,7 +13,10 @@ class CurrentRowLink : public QObject
     Q_OBJECT
 
 public:
-    CurrentRowLink(MemTable &table, QItemSelectionModel &selection, QObject *parent = nullptr);
+    enum class Selection { Cell, Row }; // what a grid highlights on its current row
+
+    CurrentRowLink(MemTable &table, QItemSelectionModel &selection, Selection selects = Selection::Row,
+                   QObject *parent = nullptr);
 
 private:
     void showTableRow(int visibleRow);
@@ -21,4 +24,5 @@ private:
 
     MemTable &m_table;
     QItemSelectionModel &m_selection;
+    const Selection m_selects;
 };

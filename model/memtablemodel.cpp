@@ -138,3 +138,22 @@ QVariant MemTableModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     return columnSpec(section).title;
 }
+
+bool MemTableModel::stepToNextChoice(const QModelIndex &index)
+{
+    if (!index.isValid() || !flags(index).testFlag(Qt::ItemIsEditable))
+        return false;
+    const QVariantList choices = data(index, ChoicesRole).toList();
+    if (choices.isEmpty())
+        return false;
+    const QVariant key = data(index, KeyRole);
+    const auto keyAt = [&choices](int position) { return choices.at(position).toList().value(0); };
+    int next = 0;
+    for (int position = 0; position < choices.size() && !key.isNull(); ++position) {
+        if (keyAt(position).toInt() == key.toInt()) {
+            next = (position + 1) % int(choices.size());
+            break;
+        }
+    }
+    return setData(index, keyAt(next), KeyRole);
+}

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <model/columnspec.h>
+#include <model/memtable.h>
 
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QVector>
-
-class MemTable;
 
 // Shows a table's visible rows to item views: the columns a list of column specs names,
 // or one per field without one. Edits are ordinary writes, so the field's rule runs. A
@@ -37,6 +36,10 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+
+    // A lookup cell takes the next of its choices, after the last the first (a key not
+    // among them, the first); false when the cell cannot change.
+    bool stepToNextChoice(const QModelIndex &index);
 
 private:
     int fieldOf(int column) const;

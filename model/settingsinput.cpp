@@ -101,16 +101,6 @@ TelephoneEntry::TelephoneEntry(SystemSettings &settings, int number)
     Q_ASSERT_X(number == 1 || number == 2, "TelephoneEntry", "number must be 1 or 2");
 }
 
-int TelephoneEntry::maxLength() const
-{
-    return m_tone ? ToneMaxLength : PulseMaxLength;
-}
-
-QStringView TelephoneEntry::caption() const
-{
-    return m_tone ? ToneCaption : PulseCaption;
-}
-
 void TelephoneEntry::keyReleased()
 {
     m_raw = FormatNumberPhone(m_text, m_tone);

@@ -40,6 +40,18 @@ struct UpDownRange
     int minimum;
     int maximum;
     int step;
+
+    // One arrow press (direction +1 or -1). A value stored outside the range is shown as
+    // it is until then, and the press brings it to the nearest bound.
+    constexpr int stepped(int value, int direction) const
+    {
+        if (value < minimum)
+            return minimum;
+        if (value > maximum)
+            return maximum;
+        const int next = value + direction * step;
+        return next < minimum ? minimum : next > maximum ? maximum : next;
+    }
 };
 inline constexpr UpDownRange FirstTestHoursRange{0, 255, 1}; // ud6: one byte in the image
 inline constexpr UpDownRange FirstTestMinutesRange{0, 99, 1}; // ud7
@@ -84,8 +96,10 @@ public:
     const QString &text() const { return m_text; }
     const QString &raw() const { return m_raw; }
     bool isTone() const { return m_tone; }
-    int maxLength() const;
-    QStringView caption() const;
+    int maxLength() const { return maxLength(m_tone); }
+    QStringView caption() const { return caption(m_tone); }
+    static int maxLength(bool tone) { return tone ? ToneMaxLength : PulseMaxLength; }
+    static QStringView caption(bool tone) { return tone ? ToneCaption : PulseCaption; }
 
     void keyReleased();
     std::optional<int> insertPause(int caret);

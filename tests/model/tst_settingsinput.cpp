@@ -27,6 +27,8 @@ private slots:
     void init() { failOnUnexpectedWarnings(); }
     void formatNumberPhone_data();
     void formatNumberPhone();
+    void upDownStep_data();
+    void upDownStep();
 
     void keyFilters_data();
     void keyFilters();
@@ -390,6 +392,30 @@ void TestSettingsInput::modeAndOrIndex()
     QFETCH(int, index);
 
     QCOMPARE(SettingsInput::modeAndOrIndex(text), index);
+}
+
+void TestSettingsInput::upDownStep_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("stepped");
+
+    // The test interval, 0 .. 24 hours.
+    QTest::newRow("up") << 5 << 1 << 6;
+    QTest::newRow("down") << 5 << -1 << 4;
+    QTest::newRow("up at the top stays") << 24 << 1 << 24;
+    QTest::newRow("down at the bottom stays") << 0 << -1 << 0;
+    QTest::newRow("stored above, down: to the top") << 48 << -1 << 24;
+    QTest::newRow("stored above, up: to the top") << 48 << 1 << 24;
+    QTest::newRow("stored below, up: to the bottom") << -3 << 1 << 0;
+}
+
+void TestSettingsInput::upDownStep()
+{
+    QFETCH(int, value);
+    QFETCH(int, direction);
+    QFETCH(int, stepped);
+    QCOMPARE(SettingsInput::TestIntervalHoursRange.stepped(value, direction), stepped);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsInput)

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QTextStream>
 #include <QTimer>
@@ -62,11 +63,16 @@ int main(int argc, char *argv[])
     }
 
     TMainForm form;
-    if (arguments.size() == 2) {
-        MessageBoxNotifier notifier(&form);
-        if (!FileCommands(form.configuration(), notifier).openFile(arguments.at(1)))
-            return 1;
+    MessageBoxNotifier notifier(&form);
+    FileCommands files(form.configuration(), notifier);
+    // The given file, or the factory configuration the program ships.
+    const QString file = arguments.size() == 2 ? arguments.at(1)
+                                               : FileCommands::factoryFilePath(QCoreApplication::applicationDirPath());
+    if (!QFileInfo::exists(file) || !files.openFile(file)) {
+        std::fprintf(stderr, "mirvane-snap: cannot open %s\n", qPrintable(file));
+        return 1;
     }
+    form.PageControlChange(); // as the open command does
     bool ok = true;
     snapshot(form);
     auto *pages = form.findChild<QTabWidget *>(QStringLiteral("PageControl"));

@@ -4,6 +4,8 @@
 #include <ui/controls/abutton.h>
 #include <ui/controls/apanel.h>
 #include <ui/main/filedialogs.h>
+#include <ui/main/pagecontents.h>
+#include <ui/main/svgpicture.h>
 #include <ui/setup/setupdialog.h>
 
 #include <QAbstractButton>
@@ -13,11 +15,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QSvgRenderer>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -27,6 +27,8 @@ namespace {
 
 const QString Caption = u"Mirvane программа для чтения, записи настроек прибора \"Ворсен-А\" "_s;
 const QColor PageColour(229, 229, 229);
+constexpr int PageWidth = 866;
+constexpr int PageHeight = 557;
 
 struct ToolButton
 {
@@ -80,26 +82,21 @@ const Menu Menus[] = {
         { "N12", "О програме", &TMainForm::N12Click } } },
 };
 
-const char *const PageCaptions[][2] = {
-    { "TabSheet1", "Конфигурация зон" },
-    { "TabSheet7", "Конфигурация модулей" },
-    { "TabSheet2", "Конфигурация выходов" },
-    { "TabSheet3", "Конфигурация входов" },
-    { "TabSheet4", "Конфигурация системы" },
-    { "TabSheet6", "Настройки коммуникатора" },
+struct Page
+{
+    const char *component;
+    const char *caption;
+    void (*fill)(QWidget *panel, PageServices services);
 };
 
-QImage picture(const QString &resource, const QSize &size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
-    if (renderer.isValid()) {
-        QPainter painter(&image);
-        renderer.render(&painter);
-    }
-    return image;
-}
+const Page Pages[] = {
+    { "TabSheet1", "Конфигурация зон", &PageContents::zones },
+    { "TabSheet7", "Конфигурация модулей", &PageContents::modules },
+    { "TabSheet2", "Конфигурация выходов", &PageContents::outputs },
+    { "TabSheet3", "Конфигурация входов", &PageContents::inputs },
+    { "TabSheet4", "Конфигурация системы", &PageContents::system },
+    { "TabSheet6", "Настройки коммуникатора", &PageContents::communicator },
+};
 
 QString applicationDir(const MainFormEnvironment &environment)
 {
@@ -115,6 +112,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_files(m_configuration, m_notifier),
       m_unsaved(m_configuration),
       m_filters(m_configuration),
+      m_assignment(m_configuration),
       m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
                                                          : PortSettingsStore(environment.portSettingsFile)),
       m_channel(m_link),
@@ -187,7 +185,7 @@ void TMainForm::createToolBar(QWidget *client)
         button->setObjectName(QString::fromLatin1(spec.component));
         button->move(spec.x, 3);
         button->setTrabsparent(true);
-        button->setImage(picture(QString::fromLatin1(spec.picture), QSize(48, 48)));
+        button->setImage(svgPicture(QString::fromLatin1(spec.picture), QSize(48, 48)));
         // The hint reaches only the status bar: no balloon.
         button->setStatusTip(hint);
         button->setAccessibleName(hint);
@@ -200,9 +198,10 @@ void TMainForm::createPages(QWidget *client)
     m_pages = new QTabWidget(client);
     m_pages->setObjectName(u"PageControl"_s);
     m_pages->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight - StatusBarHeight);
-    for (const auto &[component, caption] : PageCaptions) {
+    const PageServices services { m_configuration, m_filters, m_assignment, m_notifier };
+    for (const Page &spec : Pages) {
         auto *page = new QWidget;
-        page->setObjectName(QString::fromLatin1(component));
+        page->setObjectName(QString::fromLatin1(spec.component));
         auto *panel = new QFrame;
         panel->setObjectName(page->objectName() + u"Panel"_s);
         panel->setAutoFillBackground(true);
@@ -211,8 +210,11 @@ void TMainForm::createPages(QWidget *client)
         panel->setPalette(palette);
         auto *layout = new QVBoxLayout(page);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(panel);
-        m_pages->addTab(page, QString::fromUtf8(caption));
+        // The grids are placed for this page size, whatever frame the style draws around it.
+        panel->setFixedSize(PageWidth, PageHeight);
+        layout->addWidget(panel, 0, Qt::AlignCenter);
+        spec.fill(panel, services);
+        m_pages->addTab(page, QString::fromUtf8(spec.caption));
     }
     // A page chosen by mouse or keyboard alike.
     connect(m_pages, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);

@@ -6,6 +6,7 @@
 #include <link/portsettingsstore.h>
 #include <link/qtseriallink.h>
 #include <model/configuration.h>
+#include <model/outputassignment.h>
 #include <model/pagefilters.h>
 #include <model/unsavedchanges.h>
 #include <storage/filecommands.h>
@@ -93,6 +94,7 @@ private:
     FileCommands m_files;
     UnsavedChanges m_unsaved;
     PageFilters m_filters;
+    OutputAssignment m_assignment;
     PortSettingsStore m_portStore;
     PortSettings m_portSettings;
     QtSerialLink m_link;

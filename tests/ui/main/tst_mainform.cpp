@@ -1,3 +1,4 @@
+#include "modalanswers.h"
 #include "testimages.h"
 
 #include <storage/tabfile.h>
@@ -35,34 +36,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Runs `answer` on the next modal window that opens (a message box, a dialog), as the user
-// would answer it; the command that opened it goes on when it closes.
-void whenModalOpens(std::function<void(QWidget *)> answer)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(modal);
-    });
-    timer->start();
-}
-
-void pressButton(QWidget *box, const QString &text)
-{
-    for (QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
-        if (button->text() == text) {
-            button->click();
-            return;
-        }
-    }
-    QFAIL(qPrintable(u"no button "_s + text));
-}
 
 QStringList menuCaptions(const QMenu *menu)
 {
@@ -280,23 +253,6 @@ void TestMainForm::unsavedChanges_askedBeforeTheyAreLost()
         m_form->findChild<QAction *>(u"N7"_s)->trigger();
         QCOMPARE(replaced.size(), 2);
     }
-}
-
-// Picks `name` in the file dialog now open, as typed into its name field and confirmed.
-static QByteArray fileBytes(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-static void answerFileDialog(QWidget *modal, const QString &name)
-{
-    auto *dialog = qobject_cast<QFileDialog *>(modal);
-    QVERIFY2(dialog, modal->metaObject()->className());
-    auto *edit = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
-    QVERIFY(edit);
-    edit->setText(name);
-    QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
 }
 
 void TestMainForm::saveAndOpen_throughTheFileDialogs()

@@ -1,0 +1,130 @@
+#include <ui/grid/bandedheader.h>
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionHeader>
+
+#include <utility>
+
+namespace {
+
+constexpr int LevelPadding = 4;
+constexpr int TextMargin = 2;
+
+} // namespace
+
+BandedHeader::BandedHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(false);
+    setSectionsMovable(false);
+    setSortIndicatorShown(false);
+    setHighlightSections(false);
+    setMinimumSectionSize(1);
+    // A band spans several sections: a change to one moves the texts over its neighbours.
+    connect(this, &QHeaderView::sectionResized, viewport(), qOverload<>(&QWidget::update));
+    connect(this, &QHeaderView::sectionCountChanged, viewport(), qOverload<>(&QWidget::update));
+}
+
+void BandedHeader::setTitleIcon(int column, int icon)
+{
+    if (titleIcon(column) == icon)
+        return;
+    if (icon < 0)
+        m_icons.remove(column);
+    else
+        m_icons.insert(column, icon);
+    viewport()->update();
+}
+
+void BandedHeader::setTitleButton(int column, bool button)
+{
+    if (button)
+        m_buttons.insert(column);
+    else
+        m_buttons.remove(column);
+}
+
+int BandedHeader::levelHeight() const
+{
+    return fontMetrics().height() + LevelPadding;
+}
+
+QSize BandedHeader::sizeHint() const
+{
+    return { QHeaderView::sizeHint().width(), levels() * levelHeight() };
+}
+
+QVector<TitleColumn> BandedHeader::titleColumns() const
+{
+    QVector<TitleColumn> columns;
+    if (!model())
+        return columns;
+    columns.reserve(count());
+    for (int visual = 0; visual < count(); ++visual) {
+        const int column = logicalIndex(visual);
+        columns.append({ column, model()->headerData(column, Qt::Horizontal).toString(), sectionSize(column),
+                         titleIcon(column), isSectionHidden(column) });
+    }
+    return columns;
+}
+
+void BandedHeader::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), palette().button());
+    for (const TitleCell &cell : cells()) {
+        const QRect rect = cell.rect.translated(-offset(), 0);
+        if (rect.intersects(event->rect()))
+            paintCell(painter, cell, rect);
+    }
+}
+
+void BandedHeader::paintCell(QPainter &painter, const TitleCell &cell, const QRect &rect) const
+{
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.rect = rect;
+    option.section = qMax(0, cell.column);
+    option.position = QStyleOptionHeader::Middle;
+    style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
+
+    if (cell.icon >= 0) {
+        const QPixmap picture = m_pictures.picture(cell.icon, devicePixelRatioF());
+        if (!picture.isNull()) {
+            QRect place(QPoint(), QSize(PictureList::Side, PictureList::Side));
+            place.moveCenter(rect.center());
+            painter.drawPixmap(place, picture);
+        }
+        return;
+    }
+    const QRect textRect = rect.adjusted(TextMargin, 0, -TextMargin, 0);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(textRect, Qt::AlignCenter, fontMetrics().elidedText(cell.text, Qt::ElideRight, textRect.width()));
+}
+
+int BandedHeader::buttonAt(const QPoint &position) const
+{
+    const QPoint at = position + QPoint(offset(), 0);
+    for (const TitleCell &cell : cells()) {
+        if (cell.column >= 0 && isTitleButton(cell.column) && cell.rect.contains(at))
+            return cell.column;
+    }
+    return -1;
+}
+
+void BandedHeader::mousePressEvent(QMouseEvent *event)
+{
+    QHeaderView::mousePressEvent(event);
+    m_pressedButton = event->button() == Qt::LeftButton ? buttonAt(event->position().toPoint()) : -1;
+    if (m_pressedButton >= 0)
+        m_pressedWidth = sectionSize(m_pressedButton);
+}
+
+void BandedHeader::mouseReleaseEvent(QMouseEvent *event)
+{
+    QHeaderView::mouseReleaseEvent(event);
+    const int pressed = std::exchange(m_pressedButton, -1);
+    if (event->button() == Qt::LeftButton && pressed >= 0 && buttonAt(event->position().toPoint()) == pressed
+        && sectionSize(pressed) == m_pressedWidth)
+        emit titleButtonClicked(pressed);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+#include <QStyledItemDelegate>
+
+// A grid's ordinary cell: the 1st, 3rd, 5th … row shown is tinted, the others keep the
+// window's base colour; text that does not fit ends in "…". An editor is named after its
+// column's title. The cells that draw or edit otherwise build on it, so every cell of a
+// row has the same ground.
+class GridCellDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    static const QColor OddRowColour;
+
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+    static void nameAfterColumn(QWidget &editor, const QModelIndex &index);
+};
