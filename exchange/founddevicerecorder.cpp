@@ -61,43 +61,36 @@ void FoundDeviceRecorder::setModule(int module, quint8 moduleAddressByte)
     m_moduleAddressByte = moduleAddressByte;
 }
 
-void FoundDeviceRecorder::appendFoundRow(const Identity &identity)
+// Appended behind the cursor, so the lists showing it keep their place while rows come.
+int FoundDeviceRecorder::appendFoundRow(const Identity &identity, const QString &note)
 {
-    MemTable &found = m_config.mtSensorNew();
-    found.append();
-    found.setValue(FoundField::id_dev, m_module);
-    found.setValue(FoundField::id_sen, fromBcd(quint8(identity.type)));
-    found.setValue(FoundField::ver, fromBcd(quint8(identity.version)));
-    found.setValue(FoundField::year, identity.year);
-    found.setValue(FoundField::month, fromBcd(quint8(identity.month)));
-    found.setValue(FoundField::saddrh, identity.serialHigh * 256 + identity.serialLow);
-    found.post();
+    return m_config.mtSensorNew().appendBehind([&](MemTable &found) {
+        found.setValue(FoundField::id_dev, m_module);
+        found.setValue(FoundField::id_sen, fromBcd(quint8(identity.type)));
+        found.setValue(FoundField::ver, fromBcd(quint8(identity.version)));
+        found.setValue(FoundField::year, identity.year);
+        found.setValue(FoundField::month, fromBcd(quint8(identity.month)));
+        found.setValue(FoundField::saddrh, identity.serialHigh * 256 + identity.serialLow);
+        found.setValue(FoundField::note, note);
+    });
 }
 
 // A device row at `address` of the module, in the table's form of the identity.
 void FoundDeviceRecorder::appendSensorRow(int type, const QVariant &channelType, int address, const Identity &identity)
 {
-    MemTable &sensors = m_config.mtSensor();
-    sensors.append();
-    sensors.setValue(SensorField::id_dev, m_module);
-    sensors.setValue(SensorField::id_sen, type);
-    sensors.setValue(SensorField::id_chan, channelType);
-    sensors.setValue(SensorField::addr, address);
-    sensors.setValue(SensorField::id_being, 0);
-    sensors.setValue(SensorField::id_area, 0);
-    sensors.setValue(SensorField::ver, identity.version);
-    sensors.setValue(SensorField::year, identity.year);
-    sensors.setValue(SensorField::month, identity.month);
-    sensors.setValue(SensorField::saddrh, identity.serialHigh);
-    sensors.setValue(SensorField::saddrl, identity.serialLow);
-    sensors.post();
-}
-
-void FoundDeviceRecorder::setNote(const QString &note)
-{
-    MemTable &found = m_config.mtSensorNew();
-    found.setValue(FoundField::note, note);
-    found.post();
+    m_config.mtSensor().appendBehind([&](MemTable &sensors) {
+        sensors.setValue(SensorField::id_dev, m_module);
+        sensors.setValue(SensorField::id_sen, type);
+        sensors.setValue(SensorField::id_chan, channelType);
+        sensors.setValue(SensorField::addr, address);
+        sensors.setValue(SensorField::id_being, 0);
+        sensors.setValue(SensorField::id_area, 0);
+        sensors.setValue(SensorField::ver, identity.version);
+        sensors.setValue(SensorField::year, identity.year);
+        sensors.setValue(SensorField::month, identity.month);
+        sensors.setValue(SensorField::saddrh, identity.serialHigh);
+        sensors.setValue(SensorField::saddrl, identity.serialLow);
+    });
 }
 
 // Whether a device row has the identity's version, date and serial and a type that passes.
@@ -169,31 +162,30 @@ void FoundDeviceRecorder::recordDevice(const QByteArray &identityReport)
     const Identity identity { byteAt(identityReport, IdentityBytes), byteAt(identityReport, IdentityBytes + 1),
                               byteAt(identityReport, IdentityBytes + 2), byteAt(identityReport, IdentityBytes + 3),
                               byteAt(identityReport, IdentityBytes + 4), byteAt(identityReport, IdentityBytes + 5) };
-    appendFoundRow(identity);
+    // Each row appears with its note, worked out before it is added.
     if (alreadyConfigured(identity)) {
-        setNote(QStringLiteral("дубликат;"));
+        appendFoundRow(identity, QStringLiteral("дубликат;"));
         return;
     }
     writeDeviceRecord(identity);
     const int record = firstFreeChannelRecord();
     if (record < 0) {
-        setNote(QStringLiteral("нет места в базе"));
+        appendFoundRow(identity, QStringLiteral("нет места в базе"));
         return;
     }
     const int address = record + 2;
-    setNote(QStringLiteral("записано в базу по адресу ") + QString::number(address));
+    const int row = appendFoundRow(identity, QStringLiteral("записано в базу по адресу ") + QString::number(address));
 
     if (!m_state.StatusQueued) {
         m_state.CommandQueue << StatusRequestA(m_moduleAddressByte) << StatusRequestB(m_moduleAddressByte);
         m_state.StatusQueued = true;
     }
     const MemTable &found = m_config.mtSensorNew();
-    m_state.CommandQueue << AddressMessage(m_moduleAddressByte, found.asInteger(FoundField::id_sen),
-                                           found.asInteger(FoundField::ver),
-                                           found.asInteger(FoundField::year),
-                                           found.asInteger(FoundField::month),
-                                           found.asInteger(FoundField::saddrl),
-                                           found.asInteger(FoundField::saddrh), address);
+    const auto foundValue = [&found, row](int field) { return found.rowInteger(row, field); };
+    m_state.CommandQueue << AddressMessage(m_moduleAddressByte, foundValue(FoundField::id_sen),
+                                           foundValue(FoundField::ver), foundValue(FoundField::year),
+                                           foundValue(FoundField::month), foundValue(FoundField::saddrl),
+                                           foundValue(FoundField::saddrh), address);
 
     const int type = fromBcd(quint8(identity.type));
     appendSensorRow(type, channelTypeOf(type), address, identity);
@@ -204,25 +196,24 @@ void FoundDeviceRecorder::recordSubDevice(const QByteArray &followUpReport)
 {
     const QByteArray &p = m_state.PendingIdentity; // empty reads as six zeros
     const Identity identity { byteAt(p, 0), byteAt(p, 1), byteAt(p, 2), byteAt(p, 3), byteAt(p, 4), byteAt(p, 5) };
-    appendFoundRow(identity);
     if (tagAlreadyConfigured(identity)) {
-        setNote(QStringLiteral("дубликат"));
+        appendFoundRow(identity, QStringLiteral("дубликат"));
         return;
     }
     const int kind = byteAt(followUpReport, SearchMessages::SubDeviceKind);
     const auto known = std::find_if(std::begin(subDeviceKinds), std::end(subDeviceKinds),
                                     [kind](const SubDeviceKind &k) { return k.kind == kind; });
     if (known == std::end(subDeviceKinds)) {
-        setNote(QStringLiteral("прибор неопределен"));
+        appendFoundRow(identity, QStringLiteral("прибор неопределен"));
         return;
     }
     const QString name = QString::fromUtf16(known->note);
     const int record = firstFreeChannelRecord();
     if (record < 0) {
-        setNote(name + QStringLiteral("; нет места в базе"));
+        appendFoundRow(identity, name + QStringLiteral("; нет места в базе"));
         return;
     }
-    setNote(name);
+    appendFoundRow(identity, name);
     const int address = record + 2;
     for (int k = 0; k < known->rows; ++k) {
         const bool tagOutput = k < 2;
@@ -246,6 +237,7 @@ void FoundDeviceRecorder::markAnswerReceived(const QByteArray &answerReport)
     const int fields[] = { FoundField::id_sen, FoundField::ver, FoundField::year, FoundField::month,
                            FoundField::saddrh };
     MemTable &found = m_config.mtSensorNew();
+    const MemTable::CursorKept kept(found);
     for (found.first(); !found.eof(); found.next()) {
         bool same = true;
         for (int i = 0; i < 5 && same; ++i)

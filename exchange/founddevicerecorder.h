@@ -41,14 +41,14 @@ private:
     {
         int type, version, year, month, serialHigh, serialLow;
     };
-    void appendFoundRow(const Identity &identity);
+    // A row of the found list, with its note; its index, for reading it back.
+    int appendFoundRow(const Identity &identity, const QString &note);
     void appendSensorRow(int type, const QVariant &channelType, int address, const Identity &identity);
     bool alreadyConfigured(const Identity &identity) const;
     bool tagAlreadyConfigured(const Identity &identity) const;
     bool hasRowWithIdentity(const Identity &identity, const std::function<bool(int type)> &typeMatches) const;
     int firstFreeChannelRecord() const;
     void writeDeviceRecord(const Identity &identity);
-    void setNote(const QString &note);
 
     Configuration &m_config;
     SearchState &m_state;

@@ -272,6 +272,33 @@ void MemTable::post()
     refreshVisibility(m_current);
 }
 
+MemTable::CursorKept::CursorKept(MemTable &table)
+    : m_table(table), m_current(table.m_current), m_eof(table.m_eof), m_wasHeld(table.m_cursorHeld)
+{
+    m_table.post();
+    m_table.m_cursorHeld = true;
+}
+
+MemTable::CursorKept::~CursorKept()
+{
+    m_table.post();
+    // Appended rows come last, so the row the cursor was on keeps its position.
+    m_table.m_current = m_current;
+    m_table.m_eof = m_eof;
+    m_table.m_cursorHeld = m_wasHeld;
+    // Lists kept their current row through the rows' own announcements.
+    m_table.m_announcedPosition = m_current < 0 ? -1 : m_table.visiblePosition(m_current);
+}
+
+int MemTable::appendBehind(const std::function<void(MemTable &)> &fill)
+{
+    const CursorKept kept(*this);
+    append();
+    const int row = m_current;
+    fill(*this);
+    return row;
+}
+
 void MemTable::emptyTable()
 {
     UpdateGuard guard(*this);
@@ -387,8 +414,8 @@ void MemTable::removeVisible(QVector<int>::iterator at)
 
 void MemTable::announceCurrentRow()
 {
-    if (m_updateDepth > 0)
-        return; // the reset at the end tells
+    if (m_updateDepth > 0 || m_cursorHeld)
+        return; // the reset at the end tells, or the cursor goes back where it was
     const int position = m_current < 0 ? -1 : visiblePosition(m_current);
     if (position == m_announcedPosition)
         return;

@@ -75,6 +75,28 @@ public:
     void fillColumnSilently(int field, const QVariant &value);
 
     void append();
+    // Appends a row, fills it through `fill` (rules running as for any edit) and posts it,
+    // leaving the cursor where it was: a list showing the table keeps its current row and
+    // its place. Returns the new row's index (for rowValue).
+    int appendBehind(const std::function<void(MemTable &)> &fill);
+
+    // Work that walks the table and puts the cursor back when it ends: lists showing the
+    // table see rows added and changed, never the cursor move. Rows may be appended, not
+    // removed, meanwhile.
+    class CursorKept
+    {
+    public:
+        explicit CursorKept(MemTable &table);
+        ~CursorKept();
+        CursorKept(const CursorKept &) = delete;
+        CursorKept &operator=(const CursorKept &) = delete;
+
+    private:
+        MemTable &m_table;
+        const int m_current;
+        const bool m_eof;
+        const bool m_wasHeld;
+    };
     // Room for `rows` rows in all, for a known number of appends.
     void reserve(int rows);
     void edit();
@@ -169,5 +191,6 @@ private:
     RowFilter m_filter;
     bool m_filtered = false;
     int m_updateDepth = 0;
+    bool m_cursorHeld = false; // appendBehind: the cursor's moves are not announced
     int m_announcedPosition = -1; // of the current row, as last told
 };

@@ -73,6 +73,7 @@ private slots:
     void rowChanges_announcedAtTheirVisiblePositions();
     void currentRow_announcedWhenItMoves();
     void model_keepsViewStateWhileRowsAreAppended();
+    void appendBehindAndWalks_leaveTheCursorWhereItWas();
     void currentRowLink_keepsGridAndCursorInStep();
     void model_columnsFollowTheirSpecs();
     void model_lookupEditedByKey_keepsNamesakesApart();
@@ -519,6 +520,39 @@ void TestMemTable::model_keepsViewStateWhileRowsAreAppended()
     QVERIFY(editing.isValid());
     QCOMPARE(editing.row(), 1);
     QCOMPARE(model.rowCount(), 4);
+}
+
+void TestMemTable::appendBehindAndWalks_leaveTheCursorWhereItWas()
+{
+    // The search adds its rows and notes while the installer stays on the row they chose.
+    MemTable table(QStringLiteral("t"), fixtureFields());
+    fill(table, { 1, 2, 3 });
+    QVERIFY(table.setRecNo(2));
+    QSignalSpy moves(&table, &MemTable::currentRowChanged);
+    QSignalSpy inserted(&table, &MemTable::rowInserted);
+    QSignalSpy changed(&table, &MemTable::rowChanged);
+
+    const int row = table.appendBehind([](MemTable &t) { t.setValue(QStringLiteral("zone"), 4); });
+    QCOMPARE(row, 3);
+    QCOMPARE(table.rowValue(row, QStringLiteral("zone")).toInt(), 4);
+    QCOMPARE(inserted.size(), 1);
+
+    {
+        const MemTable::CursorKept kept(table);
+        for (table.first(); !table.eof(); table.next()) {
+            table.setValue(QStringLiteral("name"), QStringLiteral("seen"));
+            table.post();
+        }
+    }
+    QCOMPARE(changed.count(), 4 + 1); // the appended row's fill, then the walk's four
+    QCOMPARE(table.rowValue(0, QStringLiteral("name")).toString(), QStringLiteral("seen"));
+
+    QCOMPARE(moves.size(), 0);
+    QCOMPARE(table.recNo(), 2);
+    QCOMPARE(table.asInteger(QStringLiteral("zone")), 2);
+    // Later moves are told as before.
+    table.first();
+    QCOMPARE(moves.size(), 1);
 }
 
 void TestMemTable::currentRowLink_keepsGridAndCursorInStep()

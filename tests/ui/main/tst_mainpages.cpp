@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -55,6 +56,7 @@ private slots:
     void layout();
     void zoneGrid_clickFiltersTheListsBelow();
     void moduleGrid_downArrowMovesBothLists();
+    void deviceGrid_keepsItsPlaceWhileASearchAddsRows();
     void outputsPage_titleButtonsAndAssignment();
     void openingAFile_refreshesEveryPage();
 
@@ -195,6 +197,34 @@ void TestMainPages::moduleGrid_downArrowMovesBothLists()
     QCOMPARE(config.mtDev().asInteger(ModuleField::addr), 2);
     QCOMPARE(config.mtSensor().filter(), u"id_dev =2"_s);
     QCOMPARE(config.mtReturn().filter(), u"id_dev =2"_s);
+}
+
+void TestMainPages::deviceGrid_keepsItsPlaceWhileASearchAddsRows()
+{
+    showPage(1);
+    MemTable &devices = m_form->configuration().mtSensor();
+    const auto addDevice = [&devices](int address) {
+        devices.appendBehind([address](MemTable &t) {
+            t.setValue(SensorField::id_dev, 1);
+            t.setValue(SensorField::addr, address);
+        });
+    };
+    for (int address = 2; address < 62; ++address)
+        addDevice(address);
+    m_form->PageControlChange();
+    QTableView *grid = this->grid("DBGridEh11");
+    QCOMPARE(grid->model()->rowCount(), 60);
+    click(grid, 40, 3);
+    const int scrolled = grid->verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+
+    for (int address = 62; address < 162; ++address)
+        addDevice(address);
+
+    QCOMPARE(grid->model()->rowCount(), 160);
+    QCOMPARE(grid->currentIndex().row(), 40);
+    QCOMPARE(devices.recNo(), 41);
+    QCOMPARE(grid->verticalScrollBar()->value(), scrolled);
 }
 
 void TestMainPages::outputsPage_titleButtonsAndAssignment()
