@@ -9,7 +9,8 @@
 namespace {
 
 constexpr int LevelPadding = 4;
-constexpr int TextMargin = 2;
+constexpr int TextMargin = 1; // titles are set in narrow columns
+constexpr int MostWrappedLines = 3;
 
 } // namespace
 
@@ -47,6 +48,31 @@ void BandedHeader::setTitleButton(int column, bool button)
 int BandedHeader::levelHeight() const
 {
     return fontMetrics().height() + LevelPadding;
+}
+
+// The lines `text` takes wrapped at word boundaries in `width`; one when it fits.
+int BandedHeader::wrappedLines(const QString &text, int width) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    if (text.isEmpty() || metrics.horizontalAdvance(text) <= width)
+        return 1;
+    const QRect wrapped = metrics.boundingRect(QRect(0, 0, width, metrics.height() * MostWrappedLines * 2),
+                                               Qt::TextWordWrap, text);
+    return qBound(1, (wrapped.height() + metrics.height() - 1) / metrics.height(), MostWrappedLines);
+}
+
+int BandedHeader::levels() const
+{
+    const QVector<TitleColumn> columns = titleColumns();
+    const int height = levelHeight();
+    int levels = titleLevels(columns);
+    for (const TitleCell &cell : titleCells(columns, height)) {
+        const int level = cell.rect.y() / height;
+        const int bottom = (cell.rect.y() + cell.rect.height()) / height;
+        if (bottom == levels) // a lowest cell: it may grow downwards
+            levels = std::max(levels, level + wrappedLines(cell.text, cell.rect.width() - 2 * TextMargin));
+    }
+    return levels;
 }
 
 QSize BandedHeader::sizeHint() const
@@ -99,7 +125,12 @@ void BandedHeader::paintCell(QPainter &painter, const TitleCell &cell, const QRe
     }
     const QRect textRect = rect.adjusted(TextMargin, 0, -TextMargin, 0);
     painter.setPen(palette().color(QPalette::ButtonText));
-    painter.drawText(textRect, Qt::AlignCenter, fontMetrics().elidedText(cell.text, Qt::ElideRight, textRect.width()));
+    const int lines = wrappedLines(cell.text, textRect.width());
+    if (lines > 1 && textRect.height() >= lines * fontMetrics().height())
+        painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, cell.text);
+    else
+        painter.drawText(textRect, Qt::AlignCenter,
+                         fontMetrics().elidedText(cell.text, Qt::ElideRight, textRect.width()));
 }
 
 int BandedHeader::buttonAt(const QPoint &position) const

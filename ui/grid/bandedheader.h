@@ -25,9 +25,11 @@ public:
 
     // One line of text a level.
     int levelHeight() const;
-    int levels() const { return titleLevels(titleColumns()); }
+    // Lines of the header: the deepest title's, or more where a lowest title needs them to
+    // wrap rather than be cut.
+    int levels() const;
     // The cells as drawn, in section coordinates (the header's scroll offset not applied).
-    QVector<TitleCell> cells() const { return titleCells(titleColumns(), levelHeight()); }
+    QVector<TitleCell> cells() const { return titleCells(titleColumns(), levelHeight(), levels()); }
 
     QSize sizeHint() const override;
 
@@ -42,6 +44,7 @@ protected:
 
 private:
     QVector<TitleColumn> titleColumns() const;
+    int wrappedLines(const QString &text, int width) const;
     void paintCell(QPainter &painter, const TitleCell &cell, const QRect &rect) const;
     int buttonAt(const QPoint &position) const;
 

@@ -66,12 +66,13 @@ int titleLevels(const QVector<TitleColumn> &columns)
     return levels;
 }
 
-QVector<TitleCell> titleCells(const QVector<TitleColumn> &columns, int levelHeight)
+QVector<TitleCell> titleCells(const QVector<TitleColumn> &columns, int levelHeight, int atLeast)
 {
     const QVector<PlacedTitle> titles = placed(columns);
-    const int levels = titleLevels(columns);
+    const int deepest = titleLevels(columns);
+    const int levels = std::max(deepest, atLeast);
     QVector<TitleCell> cells;
-    for (int level = 0; level < levels; ++level) {
+    for (int level = 0; level < deepest; ++level) {
         for (int first = 0; first < titles.size();) {
             const PlacedTitle &title = titles.at(first);
             if (title.lowest() < level) {

@@ -37,7 +37,8 @@ struct TitleCell
 // The number of levels of the deepest shown title, at least one.
 int titleLevels(const QVector<TitleColumn> &columns);
 
-QVector<TitleCell> titleCells(const QVector<TitleColumn> &columns, int levelHeight);
+// `levels`, when deeper than the deepest title, gives the lowest cells more lines to wrap in.
+QVector<TitleCell> titleCells(const QVector<TitleColumn> &columns, int levelHeight, int levels = 0);
 
 // What names a column in words: its deepest part that is not blank.
 QString titleCaption(const QString &title);
