@@ -6,6 +6,8 @@
 #include <model/notifier.h>
 #include <storage/filecommands.h>
 #include <ui/font/programfont.h>
+#include <ui/grid/bandedheader.h>
+#include <ui/grid/datagrid.h>
 #include <ui/main/mainform.h>
 
 #include <QAbstractItemModel>
@@ -54,6 +56,8 @@ private slots:
 
     void layout_data();
     void layout();
+    void outputGrids_shareOneChannelTypeCell_data();
+    void outputGrids_shareOneChannelTypeCell();
     void zoneGrid_clickFiltersTheListsBelow();
     void moduleGrid_downArrowMovesBothLists();
     void deviceGrid_keepsItsPlaceWhileASearchAddsRows();
@@ -157,6 +161,45 @@ void TestMainPages::layout()
     QCOMPARE(panel->size(), QSize(866, 557));
     QVERIFY(widget->isVisible());
     QVERIFY(!widget->accessibleName().isEmpty() || qobject_cast<QLabel *>(widget));
+}
+
+void TestMainPages::outputGrids_shareOneChannelTypeCell_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("nameColumn"); // the channel-type name; the short type text follows
+
+    QTest::newRow("zone's outputs") << u"dbgTableReturn"_s << 0 << 1;
+    QTest::newRow("module's outputs") << u"DBGridEh12"_s << 1 << 0;
+    QTest::newRow("all outputs") << u"DBGridEh7"_s << 2 << 1;
+}
+
+void TestMainPages::outputGrids_shareOneChannelTypeCell()
+{
+    QFETCH(QString, name);
+    QFETCH(int, page);
+    QFETCH(int, nameColumn);
+
+    showPage(page);
+    auto *view = m_form->findChild<DataGrid *>(name);
+    QVERIFY(view);
+    const BandedHeader *header = view->bandedHeader();
+    const QVector<TitleCell> cells = header->cells();
+    const auto shared = std::find_if(cells.cbegin(), cells.cend(),
+                                     [](const TitleCell &cell) { return cell.text == u"Тип канала"_s; });
+    QVERIFY(shared != cells.cend());
+    QCOMPARE(std::count_if(cells.cbegin(), cells.cend(),
+                           [](const TitleCell &cell) { return cell.text == u"Тип канала"_s; }),
+             1);
+    QCOMPARE(shared->rect.x(), header->sectionPosition(nameColumn));
+    QCOMPARE(shared->rect.width(), header->sectionSize(nameColumn) + header->sectionSize(nameColumn + 1));
+    // Under it, each column keeps a blank cell of its own.
+    QCOMPARE(std::count_if(cells.cbegin(), cells.cend(),
+                           [&](const TitleCell &cell) {
+                               return (cell.column == nameColumn || cell.column == nameColumn + 1)
+                                       && cell.text.isEmpty() && cell.rect.y() > shared->rect.y();
+                           }),
+             2);
 }
 
 void TestMainPages::zoneGrid_clickFiltersTheListsBelow()
