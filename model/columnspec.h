@@ -31,6 +31,7 @@ struct ColumnSpec
     Options options;
     Icons icons = Icons::None; // the list an Icon column draws from, by the field's value
     int titleIcon = -1; // a title-list picture drawn in place of the title's text
+    QString titleHint; // the balloon over the column's lowest title cell
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(ColumnSpec::Options)
 
@@ -44,4 +45,5 @@ struct GridSpec
     Indicator indicator = Indicator::Numbered;
     bool wholeRows = false; // selects whole rows; nothing but its marks is edited
     QVector<ColumnSpec> columns;
+    bool movableColumns = false; // the user may drag columns into another order
 };

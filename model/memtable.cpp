@@ -3,18 +3,6 @@
 #include <algorithm>
 #include <numeric>
 
-class MemTable::UpdateGuard
-{
-public:
-    explicit UpdateGuard(MemTable &table) : m_table(table) { m_table.beginUpdate(); }
-    ~UpdateGuard() { m_table.endUpdate(); }
-    UpdateGuard(const UpdateGuard &) = delete;
-    UpdateGuard &operator=(const UpdateGuard &) = delete;
-
-private:
-    MemTable &m_table;
-};
-
 MemTable::MemTable(const QString &tableName, QVector<FieldDef> fields, QObject *parent)
     : QObject(parent), m_tableName(tableName), m_fields(std::move(fields))
 {

@@ -118,6 +118,18 @@ public:
     // Suspends change announcements; the outermost end announces one reset.
     void beginUpdate();
     void endUpdate();
+    // The same for the life of a scope.
+    class UpdateGuard
+    {
+    public:
+        explicit UpdateGuard(MemTable &table) : m_table(table) { m_table.beginUpdate(); }
+        ~UpdateGuard() { m_table.endUpdate(); }
+        UpdateGuard(const UpdateGuard &) = delete;
+        UpdateGuard &operator=(const UpdateGuard &) = delete;
+
+    private:
+        MemTable &m_table;
+    };
 
     // A data field's stored values, every row, filter ignored. Shared with each copy taken
     // until either side is written, so a copy kept aside tells cheaply whether it moved.
@@ -153,7 +165,6 @@ signals:
     void currentRowChanged(int visibleRow);
 
 private:
-    class UpdateGuard;
 
     int fieldOrWarn(const QString &name, const char *operation) const;
     bool isDataField(int field, const char *operation) const;

@@ -130,6 +130,10 @@ Qt::ItemFlags MemTableModel::flags(const QModelIndex &index) const
 
 QVariant MemTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section >= 0 && section < columnCount()) {
+        const QString hint = columnSpec(section).titleHint;
+        return hint.isEmpty() ? QVariant() : QVariant(hint);
+    }
     if (role != Qt::DisplayRole || !m_table)
         return {};
     if (orientation == Qt::Vertical)

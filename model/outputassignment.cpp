@@ -3,28 +3,15 @@
 #include <image/records.h>
 #include <model/configuration.h>
 #include <model/filterexpressions.h>
+#include <model/marktitles.h>
 #include <model/pagefilters.h>
 
-#include <functional>
 #include <optional>
 
 namespace {
 
 constexpr int FirstOutputRecord = 248;
 constexpr int OutputsPerModule = 8;
-
-// Holds a table's announcements until the work on it is done.
-class UpdatesSuspended
-{
-public:
-    explicit UpdatesSuspended(MemTable &table) : m_table(table) { m_table.beginUpdate(); }
-    ~UpdatesSuspended() { m_table.endUpdate(); }
-    UpdatesSuspended(const UpdatesSuspended &) = delete;
-    UpdatesSuspended &operator=(const UpdatesSuspended &) = delete;
-
-private:
-    MemTable &m_table;
-};
 
 struct CurrentOutput
 {
@@ -54,18 +41,6 @@ QVector<int> markedZones(MemTable &zones)
     return ids;
 }
 
-void setMarks(MemTable &zones, const std::function<bool(bool)> &mark)
-{
-    {
-        const UpdatesSuspended suspended(zones);
-        for (zones.first(); !zones.eof(); zones.next()) {
-            zones.setValue(ZoneField::boolarea, mark(zones.asBoolean(ZoneField::boolarea)));
-            zones.post();
-        }
-    }
-    zones.first();
-}
-
 } // namespace
 
 OutputAssignment::OutputAssignment(Configuration &configuration) : m_configuration(configuration) { }
@@ -76,8 +51,8 @@ void OutputAssignment::BitBtn4Click()
     MemTable &available = m_configuration.mtAreaCopy();
     const std::optional<CurrentOutput> output = currentOutput(m_configuration.mtReturn());
     {
-        const UpdatesSuspended zonesSuspended(zones);
-        const UpdatesSuspended availableSuspended(available);
+        const MemTable::UpdateGuard zonesSuspended(zones);
+        const MemTable::UpdateGuard availableSuspended(available);
         for (available.first(); !available.eof(); available.next()) {
             if (!available.asBoolean(ZoneField::boolarea))
                 continue;
@@ -114,7 +89,7 @@ void OutputAssignment::BitBtn3Click()
     MemTable &zones = m_configuration.mtArea();
     const std::optional<CurrentOutput> output = currentOutput(m_configuration.mtReturn());
     {
-        const UpdatesSuspended suspended(zones);
+        const MemTable::UpdateGuard suspended(zones);
         // Taken first: a zone whose field is cleared leaves the list, which must not make
         // the walk skip the zone after it.
         for (const int zone : markedZones(zones)) {
@@ -141,15 +116,12 @@ void OutputAssignment::BitBtn3Click()
 
 int OutputAssignment::dbgAreaReturnTitleBtnClick(int titleIcon)
 {
-    const bool set = titleIcon == TitleCheck;
-    setMarks(m_configuration.mtArea(), [set](bool) { return set; });
-    return set ? TitleCross : TitleCheck;
+    return MarkTitles::markAll(m_configuration.mtArea(), ZoneField::boolarea, titleIcon);
 }
 
 int OutputAssignment::dbgAreaReturnAccTitleBtnClick(int titleIcon)
 {
-    setMarks(m_configuration.mtAreaCopy(), [](bool marked) { return !marked; });
-    return titleIcon == TitleCheck ? TitleCross : TitleCheck;
+    return MarkTitles::invertAll(m_configuration.mtAreaCopy(), ZoneField::boolarea, titleIcon);
 }
 
 bool OutputAssignment::outputExists(int module, int number) const

@@ -9,7 +9,7 @@ class MemTable;
 class OutputAssignment
 {
 public:
-    // The title pictures of a mark column: which one it shows is all it remembers.
+    // The title pictures of a mark column (MarkTitles).
     static constexpr int TitleCheck = 0;
     static constexpr int TitleCross = 2;
 

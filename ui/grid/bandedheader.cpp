@@ -1,8 +1,10 @@
 #include <ui/grid/bandedheader.h>
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
+#include <QToolTip>
 
 #include <utility>
 
@@ -158,4 +160,25 @@ void BandedHeader::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && pressed >= 0 && buttonAt(event->position().toPoint()) == pressed
         && sectionSize(pressed) == m_pressedWidth)
         emit titleButtonClicked(pressed);
+}
+
+// A column's hint shows over its own lowest title cell, not over a band it shares.
+bool BandedHeader::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip || !model())
+        return QHeaderView::viewportEvent(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QPoint at = help->pos() + QPoint(offset(), 0);
+    for (const TitleCell &cell : cells()) {
+        if (cell.column < 0 || !cell.rect.contains(at))
+            continue;
+        const QString hint = model()->headerData(cell.column, Qt::Horizontal, Qt::ToolTipRole).toString();
+        if (!hint.isEmpty()) {
+            QToolTip::showText(help->globalPos(), hint, this, cell.rect.translated(-offset(), 0));
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }

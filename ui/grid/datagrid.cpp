@@ -67,6 +67,7 @@ DataGrid::DataGrid(const GridSpec &grid, MemTable &table, QWidget *parent)
     setObjectName(grid.name);
     setAccessibleName(gridName(grid));
     setHorizontalHeader(m_header);
+    m_header->setSectionsMovable(grid.movableColumns);
     setUpIndicator();
     setModel(m_model);
 

@@ -24,9 +24,12 @@ void MessageBoxNotifier::warning(const QString &text)
     QMessageBox::warning(m_parent, caption(), text);
 }
 
+// The core's questions are warnings before something that cannot be taken back, and
+// are captioned as such.
 bool MessageBoxNotifier::question(const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, caption(), text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
     box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
     return box.exec() == QMessageBox::Yes;

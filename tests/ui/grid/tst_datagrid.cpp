@@ -10,6 +10,7 @@
 #include <ui/grid/gridcelldelegate.h>
 
 #include <model/configuration.h>
+#include <model/dialoggrids.h>
 #include <model/maingrids.h>
 #include <model/memtablemodel.h>
 
@@ -18,7 +19,9 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QSvgRenderer>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 #include <functional>
 
@@ -177,6 +180,7 @@ private slots:
     void mark_toggledByOneClick();
     void markTitle_isAButtonWithAChangeablePicture();
     void header_bandsAndPictures();
+    void titleHint_showsOverItsOwnCellOnly();
     void oddRows_tinted();
     void followed_afterEveryKeyAndClick();
     void indicator_data();
@@ -526,6 +530,33 @@ void TestDataGrid::markTitle_isAButtonWithAChangeablePicture()
     QVERIFY(showsPicture(header.viewport()->grab().toImage(), markCell.center(), picture(u":/icons/title/2.svg"_s)));
     header.setTitleIcon(mark, 0);
     QVERIFY(showsPicture(header.viewport()->grab().toImage(), markCell.center(), picture(u":/icons/title/0.svg"_s)));
+}
+
+void TestDataGrid::titleHint_showsOverItsOwnCellOnly()
+{
+    Rig rig(DialogGrids::dbgeReturnZone(), &Configuration::mtReturn);
+    QVERIFY(rig.show());
+    BandedHeader &header = *rig.grid().bandedHeader();
+    QVERIFY(header.sectionsMovable());
+    const int mark = columnOf(rig.grid().grid(), OutputField::boolarea);
+    QRect markCell;
+    QRect band;
+    for (const TitleCell &cell : header.cells()) {
+        if (cell.column == mark)
+            markCell = cell.rect;
+        if (cell.text == u"Список выходов зоны"_s)
+            band = cell.rect;
+    }
+    QVERIFY(markCell.isValid() && band.isValid());
+    const auto hintAt = [&header](const QPoint &at) {
+        QHelpEvent help(QEvent::ToolTip, at, header.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(header.viewport(), &help);
+        const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+        QToolTip::hideText();
+        return shown;
+    };
+    QCOMPARE(hintAt(QPoint(markCell.center().x(), band.center().y())), QString());
+    QCOMPARE(hintAt(markCell.center()), u"Отметить все  выходы зоны"_s);
 }
 
 // The modules' header: one band over all columns, the arrow over the type picture column,
