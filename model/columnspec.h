@@ -31,7 +31,7 @@ struct ColumnSpec
     Options options;
     Icons icons = Icons::None; // the list an Icon column draws from, by the field's value
     int titleIcon = -1; // a title-list picture drawn in place of the title's text
-    QString titleHint; // the balloon over the column's lowest title cell
+    QString titleHint {}; // the balloon over the column's lowest title cell
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(ColumnSpec::Options)
 

@@ -1,21 +1,32 @@
 // Writes pictures of the program's windows, as a reviewer would look at them:
 // mirvane-snap OUTDIR [FILE.tab]
 
+#include <exchange/devicesearch.h>
+#include <link/packetchannel.h>
+#include <link/qtseriallink.h>
+#include <model/notifier.h>
+#include <model/zonemembership.h>
 #include <storage/filecommands.h>
 #include <ui/about/aboutform.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
 #include <ui/main/mainform.h>
+#include <ui/newsensor/newsensorform.h>
 #include <ui/progress/progressform.h>
 #include <ui/progress/progresswindow.h>
 #include <ui/setup/setupdialog.h>
+#include <ui/zone/returnform.h>
+#include <ui/zone/zoneform.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <QWidget>
@@ -40,6 +51,66 @@ QPixmap snapshot(QWidget &window)
     QApplication::processEvents();
     window.repaint();
     return window.grab();
+}
+
+// Answers yes to the search's warning and keeps the rest to itself.
+class SearchNotifier : public Notifier
+{
+public:
+    void information(const QString &text) override { std::fprintf(stderr, "mirvane-snap: %s\n", qPrintable(text)); }
+    void warning(const QString &text) override { information(text); }
+    bool question(const QString &) override { return true; }
+};
+
+void wait(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The new-device window with what a search of module 1 finds on mirvane-panel's loop:
+// two detectors and an address tag. Skipped where the virtual panel is not built.
+bool snapNewDevices(TMainForm &form, const QDir &folder)
+{
+    const QString panelProgram = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("mirvane-panel"));
+    if (!QFileInfo(panelProgram).isExecutable()) {
+        std::fprintf(stderr, "mirvane-snap: no mirvane-panel, so no new-device window\n");
+        return true;
+    }
+    QTemporaryDir dir;
+    QFile scenario(dir.filePath(QStringLiteral("loop.json")));
+    if (!scenario.open(QIODevice::WriteOnly)
+        || scenario.write(R"({"klm": 1, "devices": [
+            {"type": 1, "version": 18, "year": 24, "month": 3, "serial": 4660},
+            {"type": 2, "version": 18, "year": 24, "month": 5, "serial": 4661},
+            {"type": 7, "version": 1, "year": 23, "month": 11, "serial": 513, "kind": 49}]})")
+                < 0)
+        return false;
+    scenario.close();
+    QProcess panel;
+    panel.start(panelProgram, { QStringLiteral("--scenario"), scenario.fileName() });
+    if (!panel.waitForStarted() || !panel.waitForReadyRead(5000))
+        return false;
+    PortSettings settings;
+    settings.port = QString::fromLocal8Bit(panel.readLine()).trimmed();
+
+    Configuration &config = form.configuration();
+    QtSerialLink link;
+    PacketChannel channel(link);
+    SearchNotifier notifier;
+    DeviceSearch search(channel, config, notifier);
+    config.mtDev().locate(ModuleField::addr, 1);
+    if (!search.start(settings, 1, QStringLiteral("1")))
+        return false;
+    TNewSensorForm window(config, &form);
+    window.show();
+    wait(3000); // the three devices, their addresses and answers
+    const bool saved = save(snapshot(window), folder, QStringLiteral("newsensor.png"));
+    search.stop();
+    panel.terminate();
+    panel.waitForFinished();
+    return saved;
 }
 
 } // namespace
@@ -112,5 +183,21 @@ int main(int argc, char *argv[])
             ok = save(snapshot(*window), folder, QStringLiteral("progress.png")) && ok;
         progress.finish();
     }
+    // The zone dialogs for zone 1 (7 when the file names it), as the zones page opens them.
+    Configuration &config = form.configuration();
+    config.mtArea().locate(ZoneField::id, config.mtArea().locate(ZoneField::id, 7) ? 7 : 1);
+    {
+        ZoneDevices devices(config);
+        devices.prepare();
+        TZoneForm dialog(config, devices, &form);
+        ok = save(snapshot(dialog), folder, QStringLiteral("zone.png")) && ok;
+    }
+    {
+        ZoneOutputs outputs(config);
+        outputs.prepare();
+        TReturnForm dialog(config, outputs, &form);
+        ok = save(snapshot(dialog), folder, QStringLiteral("return.png")) && ok;
+    }
+    ok = snapNewDevices(form, folder) && ok;
     return ok ? 0 : 1;
 }

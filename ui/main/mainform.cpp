@@ -3,10 +3,13 @@
 #include <ui/about/aboutform.h>
 #include <ui/controls/abutton.h>
 #include <ui/controls/apanel.h>
+#include <ui/controls/svgpicture.h>
 #include <ui/main/filedialogs.h>
 #include <ui/main/pagecontents.h>
-#include <ui/main/svgpicture.h>
+#include <ui/newsensor/newsensorform.h>
 #include <ui/setup/setupdialog.h>
+#include <ui/zone/returnform.h>
+#include <ui/zone/zoneform.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -113,10 +116,13 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_unsaved(m_configuration),
       m_filters(m_configuration),
       m_assignment(m_configuration),
+      m_zoneDevices(m_configuration),
+      m_zoneOutputs(m_configuration),
       m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
                                                          : PortSettingsStore(environment.portSettingsFile)),
       m_channel(m_link),
       m_transfer(m_channel, m_configuration, m_notifier),
+      m_search(m_channel, m_configuration, m_notifier),
       m_progress(this, [this](const QString &text) { setStatusText(text); })
 {
     setObjectName(u"MainForm"_s);
@@ -198,7 +204,9 @@ void TMainForm::createPages(QWidget *client)
     m_pages = new QTabWidget(client);
     m_pages->setObjectName(u"PageControl"_s);
     m_pages->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight - StatusBarHeight);
-    const PageServices services { m_configuration, m_filters, m_assignment, m_notifier };
+    const PageServices services { m_configuration, m_filters, m_assignment, m_notifier,
+                                  [this] { BitBtn1Click(); }, [this] { BitBtn2Click(); },
+                                  [this] { BitBtn7Click(); } };
     for (const Page &spec : Pages) {
         auto *page = new QWidget;
         page->setObjectName(QString::fromLatin1(spec.component));
@@ -345,6 +353,24 @@ void TMainForm::transferFinished(bool success)
         m_unsaved.markKept();
     m_writing = false;
     PageControlChange();
+}
+
+void TMainForm::BitBtn1Click()
+{
+    TZoneForm::runModal(m_configuration, m_zoneDevices, this);
+}
+
+void TMainForm::BitBtn2Click()
+{
+    TReturnForm::runModal(m_configuration, m_zoneOutputs, this);
+}
+
+void TMainForm::BitBtn7Click()
+{
+    // The window of a transfer left open goes before the search's own opens.
+    TNewSensorForm::runSearch(m_search, m_portSettings, m_configuration.mtDev().asInteger(ModuleField::addr),
+                              m_configuration.settings().edAddrKLM, m_configuration, this,
+                              [this] { m_progress.finish(); });
 }
 
 void TMainForm::COM1Click()

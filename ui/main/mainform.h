@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exchange/devicesearch.h>
 #include <exchange/memorytransfer.h>
 #include <link/packetchannel.h>
 #include <link/portsettings.h>
@@ -8,6 +9,7 @@
 #include <model/configuration.h>
 #include <model/outputassignment.h>
 #include <model/pagefilters.h>
+#include <model/zonemembership.h>
 #include <model/unsavedchanges.h>
 #include <storage/filecommands.h>
 #include <ui/main/messageboxnotifier.h>
@@ -48,6 +50,7 @@ public:
     Configuration &configuration() { return m_configuration; }
     const PortSettings &portSettings() const { return m_portSettings; }
     MemoryTransfer &transfer() { return m_transfer; }
+    DeviceSearch &search() { return m_search; }
     QString statusText() const;
 
     // The commands, each called alike from its menu item and its tool-bar button.
@@ -61,6 +64,9 @@ public:
     void N14Click(); // working mode
     void N12Click(); // about box
     void N10Click() { } // "Помощь": the item is there and does nothing
+    void BitBtn1Click(); // zones page: the zone's devices
+    void BitBtn2Click(); // zones page: the zone's outputs
+    void BitBtn7Click(); // modules page: search for new devices
 
     // Re-applies the filters of the page shown.
     void PageControlChange();
@@ -95,11 +101,14 @@ private:
     UnsavedChanges m_unsaved;
     PageFilters m_filters;
     OutputAssignment m_assignment;
+    ZoneDevices m_zoneDevices;
+    ZoneOutputs m_zoneOutputs;
     PortSettingsStore m_portStore;
     PortSettings m_portSettings;
     QtSerialLink m_link;
     PacketChannel m_channel;
     MemoryTransfer m_transfer;
+    DeviceSearch m_search;
     ProgressWindow m_progress;
     bool m_writing = false;
 

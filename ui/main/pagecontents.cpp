@@ -4,9 +4,9 @@
 #include <model/maingrids.h>
 #include <model/outputassignment.h>
 #include <model/pagefilters.h>
+#include <ui/controls/svgpicture.h>
 #include <ui/grid/bandedheader.h>
 #include <ui/grid/datagrid.h>
-#include <ui/main/svgpicture.h>
 #include <ui/settings/communicatorpage.h>
 #include <ui/settings/systempage.h>
 #include <ui/settings/technologicaladdressbox.h>
@@ -26,22 +26,6 @@ DataGrid *grid(QWidget *panel, const GridSpec &spec, MemTable &table, const QRec
     return view;
 }
 
-// A button showing only its picture; its hint is its balloon, its status-bar text and
-// its accessible name.
-QPushButton *pictureButton(QWidget *panel, const char *name, const QRect &geometry, const char *picture, int side,
-                           const QString &hint)
-{
-    auto *button = new QPushButton(panel);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setIcon(QIcon(QPixmap::fromImage(svgPicture(QString::fromLatin1(picture), QSize(side, side)))));
-    button->setIconSize(QSize(side, side));
-    button->setToolTip(hint);
-    button->setStatusTip(hint);
-    button->setAccessibleName(hint);
-    return button;
-}
-
 } // namespace
 
 void zones(QWidget *panel, PageServices services)
@@ -50,10 +34,12 @@ void zones(QWidget *panel, PageServices services)
     DataGrid *zoneGrid = grid(panel, MainGrids::dbGridTableArea(), config.mtArea(), { 4, 4, 855, 214 });
     grid(panel, MainGrids::dbgTableSensor(), config.mtSensor(), { 4, 224, 774, 161 });
     grid(panel, MainGrids::dbgTableReturn(), config.mtReturn(), { 2, 391, 774, 160 });
-    pictureButton(panel, "BitBtn1", { 784, 224, 77, 161 }, ":/buttons/detectors.svg", 64,
-                  u"Приписать свободные извещатели в зону"_s);
-    pictureButton(panel, "BitBtn2", { 782, 391, 77, 160 }, ":/buttons/modules.svg", 64,
-                  u"Приписать свободные выходы в зону"_s);
+    QPushButton *devices = pictureButton(panel, "BitBtn1", { 784, 224, 77, 161 }, ":/buttons/detectors.svg", 64,
+                                         u"Приписать свободные извещатели в зону"_s);
+    QPushButton *outputs = pictureButton(panel, "BitBtn2", { 782, 391, 77, 160 }, ":/buttons/modules.svg", 64,
+                                         u"Приписать свободные выходы в зону"_s);
+    QObject::connect(devices, &QPushButton::clicked, panel, services.openZoneDevices);
+    QObject::connect(outputs, &QPushButton::clicked, panel, services.openZoneOutputs);
     PageFilters &filters = services.filters;
     QObject::connect(zoneGrid, &DataGrid::followed, panel, [&filters] { filters.zoneListFollowed(); });
 }
@@ -62,8 +48,9 @@ void modules(QWidget *panel, PageServices services)
 {
     Configuration &config = services.configuration;
     DataGrid *moduleGrid = grid(panel, MainGrids::DBGridEh3(), config.mtDev(), { 6, 11, 356, 215 });
-    pictureButton(panel, "BitBtn7", { 368, 10, 98, 78 }, ":/buttons/search.svg", 48,
-                  u"Поиск новых устройств модуля"_s);
+    QPushButton *search = pictureButton(panel, "BitBtn7", { 368, 10, 98, 78 }, ":/buttons/search.svg", 48,
+                                        u"Поиск новых устройств модуля"_s);
+    QObject::connect(search, &QPushButton::clicked, panel, services.searchNewDevices);
     new TechnologicalAddressBox(config, services.notifier, panel);
     grid(panel, MainGrids::DBGridEh12(), config.mtReturn(), { 476, 11, 383, 215 });
     grid(panel, MainGrids::DBGridEh11(), config.mtSensor(), { 6, 232, 853, 319 });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class Configuration;
 class Notifier;
 class OutputAssignment;
@@ -13,6 +15,10 @@ struct PageServices
     PageFilters &filters;
     OutputAssignment &assignment;
     Notifier &notifier;
+    // The commands of the pages' buttons that open windows of their own.
+    std::function<void()> openZoneDevices; // zones page, BitBtn1
+    std::function<void()> openZoneOutputs; // zones page, BitBtn2
+    std::function<void()> searchNewDevices; // modules page, BitBtn7
 };
 
 // Each fills one page's grey panel (866 × 557) with its grids, buttons and boxes.
