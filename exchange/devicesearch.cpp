@@ -47,7 +47,15 @@ DeviceSearch::DeviceSearch(PacketChannel &channel, Configuration &config, Notifi
     m_timer1.setInterval(DefaultPollInterval);
     m_timer2.setSingleShot(true);
     m_timer2.setInterval(DefaultStatusRepeatInterval);
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(DefaultSilenceInterval);
     connect(&m_timer1, &QTimer::timeout, this, &DeviceSearch::poll);
+    // The exchange has no time-out of its own: a module that falls silent would leave the
+    // window waiting without a word.
+    connect(&m_silence, &QTimer::timeout, this, [this] {
+        if (m_active)
+            emit fellSilent(QStringLiteral("Нет ответа от модуля"));
+    });
     connect(&m_timer2, &QTimer::timeout, this, &DeviceSearch::repeatStatusRequest);
 }
 
@@ -91,6 +99,7 @@ bool DeviceSearch::start(const PortSettings &settings, int module, const QString
         return false;
     }
     m_active = true;
+    m_silence.start();
     return true;
 }
 
@@ -98,6 +107,7 @@ void DeviceSearch::stop()
 {
     m_timer1.stop();
     m_timer2.stop();
+    m_silence.stop();
     m_state.CommandQueue.clear();
     m_state.ReportQueue.clear();
     m_active = false;
@@ -118,8 +128,15 @@ void DeviceSearch::handleSendFailure(const QString &reason)
         return;
     m_timer1.stop();
     m_timer2.stop();
-    m_notifier.warning(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason));
-    emit halted();
+    halt(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason));
+}
+
+// Told once, in a message box and in the window alike.
+void DeviceSearch::halt(const QString &reason)
+{
+    m_silence.stop();
+    m_notifier.warning(reason);
+    emit halted(reason);
 }
 
 void DeviceSearch::poll()
@@ -138,9 +155,12 @@ void DeviceSearch::handleReply(const QByteArray &frame)
 {
     if (!m_active)
         return;
+    m_silence.start();
     if (frame == noAnswerReply()) {
-        m_notifier.information(QStringLiteral("Прибор не отвечает!"));
-        emit halted();
+        const QString reason = QStringLiteral("Прибор не отвечает!");
+        m_silence.stop();
+        m_notifier.information(reason);
+        emit halted(reason);
         return;
     }
     if (frame == Frames::SetAddress(Frames::RelayAddress)) {
@@ -163,11 +183,14 @@ void DeviceSearch::handleReply(const QByteArray &frame)
     case 0x81:
         m_timer1.start();
         return;
-    default:
-        m_notifier.information(QStringLiteral("Непонятная команда =")
-                               + QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper());
-        emit halted();
+    default: {
+        const QString reason = QStringLiteral("Непонятная команда =")
+                + QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+        m_silence.stop();
+        m_notifier.information(reason);
+        emit halted(reason);
         return;
+    }
     }
 }
 
@@ -255,6 +278,5 @@ void DeviceSearch::handleLinkFailure(const QString &reason)
         return;
     m_timer1.stop();
     m_timer2.stop();
-    m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
-    emit halted();
+    halt(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
 }

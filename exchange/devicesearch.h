@@ -20,12 +20,14 @@ class DeviceSearch : public QObject, public ReplyHandler
 public:
     static constexpr int DefaultPollInterval = 100; // ms
     static constexpr int DefaultStatusRepeatInterval = 5000; // ms
+    static constexpr int DefaultSilenceInterval = 5000; // ms without a reply before the user hears of it
 
     DeviceSearch(PacketChannel &channel, Configuration &config, Notifier &notifier, QObject *parent = nullptr);
     ~DeviceSearch() override { m_channel.removeHandler(this); }
 
     void setPollInterval(int milliseconds) { m_timer1.setInterval(milliseconds); }
     void setStatusRepeatInterval(int milliseconds) { m_timer2.setInterval(milliseconds); }
+    void setSilenceInterval(int milliseconds) { m_silence.setInterval(milliseconds); }
 
     // Searches the loop of the module at address `module` through the technological loop
     // module whose address the text `technologicalAddress` names (as typed into edAddrKLM).
@@ -44,9 +46,11 @@ public:
     static QString warningText(const QString &moduleName, const QString &technologicalAddress);
 
 signals:
-    // The exchange has come to a halt (no answer, an unknown reply, a failing line);
-    // only closing the window ends the search.
-    void halted();
+    // The exchange has come to a halt (no answer, an unknown reply, a failing line), and
+    // why, in the words the user was told; only closing the window ends the search.
+    void halted(const QString &reason);
+    // No reply has come for a while; the search goes on should one come.
+    void fellSilent(const QString &note);
 
 private:
     void queueStep();
@@ -54,6 +58,7 @@ private:
     bool send(const QByteArray &message);
     void poll();
     void repeatStatusRequest();
+    void halt(const QString &reason);
 
     PacketChannel &m_channel;
     Configuration &m_config;
@@ -62,6 +67,7 @@ private:
     FoundDeviceRecorder m_recorder;
     QTimer m_timer1; // poll
     QTimer m_timer2; // status repeat
+    QTimer m_silence; // no reply for this long: the user is told, nothing is sent
     quint8 m_moduleAddress = 0;
     bool m_active = false;
 };

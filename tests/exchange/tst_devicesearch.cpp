@@ -88,6 +88,7 @@ private slots:
     void firstQueueStep_sendsStart_thenPollsFollow();
     void reports_areAcknowledgedFirst_data();
     void reports_areAcknowledgedFirst();
+    void silence_isToldButEndsNothing();
     void haltingReplies_data();
     void haltingReplies();
     void identity_bothForms_andQueuedMessages();
@@ -207,9 +208,28 @@ void TestDeviceSearch::haltingReplies()
     rig.feed(frame);
     QCOMPARE(rig.notifier.informations, QStringList { message });
     QCOMPARE(halted.size(), 1);
+    QCOMPARE(halted.first().first().toString(), message); // the window repeats it
     QCOMPARE(rig.link.messages().size(), 1);
     rig.feed(QByteArray::fromHex("c6010702")); // too short to mean anything
     QCOMPARE(rig.link.messages().size(), 1);
+}
+
+void TestDeviceSearch::silence_isToldButEndsNothing()
+{
+    Rig rig;
+    rig.search.setSilenceInterval(50);
+    QSignalSpy halted(&rig.search, &DeviceSearch::fellSilent);
+    QVERIFY(rig.startAndPoll()); // the poll goes out and nothing comes back
+    QVERIFY(halted.wait(5000));
+    QCOMPARE(halted.first().first().toString(), QStringLiteral("Нет ответа от модуля"));
+    QVERIFY(rig.notifier.informations.isEmpty() && rig.notifier.warnings.isEmpty()); // no box over the window
+    QVERIFY(rig.search.isActive()); // a late reply still carries on
+    QCOMPARE(rig.link.messages().size(), 1);
+
+    // Once the window has closed, silence says nothing.
+    rig.search.stop();
+    QTest::qWait(120);
+    QCOMPARE(halted.size(), 1);
 }
 
 void TestDeviceSearch::identity_bothForms_andQueuedMessages()

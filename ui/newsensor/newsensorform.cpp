@@ -57,8 +57,9 @@ void TNewSensorForm::runSearch(DeviceSearch &search, const PortSettings &setting
         return;
     const auto stopped = qScopeGuard([&search] { search.stop(); });
     TNewSensorForm form(configuration, parent);
-    // The user has already been told why in a message; the line keeps it in sight.
-    connect(&search, &DeviceSearch::halted, &form, [&form] { form.showHalt(u"Поиск остановлен"_s); });
+    // Why the exchange stopped (as a message has told) or that the module fell silent.
+    connect(&search, &DeviceSearch::halted, &form, &TNewSensorForm::showHalt);
+    connect(&search, &DeviceSearch::fellSilent, &form, &TNewSensorForm::showHalt);
     if (beforeShow)
         beforeShow();
     form.exec();

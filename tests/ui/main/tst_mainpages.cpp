@@ -1,7 +1,11 @@
 #include "modalanswers.h"
+#ifdef MIRVANE_PANEL
+#include "panelprocess.h"
+#endif
 #include "richconfiguration.h"
 
 #include <image/records.h>
+#include <link/portsettingsstore.h>
 #include <model/filterexpressions.h>
 #include <model/notifier.h>
 #include <storage/filecommands.h>
@@ -34,6 +38,12 @@ public:
     bool question(const QString &) override { return true; }
 };
 
+bool writeFileText(const QString &name, const char *text)
+{
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly) && file.write(text) >= 0;
+}
+
 // The rows a grid shows, by the text of one column.
 QStringList columnTexts(const QTableView *grid, int column)
 {
@@ -63,6 +73,9 @@ private slots:
     void deviceGrid_keepsItsPlaceWhileASearchAddsRows();
     void outputsPage_titleButtonsAndAssignment();
     void openingAFile_refreshesEveryPage();
+    void zonesPage_opensTheZoneDialogs_data();
+    void zonesPage_opensTheZoneDialogs();
+    void modulesPage_searchFillsItsWindowUntilClosed();
 
 private:
     QTableView *grid(const char *name) const { return m_form->findChild<QTableView *>(QString::fromLatin1(name)); }
@@ -367,6 +380,84 @@ void TestMainPages::openingAFile_refreshesEveryPage()
     QVERIFY(m_form->findChild<QCheckBox *>(u"ckbFire"_s)->isChecked());
     QVERIFY(!m_form->findChild<QCheckBox *>(u"ckbNeisp"_s)->isChecked());
     QCOMPARE(grid("DBGridEh6")->model()->index(4, 0).data().toInt(), 999);
+}
+
+void TestMainPages::zonesPage_opensTheZoneDialogs_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("filterLeft"); // the zones page's list of that table, as the dialog leaves it
+
+    QTest::newRow("devices") << u"BitBtn1"_s << u"ZoneForm"_s << u"id_area = 7"_s;
+    QTest::newRow("outputs") << u"BitBtn2"_s << u"ReturnForm"_s << u"id_return=0"_s;
+}
+
+void TestMainPages::zonesPage_opensTheZoneDialogs()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, dialog);
+    QFETCH(QString, filterLeft);
+
+    click(grid("dbGridTableArea"), 6, 1); // zone 7, unnamed
+    QString caption;
+    whenModalOpens([&](QWidget *modal) {
+        QCOMPARE(modal->objectName(), dialog);
+        caption = modal->windowTitle();
+        modal->close();
+    });
+    QTest::mouseClick(m_form->findChild<QPushButton *>(button), Qt::LeftButton);
+    QCOMPARE(caption, u"Зона 7 "_s);
+    const MemTable &table = button == u"BitBtn1"_s ? m_form->configuration().mtSensor()
+                                                   : m_form->configuration().mtReturn();
+    QCOMPARE(table.filter(), filterLeft);
+    QCOMPARE(m_form->configuration().mtArea().asInteger(ZoneField::id), 7);
+}
+
+void TestMainPages::modulesPage_searchFillsItsWindowUntilClosed()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    QVERIFY(writeFileText(m_dir->filePath(u"loop.json"_s),
+                          R"({"klm": 1, "devices": [{"type": 1, "version": 18, "year": 24, "month": 3, "serial": 4660},
+                                                   {"type": 2, "version": 18, "year": 24, "month": 5, "serial": 4661}]})"));
+    PanelProcess panel({ u"--scenario"_s, m_dir->filePath(u"loop.json"_s) });
+    QVERIFY(!panel.port().isEmpty());
+    PortSettings settings;
+    settings.port = panel.port();
+    QString error;
+    QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
+    whenModalOpens([](QWidget *setup) { pressButton(setup, u"OK"_s); });
+    m_form->COM1Click();
+
+    showPage(1);
+    click(grid("DBGridEh3"), 0, 2); // module 1, the technological module's own loop
+    QString warning;
+    int rowsSeen = 0;
+    bool activeWhileOpen = false;
+    whenModalOpens([&](QWidget *question) {
+        warning = question->windowTitle() + u'|' + question->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        whenModalOpens([&](QWidget *window) {
+            auto *found = window->findChild<QTableView *>(u"dbgNewSensor"_s);
+            QTRY_COMPARE_WITH_TIMEOUT(found->model()->rowCount(), 2, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(found->model()->index(1, 8).data().toString().contains(u"записано в базу"_s),
+                                     20000);
+            rowsSeen = found->model()->rowCount();
+            activeWhileOpen = m_form->search().isActive();
+            window->close();
+        });
+        pressButton(question, u"&Yes"_s);
+    });
+    QTest::mouseClick(m_form->findChild<QPushButton *>(u"BitBtn7"_s), Qt::LeftButton);
+
+    QVERIFY2(warning.startsWith(u"Warning|ВНИМАНИЕ!\nСейчас будет произведен поиск и добавление новых устройств к "_s),
+             qPrintable(warning));
+    QCOMPARE(rowsSeen, 2);
+    QVERIFY(activeWhileOpen);
+    QVERIFY(!m_form->search().isActive());
+    // What was found is in the module's device list.
+    QCOMPARE(grid("DBGridEh11")->model()->rowCount(), 2);
+#endif
 }
 
 QTEST_MAIN(TestMainPages)
