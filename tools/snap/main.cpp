@@ -15,7 +15,7 @@
 #include <ui/progress/progressform.h>
 #include <ui/progress/progresswindow.h>
 #include <ui/setup/setupdialog.h>
-#include <ui/zone/returnform.h>
+#include <ui/return/returnform.h>
 #include <ui/zone/zoneform.h>
 
 #include <QApplication>
@@ -108,6 +108,7 @@ bool snapNewDevices(TMainForm &form, const QDir &folder)
     wait(3000); // the three devices, their addresses and answers
     const bool saved = save(snapshot(window), folder, QStringLiteral("newsensor.png"));
     search.stop();
+    channel.close(); // before the panel frees its pseudo-terminal
     panel.terminate();
     panel.waitForFinished();
     return saved;

@@ -8,7 +8,7 @@
 #include <ui/main/pagecontents.h>
 #include <ui/newsensor/newsensorform.h>
 #include <ui/setup/setupdialog.h>
-#include <ui/zone/returnform.h>
+#include <ui/return/returnform.h>
 #include <ui/zone/zoneform.h>
 
 #include <QAbstractButton>

@@ -1,9 +1,9 @@
-#include <ui/zone/zonedialogparts.h>
+#include <ui/dialog/zonedialogparts.h>
 
 #include <ui/controls/svgpicture.h>
+#include <ui/dialog/statustiprelay.h>
 #include <ui/grid/bandedheader.h>
 #include <ui/grid/datagrid.h>
-#include <ui/zone/statustiprelay.h>
 
 #include <model/marktitles.h>
 

@@ -1,4 +1,4 @@
-#include <ui/zone/statustiprelay.h>
+#include <ui/dialog/statustiprelay.h>
 
 #include <QCoreApplication>
 #include <QStatusTipEvent>

@@ -3,7 +3,7 @@
 #include "zonedialogchecks.h"
 
 #include <ui/font/programfont.h>
-#include <ui/zone/returnform.h>
+#include <ui/return/returnform.h>
 
 #include <image/records.h>
 #include <model/configuration.h>

@@ -1,7 +1,7 @@
-#include <ui/zone/returnform.h>
+#include <ui/return/returnform.h>
 
+#include <ui/dialog/zonedialogparts.h>
 #include <ui/grid/datagrid.h>
-#include <ui/zone/zonedialogparts.h>
 
 #include <model/configuration.h>
 #include <model/dialoggrids.h>
