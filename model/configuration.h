@@ -40,17 +40,29 @@ public:
     const ConfigurationNotices &notices() const { return m_notices; }
 
     MemTable &mtArea() { return m_mtArea; }
+    const MemTable &mtArea() const { return m_mtArea; }
     MemTable &mtAreaCopy() { return m_mtAreaCopy; }
+    const MemTable &mtAreaCopy() const { return m_mtAreaCopy; }
     MemTable &mtDev() { return m_mtDev; }
+    const MemTable &mtDev() const { return m_mtDev; }
     MemTable &mtSensor() { return m_mtSensor; }
+    const MemTable &mtSensor() const { return m_mtSensor; }
     MemTable &mtSensorCopy() { return m_mtSensorCopy; }
+    const MemTable &mtSensorCopy() const { return m_mtSensorCopy; }
     MemTable &mtReturn() { return m_mtReturn; }
+    const MemTable &mtReturn() const { return m_mtReturn; }
     MemTable &mtReturnCopy() { return m_mtReturnCopy; }
+    const MemTable &mtReturnCopy() const { return m_mtReturnCopy; }
     MemTable &mtEntrance() { return m_mtEntrance; }
+    const MemTable &mtEntrance() const { return m_mtEntrance; }
     MemTable &mtSensorNew() { return m_mtSensorNew; }
+    const MemTable &mtSensorNew() const { return m_mtSensorNew; }
     MemTable &mtTempType() { return m_mtTempType; }
+    const MemTable &mtTempType() const { return m_mtTempType; }
     MemTable &mtRepComm() { return m_mtRepComm; }
+    const MemTable &mtRepComm() const { return m_mtRepComm; }
     MemTable &mtRepEnt() { return m_mtRepEnt; }
+    const MemTable &mtRepEnt() const { return m_mtRepEnt; }
 
     // The zone and module rows as the program creates them at start, rules firing.
     void createZoneRows();

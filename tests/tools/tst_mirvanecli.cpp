@@ -66,6 +66,8 @@ private slots:
     void rebuild_isAFixedPoint();
     void diff_data();
     void diff();
+    void check_data();
+    void check();
     void refused_data();
     void refused();
     void refused_leavesAnExistingOutputAlone();
@@ -92,6 +94,11 @@ void TestMirvaneCli::initTestCase()
     QVERIFY(writeFile(path("daystart.tab"), badDayStart));
     QVERIFY(writeWithZoneName(path("factory.tab"), 12, "склад", path("sklad.tab")));
     QVERIFY(writeWithZoneName(path("factory.tab"), 12, "офис", path("ofis.tab")));
+    // Zone 12 drives output 6 of module 1, which the file does not hold.
+    QByteArray dangling = image;
+    dangling[SettingsImage::ZoneRecordOffset + (12 - 1) * SettingsImage::ZoneRecordSize + 120] = char(1);
+    dangling[SettingsImage::ZoneRecordOffset + (12 - 1) * SettingsImage::ZoneRecordSize + 121] = char(253);
+    QVERIFY(writeFile(path("dangling.tab"), dangling));
 }
 
 void TestMirvaneCli::factory_writesAWholeImage()
@@ -195,6 +202,30 @@ void TestMirvaneCli::diff()
     const Run run = runCli({ "diff", path(before), path(after) });
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.out, output);
+    QCOMPARE(run.err, QString());
+}
+
+void TestMirvaneCli::check_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("factory settings fit") << "factory.tab" << 0 << "";
+    QTest::newRow("a zone's output is gone")
+            << "dangling.tab" << 1
+            << "Зона 12: назначенный выход (модуль 1 выход 6) не существует; зона не будет его включать.\n";
+}
+
+void TestMirvaneCli::check()
+{
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    const Run run = runCli({ "check", path(file) });
+    QCOMPARE(run.out, output);
+    QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.err, QString());
 }
 

@@ -6,6 +6,7 @@
 #include <model/configurationdiff.h>
 #include <model/configurationjson.h>
 #include <storage/filecommands.h>
+#include <storage/writecheck.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -29,6 +30,7 @@ const QString description = QStringLiteral(
         "  rebuild ВХОД.tab ВЫХОД.tab загрузить, собрать образ заново и записать\n"
         "  factory ВЫХОД.tab          записать заводские настройки\n"
         "  diff A.tab B.tab           чем B отличается от A; код 0 — ничем, 1 — отличается\n"
+        "  check ФАЙЛ.tab             что не попадёт в прибор при записи; код 0 — всё попадёт, 1 — нет\n"
         "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
         "  write --port ПОРТ ВХОД.tab загрузить файл в прибор\n"
         "  workmode --port ПОРТ       перевести прибор в рабочий режим\n"
@@ -98,6 +100,18 @@ int diff(const Invocation &call)
     return lines.isEmpty() ? ExitSuccess : ExitDifferent;
 }
 
+int check(const Invocation &call)
+{
+    Configuration config;
+    if (!load(config, call.files.at(0), call.notifier))
+        return ExitFailure;
+    const QStringList problems = WriteCheck::problems(config);
+    QTextStream out(stdout);
+    for (const QString &problem : problems)
+        out << problem << '\n';
+    return problems.isEmpty() ? ExitSuccess : ExitDifferent;
+}
+
 struct Command
 {
     QLatin1String name;
@@ -111,6 +125,7 @@ const Command commands[] = {
     { QLatin1String("rebuild"), 2, rebuild, false },
     { QLatin1String("factory"), 1, factory, false },
     { QLatin1String("diff"), 2, diff, false },
+    { QLatin1String("check"), 1, check, false },
     { QLatin1String("read"), 1, [](const Invocation &call) {
           return DeviceCommands::read(call.line, call.files.at(0), call.notifier); }, true },
     { QLatin1String("write"), 1, [](const Invocation &call) {
@@ -152,7 +167,7 @@ int main(int argc, char *argv[])
                                      QStringLiteral("S"), QStringLiteral("10"));
     parser.addOptions({ port, baud, timeout, module, klm, seconds });
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("dump, rebuild, factory, diff, read, write или workmode"));
+                                 QStringLiteral("dump, rebuild, factory, diff, check, read, write, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
                                  QStringLiteral("files..."));
     if (!parser.parse(QCoreApplication::arguments()))

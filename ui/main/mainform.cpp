@@ -1,5 +1,6 @@
 #include <ui/main/mainform.h>
 
+#include <storage/writecheck.h>
 #include <ui/about/aboutform.h>
 #include <ui/controls/abutton.h>
 #include <ui/controls/apanel.h>
@@ -7,8 +8,8 @@
 #include <ui/main/filedialogs.h>
 #include <ui/main/pagecontents.h>
 #include <ui/newsensor/newsensorform.h>
-#include <ui/setup/setupdialog.h>
 #include <ui/return/returnform.h>
+#include <ui/setup/setupdialog.h>
 #include <ui/zone/zoneform.h>
 
 #include <QAbstractButton>
@@ -293,8 +294,29 @@ void TMainForm::N3Click()
     PageControlChange();
 }
 
+bool TMainForm::writeCheckAccepted(const QString &heading)
+{
+    const QStringList problems = WriteCheck::problems(m_configuration);
+    if (problems.isEmpty())
+        return true;
+    constexpr int ShownProblems = 15;
+    QStringList lines = problems.mid(0, ShownProblems);
+    if (problems.size() > ShownProblems)
+        lines << u"… и ещё %1"_s.arg(problems.size() - ShownProblems);
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                    heading + u"\n\n"_s + lines.join(u'\n') + u"\n\nПродолжить?"_s, QMessageBox::Yes | QMessageBox::No,
+                    this);
+    box.setObjectName(u"WriteCheck"_s);
+    box.button(QMessageBox::Yes)->setText(u"Да"_s);
+    box.button(QMessageBox::No)->setText(u"Нет"_s);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool TMainForm::saveFile()
 {
+    if (!writeCheckAccepted(u"В файл не попадёт:"_s))
+        return false;
     m_files.buildImage();
     const QString name = FileDialogs::saveFileName(this);
     const bool saved = !name.isEmpty() && m_files.saveFile(name);
@@ -334,6 +356,8 @@ void TMainForm::N7Click()
 
 void TMainForm::N8Click()
 {
+    if (!writeCheckAccepted(u"В прибор не будет записано:"_s))
+        return;
     m_writing = true;
     m_transfer.writeToPanel(m_portSettings);
 }

@@ -92,6 +92,9 @@ private:
     // Asks whether to save first; false when the user chose to stay (or the save failed).
     bool unsavedChangesSettled();
     bool saveFile();
+    // What the image cannot hold, shown under `heading`; true when there is none or the
+    // user goes on all the same.
+    bool writeCheckAccepted(const QString &heading);
     void transferFinished(bool success);
 
     MainFormEnvironment m_environment;

@@ -65,6 +65,8 @@ private slots:
     void unsavedChanges_askedBeforeTheyAreLost_data();
     void unsavedChanges_askedBeforeTheyAreLost();
     void saveAndOpen_throughTheFileDialogs();
+    void writeCheck_asksBeforeSavingOrWriting_data();
+    void writeCheck_asksBeforeSavingOrWriting();
     void fileDialogs_showTheirExactFilters_data();
     void fileDialogs_showTheirExactFilters();
     void portSetup_cancelStillStores();
@@ -290,6 +292,41 @@ void TestMainForm::saveAndOpen_throughTheFileDialogs()
     m_form->findChild<QAction *>(u"N4"_s)->trigger();
     QVERIFY2(asked.contains(u"объект.tab"_s), qPrintable(asked));
     QCOMPARE(fileBytes(name), saved);
+}
+
+void TestMainForm::writeCheck_asksBeforeSavingOrWriting_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("heading");
+
+    QTest::newRow("save") << u"N4"_s << u"В файл не попадёт:"_s;
+    QTest::newRow("write") << u"N8"_s << u"В прибор не будет записано:"_s;
+}
+
+void TestMainForm::writeCheck_asksBeforeSavingOrWriting()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, heading);
+
+    // Module 1 gets a ninth output, which no channel record can hold.
+    MemTable &outputs = m_form->configuration().mtReturn();
+    outputs.append();
+    outputs.setValueSilently(OutputField::id_dev, 1);
+    outputs.setValueSilently(OutputField::offset, 8);
+    outputs.post();
+    QSignalSpy started(&m_form->transfer(), &MemoryTransfer::finished);
+
+    QString asked;
+    whenModalOpens([&](QWidget *box) {
+        asked = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, u"Нет"_s);
+    });
+    m_form->findChild<QAction *>(command)->trigger();
+
+    QCOMPARE(asked, heading + u"\n\nКЛМ № 1: выход 9 вне 1..8 не будет записан.\n\nПродолжить?"_s);
+    QVERIFY(!QApplication::activeModalWidget()); // no file dialog, no transfer after "Нет"
+    QVERIFY(m_form->findChildren<TProgressForm *>().isEmpty());
+    QCOMPARE(started.size(), 0);
 }
 
 void TestMainForm::fileDialogs_showTheirExactFilters_data()

@@ -1,0 +1,190 @@
+#include <storage/writecheck.h>
+
+#include <image/devicecodes.h>
+#include <image/imagelayout.h>
+#include <model/configuration.h>
+
+#include <QMap>
+#include <QSet>
+
+namespace WriteCheck {
+
+namespace {
+
+struct Module
+{
+    int type = 0; // 0: off
+    QString caption; // "КЛМ № 3"
+};
+
+// The modules by address, as the build writes them: the first rows of the module table.
+QMap<int, Module> modulesByAddress(const MemTable &modules)
+{
+    QMap<int, Module> byAddress;
+    for (int row = 0; row < qMin(modules.rowCount(), Configuration::ModuleCount); ++row) {
+        const int type = modules.rowInteger(row, ModuleField::id_name);
+        const int address = modules.rowInteger(row, ModuleField::addr);
+        byAddress.insert(address, { type, Configuration::moduleCaption(type, address) });
+    }
+    return byAddress;
+}
+
+QString moduleName(const QMap<int, Module> &modules, int address)
+{
+    const QString caption = modules.value(address).caption;
+    return caption.isEmpty() ? QStringLiteral("Модуль %1").arg(address) : caption;
+}
+
+QString numbers(const QVector<int> &values)
+{
+    QStringList texts;
+    for (const int value : values)
+        texts << QString::number(value);
+    return texts.join(QStringLiteral(", "));
+}
+
+void checkDevices(const Configuration &config, const QMap<int, Module> &modules, QStringList &problems)
+{
+    const MemTable &sensors = config.mtSensor();
+    QMap<int, QVector<int>> addressesByModule; // in table order
+    for (int row = 0; row < sensors.rowCount(); ++row)
+        addressesByModule[sensors.rowInteger(row, SensorField::id_dev)] << sensors.rowInteger(row, SensorField::addr);
+
+    for (auto it = addressesByModule.cbegin(); it != addressesByModule.cend(); ++it) {
+        const int module = it.key();
+        const QVector<int> &addresses = it.value();
+        if (!modules.contains(module)) {
+            problems << QStringLiteral("Модуль %1: такого модуля нет в списке модулей; его устройства (%2) "
+                                       "не будут записаны.")
+                                .arg(module)
+                                .arg(addresses.size());
+            continue;
+        }
+        if (modules.value(module).type == 0) {
+            problems << QStringLiteral("Модуль %1 отключен: его устройства (%2) не будут записаны.")
+                                .arg(module)
+                                .arg(addresses.size());
+            continue;
+        }
+        const QString name = moduleName(modules, module);
+        if (addresses.size() > ImageLayout::DetectorRecordCount) {
+            problems << QStringLiteral("%1: каналов извещателей %2, в прибор поместятся %3; не будут записаны "
+                                       "адреса %4.")
+                                .arg(name)
+                                .arg(addresses.size())
+                                .arg(ImageLayout::DetectorRecordCount)
+                                .arg(numbers(addresses.mid(ImageLayout::DetectorRecordCount)));
+        }
+        QVector<int> outside;
+        for (const int address : addresses) {
+            if ((address < ImageLayout::FirstLoopAddress || address > ImageLayout::LastLoopAddress)
+                && !outside.contains(address))
+                outside << address;
+        }
+        if (!outside.isEmpty()) {
+            problems << QStringLiteral("%1: адрес %2 вне диапазона %3..%4; устройство не будет прочитано "
+                                       "из прибора.")
+                                .arg(name, numbers(outside))
+                                .arg(ImageLayout::FirstLoopAddress)
+                                .arg(ImageLayout::LastLoopAddress);
+        }
+    }
+}
+
+void checkOutputs(const Configuration &config, const QMap<int, Module> &modules, QSet<int> &keys,
+                  QStringList &problems)
+{
+    const MemTable &outputs = config.mtReturn();
+    QMap<int, QVector<int>> numbersByModule;
+    for (int row = 0; row < outputs.rowCount(); ++row) {
+        const int module = outputs.rowInteger(row, OutputField::id_dev);
+        const int number = outputs.rowInteger(row, OutputField::offset);
+        numbersByModule[module] << number;
+        if (modules.contains(module) && modules.value(module).type != 0 && number >= 0
+            && number < ImageLayout::OutputCount)
+            keys.insert(outputs.rowInteger(row, OutputField::id_return));
+    }
+    for (auto it = numbersByModule.cbegin(); it != numbersByModule.cend(); ++it) {
+        const int module = it.key();
+        if (!modules.contains(module) || modules.value(module).type == 0) {
+            problems << QStringLiteral("Модуль %1: выходы (%2) не будут записаны, модуль %3.")
+                                .arg(module)
+                                .arg(it.value().size())
+                                .arg(modules.contains(module) ? QStringLiteral("отключен")
+                                                              : QStringLiteral("отсутствует"));
+            continue;
+        }
+        QVector<int> outside;
+        QVector<int> twice;
+        QSet<int> seen;
+        for (const int number : it.value()) {
+            if (number < 0 || number >= ImageLayout::OutputCount)
+                outside << number + 1;
+            else if (seen.contains(number))
+                twice << number + 1;
+            seen.insert(number);
+        }
+        const QString name = moduleName(modules, module);
+        if (!outside.isEmpty())
+            problems << QStringLiteral("%1: выход %2 вне 1..%3 не будет записан.")
+                                .arg(name, numbers(outside))
+                                .arg(ImageLayout::OutputCount);
+        if (!twice.isEmpty())
+            problems << QStringLiteral("%1: выход %2 задан дважды; записан будет последний.").arg(name, numbers(twice));
+    }
+}
+
+void checkInputs(const Configuration &config, const QMap<int, Module> &modules, QStringList &problems)
+{
+    const MemTable &inputs = config.mtEntrance();
+    for (auto it = modules.cbegin(); it != modules.cend(); ++it) {
+        if (it.value().type != DeviceCodes::EightChannelModule)
+            continue;
+        QSet<int> present;
+        for (int row = 0; row < inputs.rowCount(); ++row) {
+            if (inputs.rowInteger(row, InputField::addr) == it.key())
+                present.insert(inputs.rowInteger(row, InputField::num));
+        }
+        if (!present.contains(1) || !present.contains(2))
+            problems << QStringLiteral("%1: нет пары входов 1 и 2; настройки входов не будут записаны.")
+                                .arg(it.value().caption);
+    }
+}
+
+void checkZoneOutputs(const Configuration &config, const QSet<int> &keys, QStringList &problems)
+{
+    const MemTable &zones = config.mtArea();
+    for (int row = 0; row < zones.rowCount(); ++row) {
+        QVector<int> missing;
+        for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
+            const int key = zones.rowInteger(row, ZoneField::r(slot));
+            if (key != 0 && !keys.contains(key) && !missing.contains(key))
+                missing << key;
+        }
+        if (missing.isEmpty())
+            continue;
+        QStringList named;
+        for (const int key : missing)
+            named << QStringLiteral("модуль %1 выход %2").arg(key / 1000).arg(key % 1000 + 1);
+        const QString name = zones.rowValue(row, ZoneField::name).toString().trimmed();
+        problems << QStringLiteral("%1%2: назначенный выход (%3) не существует; зона не будет его включать.")
+                            .arg(zones.rowValue(row, ZoneField::num).toString(),
+                                 name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name), named.join(u", "));
+    }
+}
+
+} // namespace
+
+QStringList problems(const Configuration &config)
+{
+    QStringList found;
+    const QMap<int, Module> modules = modulesByAddress(config.mtDev());
+    checkDevices(config, modules, found);
+    QSet<int> outputKeys;
+    checkOutputs(config, modules, outputKeys, found);
+    checkInputs(config, modules, found);
+    checkZoneOutputs(config, outputKeys, found);
+    return found;
+}
+
+} // namespace WriteCheck

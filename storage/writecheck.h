@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+class Configuration;
+
+// What a write (or a save) would leave out or get wrong, found before it happens: the
+// image holds 248 detector channels and 8 outputs a module, loop addresses 2 .. 129, and
+// nothing of a module that is off. Each problem is one line in an installer's words,
+// naming the module, the address and the zone; none means the image will hold it all.
+namespace WriteCheck {
+
+QStringList problems(const Configuration &config);
+
+} // namespace WriteCheck
