@@ -24,5 +24,8 @@ function(mirvane_add_test)
     set_tests_properties(${arg_NAME} PROPERTIES LABELS "${arg_LABELS}" TIMEOUT ${arg_TIMEOUT})
     if(NOT arg_WINDOWS)
         set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    else()
+        # One display for all: two suites at once would take the focus from each other.
+        set_tests_properties(${arg_NAME} PROPERTIES RESOURCE_LOCK display)
     endif()
 endfunction()
