@@ -58,7 +58,10 @@ bool PacketChannel::isOpen() const
 
 bool PacketChannel::send(const QByteArray &frame, QString *error)
 {
-    return m_link.write(frame, error);
+    if (!m_link.write(frame, error))
+        return false;
+    emit frameSent(frame);
+    return true;
 }
 
 void PacketChannel::discardPartialFrame()
@@ -69,8 +72,10 @@ void PacketChannel::discardPartialFrame()
 void PacketChannel::receive(const QByteArray &bytes)
 {
     const QByteArrayList frames = m_assembler.feed(bytes);
-    for (const QByteArray &frame : frames)
+    for (const QByteArray &frame : frames) {
+        emit frameReceived(frame);
         m_pending.enqueue(frame);
+    }
     deliverPending();
 }
 

@@ -51,6 +51,11 @@ public:
     // next reply.
     void discardPartialFrame();
 
+signals:
+    // Each frame that went to the line, and each whole frame that came from it.
+    void frameSent(const QByteArray &frame);
+    void frameReceived(const QByteArray &frame);
+
 private:
     void receive(const QByteArray &bytes);
     void deliverPending();

@@ -4,11 +4,13 @@
 #include "testfiles.h"
 #include "testimages.h"
 
+#include <link/frames.h>
 #include <model/configuration.h>
 #include <storage/filecommands.h>
 #include <storage/imagebuilder.h>
 #include <storage/tabfile.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,9 +91,24 @@ void TestCliDevice::write_sendsTheFile()
 void TestCliDevice::workmode()
 {
     PanelProcess panel({});
-    const Run run = cli({ "workmode", "--port", panel.port() });
+    const QString trace = m_dir.filePath("trace.txt");
+    const Run run = cli({ "workmode", "--port", panel.port(), "--trace", trace });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
+
+    // The command and its echo, each on a line of its own: time, direction, bytes.
+    const QList<QByteArray> lines = readFile(trace).split('\n');
+    const QByteArray command = Frames::WriteModeWork().toHex(' ').toUpper();
+    QCOMPARE(lines.size(), 3); // the last one empty
+    const QRegularExpression line(QStringLiteral("^\\d+ ([<>]) (.+)$"));
+    const QRegularExpressionMatch sent = line.match(QString::fromLatin1(lines.at(0)));
+    const QRegularExpressionMatch received = line.match(QString::fromLatin1(lines.at(1)));
+    QVERIFY2(sent.hasMatch() && received.hasMatch(), lines.join('|').constData());
+    QCOMPARE(sent.captured(1), QStringLiteral(">"));
+    QCOMPARE(sent.captured(2).toLatin1(), command);
+    QCOMPARE(received.captured(1), QStringLiteral("<"));
+    QCOMPARE(received.captured(2).toLatin1(), command); // the panel echoes it
+    QVERIFY(lines.at(2).isEmpty());
 }
 
 void TestCliDevice::search_addsTheFoundDevices()

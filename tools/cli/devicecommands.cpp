@@ -5,6 +5,7 @@
 #include <exchange/devicesearch.h>
 #include <exchange/memorytransfer.h>
 #include <exchange/transferprogress.h>
+#include <link/frametrace.h>
 #include <link/packetchannel.h>
 #include <link/qtseriallink.h>
 #include <model/configuration.h>
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTextStream>
+
+#include <memory>
 
 namespace {
 
@@ -60,12 +63,28 @@ private:
     int m_position = 0;
 };
 
+// The trace the command line asked for, if any; a trace that cannot be written is told
+// about and left out, as it must not stop the work it would describe.
+std::unique_ptr<FrameTrace> traceOf(PacketChannel &channel, const DeviceCommands::Line &line,
+                                    StderrNotifier &notifier)
+{
+    if (line.traceFile.isEmpty())
+        return nullptr;
+    auto trace = std::make_unique<FrameTrace>(channel, line.traceFile);
+    if (!trace->isOpen()) {
+        notifier.information(QStringLiteral("Не удалось открыть файл трассировки %1: %2")
+                                     .arg(line.traceFile, trace->errorString()));
+        return nullptr;
+    }
+    return trace;
+}
+
 // A transfer run to its end on a local event loop.
 class Session
 {
 public:
     Session(const DeviceCommands::Line &line, StderrNotifier &notifier)
-        : m_line(line), m_transfer(m_channel, m_config, notifier)
+        : m_line(line), m_trace(traceOf(m_channel, line, notifier)), m_transfer(m_channel, m_config, notifier)
     {
         m_transfer.setProgress(&m_progress);
         m_transfer.setReplyTimeout(line.replyTimeout);
@@ -96,6 +115,7 @@ private:
     QTemporaryDir m_dir;
     QtSerialLink m_link;
     PacketChannel m_channel { m_link };
+    std::unique_ptr<FrameTrace> m_trace;
     Configuration m_config;
     StderrProgress m_progress;
     MemoryTransfer m_transfer;
@@ -174,6 +194,7 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
 
     QtSerialLink link;
     PacketChannel channel(link);
+    const std::unique_ptr<FrameTrace> trace = traceOf(channel, line, notifier);
     DeviceSearch deviceSearch(channel, config, notifier);
     notifier.answerYes(); // the command line asked for the search
     bool halted = false;

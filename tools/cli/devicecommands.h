@@ -13,6 +13,7 @@ struct Line
 {
     PortSettings settings;
     int replyTimeout; // ms
+    QString traceFile; // every frame, for a fault report; none when empty
 };
 
 int read(const Line &line, const QString &outFile, StderrNotifier &notifier);

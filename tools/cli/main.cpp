@@ -165,7 +165,10 @@ int main(int argc, char *argv[])
                                  QStringLiteral("A"), QStringLiteral("1"));
     const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Сколько секунд искать (10)."),
                                      QStringLiteral("S"), QStringLiteral("10"));
-    parser.addOptions({ port, baud, timeout, module, klm, seconds });
+    const QCommandLineOption trace(QStringLiteral("trace"),
+                                   QStringLiteral("Записать в файл каждый кадр обмена с прибором."),
+                                   QStringLiteral("ФАЙЛ"));
+    parser.addOptions({ port, baud, timeout, module, klm, seconds, trace });
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("dump, rebuild, factory, diff, check, read, write, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
@@ -199,6 +202,7 @@ int main(int argc, char *argv[])
         line.settings.baudRate = QStringLiteral("Custom");
         line.settings.customBaudRate = parser.value(baud).toInt(&baudOk);
         line.replyTimeout = parser.value(timeout).toInt(&timeoutOk);
+        line.traceFile = parser.value(trace);
         if (!baudOk || line.settings.customBaudRate <= 0 || !timeoutOk || line.replyTimeout <= 0)
             return usageError(parser, QStringLiteral("Скорость и время ожидания задаются положительными числами."));
     }

@@ -144,6 +144,12 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
+    const QString traceFile = qEnvironmentVariable("MIRVANE_TRACE");
+    if (!traceFile.isEmpty()) {
+        m_trace = std::make_unique<FrameTrace>(m_channel, traceFile);
+        if (!m_trace->isOpen())
+            qWarning("MIRVANE_TRACE: cannot write %s: %s", qPrintable(traceFile), qPrintable(m_trace->errorString()));
+    }
     m_transfer.setProgress(&m_progress);
     connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::transferFinished);
     FormCreate();

@@ -2,6 +2,7 @@
 
 #include <exchange/devicesearch.h>
 #include <exchange/memorytransfer.h>
+#include <link/frametrace.h>
 #include <link/packetchannel.h>
 #include <link/portsettings.h>
 #include <link/portsettingsstore.h>
@@ -18,6 +19,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -110,6 +112,7 @@ private:
     PortSettings m_portSettings;
     QtSerialLink m_link;
     PacketChannel m_channel;
+    std::unique_ptr<FrameTrace> m_trace; // MIRVANE_TRACE=FILE: every frame, for a fault report
     MemoryTransfer m_transfer;
     DeviceSearch m_search;
     ProgressWindow m_progress;
