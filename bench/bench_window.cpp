@@ -132,7 +132,7 @@ int transfers(int argc, char *argv[])
     QString error;
     if (!PortSettingsStore(portFile).StoreSettings(settings, &error))
         return 1;
-    TMainForm form({ dir.path(), portFile });
+    TMainForm form({ dir.path(), portFile, dir.filePath(QStringLiteral("backups")) });
     form.show();
     // The dialog is the user's to answer; here the stored settings are taken as they are.
     QTimer::singleShot(0, [] {
@@ -203,7 +203,8 @@ int pages(int argc, char *argv[])
             return 1;
     }
 
-    TMainForm form({ dir.path(), dir.filePath(QStringLiteral("port.ini")) });
+    TMainForm form(
+            { dir.path(), dir.filePath(QStringLiteral("port.ini")), dir.filePath(QStringLiteral("backups")) });
     form.show();
     QApplication::processEvents();
     auto *tabs = form.findChild<QTabWidget *>(QStringLiteral("PageControl"));

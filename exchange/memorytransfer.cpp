@@ -5,6 +5,7 @@
 #include <link/portsettings.h>
 #include <model/configuration.h>
 #include <model/notifier.h>
+#include <storage/backupstore.h>
 #include <storage/filecommands.h>
 #include <storage/imagebuilder.h>
 #include <storage/tabfile.h>
@@ -188,6 +189,7 @@ void MemoryTransfer::handleWriteReply(const QByteArray &frame)
     } else {
         if (m_progress)
             m_progress->finish();
+        keepBackup(m_image, true);
         m_image.clear();
         sendWorkingMode(true);
         return;
@@ -245,12 +247,27 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
     if (m_progress)
         m_progress->finish();
     m_mode = Mode::Idle;
+    QFile read(m_transferFile);
+    if (read.open(QIODevice::ReadOnly))
+        keepBackup(read.readAll(), false);
     FileCommands files(m_config, m_notifier);
     if (files.openFile(m_transferFile))
         emit configurationLoaded();
     else
         m_succeeded = false; // the user has been told why
     sendWorkingMode(true);
+}
+
+// A copy that cannot be kept is told about; the transfer itself went well.
+void MemoryTransfer::keepBackup(const QByteArray &image, bool written)
+{
+    if (!m_backups)
+        return;
+    QString error;
+    if (m_backups->keep(image, written ? BackupStore::Direction::Written : BackupStore::Direction::Read,
+                        QDateTime::currentDateTime(), &error)
+                .isEmpty())
+        m_notifier.warning(QStringLiteral("Не удалось сохранить резервную копию: %1").arg(error));
 }
 
 void MemoryTransfer::sendWorkingMode(bool reportSilence)

@@ -8,6 +8,7 @@
 
 class Configuration;
 class Notifier;
+class BackupStore;
 class TransferProgress;
 struct PortSettings;
 
@@ -31,6 +32,8 @@ public:
     void setProgress(TransferProgress *progress) { m_progress = progress; }
     void setReplyTimeout(int milliseconds) { m_replyTimer.setInterval(milliseconds); }
     void setTransferFile(const QString &path) { m_transferFile = path; } // "temp.tab" by default
+    // Where each image read or written whole is kept as well; none by default.
+    void setBackups(BackupStore *backups) { m_backups = backups; }
     QString transferFile() const { return m_transferFile; }
 
     // Each returns false, having told the user why, when the command could not start.
@@ -67,6 +70,7 @@ private:
     void stopBlockTransfer();
     void settle();
     void closeTransferFile();
+    void keepBackup(const QByteArray &image, bool written);
     int currentBlock() const;
 
     PacketChannel &m_channel;
@@ -82,5 +86,6 @@ private:
     QFile m_file; // what is being read
     QTimer m_replyTimer;
     bool m_succeeded = true;
+    BackupStore *m_backups = nullptr;
     bool m_reportWorkingModeSilence = true;
 };

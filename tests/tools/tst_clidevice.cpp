@@ -46,6 +46,7 @@ private slots:
     void read_savesThePanelMemory();
     void write_sendsTheFile();
     void workmode();
+    void backups_keptOfEveryReadAndWrite();
     void search_addsTheFoundDevices();
     void failures_data();
     void failures();
@@ -63,6 +64,8 @@ void TestCliDevice::init()
     m_temporary.reset(new QTemporaryDir);
     QVERIFY(m_temporary->isValid());
     m_dir.setPath(m_temporary->path());
+    // The copies of what is read and written go to this test's folder, not the user's.
+    qputenv("XDG_DATA_HOME", m_dir.filePath("data").toLocal8Bit());
 }
 
 void TestCliDevice::read_savesThePanelMemory()
@@ -109,6 +112,30 @@ void TestCliDevice::workmode()
     QCOMPARE(received.captured(1), QStringLiteral("<"));
     QCOMPARE(received.captured(2).toLatin1(), command); // the panel echoes it
     QVERIFY(lines.at(2).isEmpty());
+}
+
+void TestCliDevice::backups_keptOfEveryReadAndWrite()
+{
+    PanelProcess panel({});
+    QCOMPARE(cli({ "read", "--port", panel.port(), m_dir.filePath("read.tab") }).exitCode, 0);
+    QCOMPARE(cli({ "write", "--port", panel.port(), m_dir.filePath("read.tab") }).exitCode, 0);
+
+    QProcess list;
+    list.start(QStringLiteral(MIRVANE_CLI), { "backups" });
+    QVERIFY(list.waitForFinished(60000));
+    QCOMPARE(list.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(list.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    const QString folder = m_dir.filePath("data/Mirvane/backups");
+    for (const QString &line : lines) {
+        QVERIFY2(line.contains(QStringLiteral("  204800  ") + folder), qPrintable(line));
+        QVERIFY2(line.contains(QStringLiteral("  чтение  ")) || line.contains(QStringLiteral("  запись  ")),
+                 qPrintable(line));
+    }
+    // Newest first: the write, then the read.
+    QVERIFY2(lines.at(0).contains(QStringLiteral("  запись  ")), qPrintable(lines.at(0)));
+    QVERIFY2(lines.at(1).contains(QStringLiteral("  чтение  ")), qPrintable(lines.at(1)));
+    QCOMPARE(readFile(lines.at(0).section(QStringLiteral("  "), 3)).size(), 204800);
 }
 
 void TestCliDevice::search_addsTheFoundDevices()

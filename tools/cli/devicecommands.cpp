@@ -9,6 +9,7 @@
 #include <link/packetchannel.h>
 #include <link/qtseriallink.h>
 #include <model/configuration.h>
+#include <storage/backupstore.h>
 #include <storage/filecommands.h>
 #include <systemerror/systemerror.h>
 
@@ -87,6 +88,7 @@ public:
         : m_line(line), m_trace(traceOf(m_channel, line, notifier)), m_transfer(m_channel, m_config, notifier)
     {
         m_transfer.setProgress(&m_progress);
+        m_transfer.setBackups(&m_backups);
         m_transfer.setReplyTimeout(line.replyTimeout);
         m_transfer.setTransferFile(m_dir.filePath(QStringLiteral("temp.tab")));
     }
@@ -118,6 +120,7 @@ private:
     std::unique_ptr<FrameTrace> m_trace;
     Configuration m_config;
     StderrProgress m_progress;
+    BackupStore m_backups { BackupStore::defaultFolder() };
     MemoryTransfer m_transfer;
 };
 

@@ -5,6 +5,7 @@
 #include <model/configuration.h>
 #include <model/configurationdiff.h>
 #include <model/configurationjson.h>
+#include <storage/backupstore.h>
 #include <storage/filecommands.h>
 #include <storage/writecheck.h>
 
@@ -31,6 +32,7 @@ const QString description = QStringLiteral(
         "  factory ВЫХОД.tab          записать заводские настройки\n"
         "  diff A.tab B.tab           чем B отличается от A; код 0 — ничем, 1 — отличается\n"
         "  check ФАЙЛ.tab             что не попадёт в прибор при записи; код 0 — всё попадёт, 1 — нет\n"
+        "  backups                    резервные копии прочитанного из прибора и записанного в него\n"
         "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
         "  write --port ПОРТ ВХОД.tab загрузить файл в прибор\n"
         "  workmode --port ПОРТ       перевести прибор в рабочий режим\n"
@@ -112,6 +114,17 @@ int check(const Invocation &call)
     return problems.isEmpty() ? ExitSuccess : ExitDifferent;
 }
 
+int backups(const Invocation &)
+{
+    QTextStream out(stdout);
+    const BackupStore store(BackupStore::defaultFolder());
+    for (const BackupStore::Entry &entry : store.entries()) {
+        out << entry.taken.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "  "
+            << BackupStore::directionWord(entry.direction) << "  " << entry.size << "  " << entry.path << '\n';
+    }
+    return ExitSuccess;
+}
+
 struct Command
 {
     QLatin1String name;
@@ -126,6 +139,7 @@ const Command commands[] = {
     { QLatin1String("factory"), 1, factory, false },
     { QLatin1String("diff"), 2, diff, false },
     { QLatin1String("check"), 1, check, false },
+    { QLatin1String("backups"), 0, backups, false },
     { QLatin1String("read"), 1, [](const Invocation &call) {
           return DeviceCommands::read(call.line, call.files.at(0), call.notifier); }, true },
     { QLatin1String("write"), 1, [](const Invocation &call) {
@@ -170,7 +184,7 @@ int main(int argc, char *argv[])
                                    QStringLiteral("ФАЙЛ"));
     parser.addOptions({ port, baud, timeout, module, klm, seconds, trace });
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("dump, rebuild, factory, diff, check, read, write, workmode или search"));
+                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, read, write, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
                                  QStringLiteral("files..."));
     if (!parser.parse(QCoreApplication::arguments()))

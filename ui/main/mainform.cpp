@@ -122,6 +122,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
                                                          : PortSettingsStore(environment.portSettingsFile)),
       m_channel(m_link),
+      m_backups(environment.backupFolder.isEmpty() ? BackupStore::defaultFolder() : environment.backupFolder),
       m_transfer(m_channel, m_configuration, m_notifier),
       m_search(m_channel, m_configuration, m_notifier),
       m_progress(this, [this](const QString &text) { setStatusText(text); })
@@ -151,6 +152,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
             qWarning("MIRVANE_TRACE: cannot write %s: %s", qPrintable(traceFile), qPrintable(m_trace->errorString()));
     }
     m_transfer.setProgress(&m_progress);
+    m_transfer.setBackups(&m_backups);
     connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::transferFinished);
     FormCreate();
 }

@@ -12,6 +12,7 @@
 #include <model/pagefilters.h>
 #include <model/zonemembership.h>
 #include <model/unsavedchanges.h>
+#include <storage/backupstore.h>
 #include <storage/filecommands.h>
 #include <ui/main/messageboxnotifier.h>
 #include <ui/progress/progresswindow.h>
@@ -32,6 +33,7 @@ struct MainFormEnvironment
 {
     QString applicationDir; // holds "adjustments"; the executable's folder when empty
     QString portSettingsFile; // an INI file instead of the user's store when not empty
+    QString backupFolder; // the copies of what was read and written; the user's when empty
 };
 
 // The program's one main window: it owns the configuration, the port and the transfer,
@@ -113,6 +115,7 @@ private:
     QtSerialLink m_link;
     PacketChannel m_channel;
     std::unique_ptr<FrameTrace> m_trace; // MIRVANE_TRACE=FILE: every frame, for a fault report
+    BackupStore m_backups;
     MemoryTransfer m_transfer;
     DeviceSearch m_search;
     ProgressWindow m_progress;

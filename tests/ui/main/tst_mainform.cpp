@@ -1,6 +1,7 @@
 #include "modalanswers.h"
 #include "testimages.h"
 
+#include <storage/backupstore.h>
 #include <storage/tabfile.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
@@ -94,7 +95,7 @@ void TestMainForm::init()
     m_savedCurrent = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     QVERIFY(QDir(m_dir->path()).mkpath(u"adjustments"_s));
-    MainFormEnvironment environment { m_dir->path(), m_dir->filePath(u"port.ini"_s) };
+    MainFormEnvironment environment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) };
     m_form = std::make_unique<TMainForm>(environment);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -430,6 +431,11 @@ void TestMainForm::writeAndRead_throughTheWindow()
     QCOMPARE(finished.last().first().toBool(), true);
     QCOMPARE(m_form->configuration().settings().edNumReg1, u"1234"_s);
     QCOMPARE(m_form->statusText(), u"Идет чтение из прибора"_s);
+    // A copy of each: what was written, then what was read.
+    const QList<BackupStore::Entry> backups = BackupStore(m_dir->filePath(u"backups"_s)).entries();
+    QCOMPARE(backups.size(), 2);
+    QVERIFY(backups.at(0).direction == BackupStore::Direction::Read
+            || backups.at(0).taken == backups.at(1).taken); // within one second the order is not known
     // The port closes before the panel frees its pseudo-terminal: a number freed while
     // the port's lock is still held would be busy for the next test that gets it.
     m_form.reset();

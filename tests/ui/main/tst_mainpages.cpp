@@ -101,7 +101,8 @@ void TestMainPages::init()
     m_savedCurrent = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     QVERIFY(QDir(m_dir->path()).mkpath(u"adjustments"_s));
-    m_form = std::make_unique<TMainForm>(MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s) });
+    m_form = std::make_unique<TMainForm>(
+            MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
