@@ -70,6 +70,12 @@ int main(int argc, char *argv[])
         std::printf("run %d: full write %.3f s (%.1f us/block), full read %.3f s (%.1f us/block)\n", run + 1,
                     write, write / 1600 * 1e6, read, read / 1600 * 1e6);
     }
+    // A write read back and compared: the line time roughly doubles, the program's share must not.
+    transfer.setVerifyAfterWrite(true);
+    for (int run = 0; run < runs; ++run) {
+        const double verified = secondsFor(transfer, &MemoryTransfer::writeToPanel, settings);
+        std::printf("run %d: verified write %.3f s\n", run + 1, verified);
+    }
     panel.terminate();
     panel.waitForFinished();
     return 0;

@@ -4,6 +4,7 @@
 #include <link/frames.h>
 #include <link/portsettings.h>
 #include <model/configuration.h>
+#include <model/configurationdiff.h>
 #include <model/notifier.h>
 #include <storage/backupstore.h>
 #include <storage/filecommands.h>
@@ -19,6 +20,39 @@ using namespace Frames;
 static_assert(BlockSize == SettingsImage::BlockSize && BlockCount == SettingsImage::BlockCount);
 
 namespace {
+
+// What a notifier would hear while the two images are only being compared.
+class QuietNotifier : public Notifier
+{
+public:
+    void information(const QString &) override { }
+    void warning(const QString &) override { }
+    bool question(const QString &) override { return false; }
+};
+
+// Two images in the configuration's words, as far as each loads.
+QStringList describeImageDifferences(const QByteArray &sent, const QByteArray &held)
+{
+    constexpr int MostLines = 20;
+    const std::optional<SettingsImage> sentImage = SettingsImage::fromBytes(sent);
+    const std::optional<SettingsImage> heldImage = SettingsImage::fromBytes(held);
+    if (!sentImage || !heldImage)
+        return {};
+    QuietNotifier quiet;
+    Configuration before;
+    Configuration after;
+    if (!FileCommands(before, quiet).openImage(*sentImage, QStringLiteral("sent"))
+        || !FileCommands(after, quiet).openImage(*heldImage, QStringLiteral("held")))
+        return {};
+    QStringList lines = describeDifferences(before, after);
+    if (lines.size() > MostLines) {
+        const int more = int(lines.size()) - MostLines;
+        lines = lines.mid(0, MostLines);
+        lines << QStringLiteral("… и ещё %1").arg(more);
+    }
+    return lines;
+}
+
 
 const QString wrongPacket = QStringLiteral("Пришел неверный пакет!");
 
@@ -116,6 +150,7 @@ void MemoryTransfer::handleSendFailure(const QString &reason)
     case Mode::Idle:
         return;
     case Mode::Writing:
+    case Mode::Verifying:
     case Mode::Reading:
         abort(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason), false);
         return;
@@ -146,6 +181,9 @@ void MemoryTransfer::handleReply(const QByteArray &frame)
         return;
     case Mode::Reading:
         handleReadReply(frame);
+        return;
+    case Mode::Verifying:
+        handleVerifyReply(frame);
         return;
     case Mode::AwaitingWorkingMode:
         handleWorkingModeReply(frame);
@@ -190,6 +228,10 @@ void MemoryTransfer::handleWriteReply(const QByteArray &frame)
         if (m_progress)
             m_progress->finish();
         keepBackup(m_image, true);
+        if (m_verify) {
+            startVerifying();
+            return;
+        }
         m_image.clear();
         sendWorkingMode(true);
         return;
@@ -270,6 +312,73 @@ void MemoryTransfer::keepBackup(const QByteArray &image, bool written)
         m_notifier.warning(QStringLiteral("Не удалось сохранить резервную копию: %1").arg(error));
 }
 
+// The whole memory read back, block by block, as a read does, but kept apart: the
+// configuration stays as it was written.
+void MemoryTransfer::startVerifying()
+{
+    m_mode = Mode::Verifying;
+    m_blockCounter = BlockCount;
+    m_readBack.clear();
+    m_readBack.reserve(SettingsImage::Size);
+    if (m_progress)
+        m_progress->startStep(QStringLiteral("Идет проверка записи"), BlockCount);
+    m_expectedReply = SetAddress(SettingsAddress);
+    sendFrame(m_expectedReply);
+}
+
+void MemoryTransfer::handleVerifyReply(const QByteArray &frame)
+{
+    m_replyTimer.stop();
+    const int block = currentBlock();
+    if (block == 0) {
+        --m_blockCounter;
+        sendFrame(ReadMemory(BlockSize));
+        return;
+    }
+    if (!isWellFormedReadReply(frame, BlockSize)) {
+        abort(wrongPacket
+                      + QStringLiteral(" Проверка записи прервана на блоке %1 из %2; записано всё, но не проверено.")
+                                .arg(block)
+                                .arg(BlockCount),
+              true);
+        return;
+    }
+    m_readBack += readReplyData(frame);
+    if (block < BlockCount) {
+        if (m_progress)
+            m_progress->advance();
+        --m_blockCounter;
+        sendFrame(ReadMemory(BlockSize));
+        return;
+    }
+    if (m_progress)
+        m_progress->finish();
+    reportVerification();
+    m_image.clear();
+    m_readBack.clear();
+    sendWorkingMode(true);
+}
+
+// Differences by block, then in the configuration's words.
+void MemoryTransfer::reportVerification()
+{
+    if (m_readBack == m_image)
+        return;
+    QStringList blocks;
+    for (int block = 0; block < BlockCount; ++block) {
+        if (m_readBack.mid(block * BlockSize, BlockSize) != m_image.mid(block * BlockSize, BlockSize))
+            blocks << QString::number(block + 1);
+    }
+    m_succeeded = false;
+    QString message = QStringLiteral("Проверка записи: прибор хранит не то, что было записано. Отличаются блоки %1 из %2.")
+                              .arg(blocks.join(QStringLiteral(", ")))
+                              .arg(BlockCount);
+    const QStringList differences = describeImageDifferences(m_image, m_readBack);
+    if (!differences.isEmpty())
+        message += QStringLiteral("\n") + differences.join(QLatin1Char('\n'));
+    m_notifier.warning(message);
+}
+
 void MemoryTransfer::sendWorkingMode(bool reportSilence)
 {
     // Whatever transfer came before is over; its last reply, if cut short, must not
@@ -302,6 +411,13 @@ void MemoryTransfer::replyTimedOut()
                       .arg(BlockCount),
               false);
         return;
+    case Mode::Verifying:
+        abort(QStringLiteral("Прибор не отвечает. Проверка записи прервана на блоке %1 из %2; "
+                             "записано всё, но не проверено.")
+                      .arg(qMax(1, currentBlock()))
+                      .arg(BlockCount),
+              false);
+        return;
     case Mode::Reading:
         abort(QStringLiteral("Прибор не отвечает. Чтение прервано на блоке %1 из %2. "
                              "Настройки в программе не изменены.")
@@ -324,7 +440,7 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
     if (m_mode == Mode::Idle)
         return;
     m_replyTimer.stop();
-    const bool transferring = m_mode == Mode::Writing || m_mode == Mode::Reading;
+    const bool transferring = m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading;
     if (!transferring) {
         settle();
         m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
@@ -332,8 +448,9 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
         return;
     }
     abort(QStringLiteral("Связь с прибором потеряна: %1. %2")
-                  .arg(reason, m_mode == Mode::Writing ? QStringLiteral("Запись прервана.")
-                                                       : QStringLiteral("Чтение прервано. Настройки в программе не изменены.")),
+                  .arg(reason, m_mode == Mode::Writing     ? QStringLiteral("Запись прервана.")
+                               : m_mode == Mode::Verifying ? QStringLiteral("Проверка записи прервана.")
+                                                           : QStringLiteral("Чтение прервано. Настройки в программе не изменены.")),
           false);
 }
 
@@ -364,7 +481,7 @@ void MemoryTransfer::endQuietly()
 void MemoryTransfer::stopBlockTransfer()
 {
     m_replyTimer.stop();
-    if (m_progress && (m_mode == Mode::Writing || m_mode == Mode::Reading))
+    if (m_progress && (m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading))
         m_progress->finish();
     closeTransferFile();
     m_image.clear();

@@ -21,7 +21,7 @@ class MemoryTransfer : public QObject, public ReplyHandler
     Q_OBJECT
 
 public:
-    enum class Mode { Idle, Writing, Reading, AwaitingWorkingMode };
+    enum class Mode { Idle, Writing, Verifying, Reading, AwaitingWorkingMode };
 
     static constexpr int DefaultReplyTimeout = 2000; // ms
 
@@ -32,6 +32,8 @@ public:
     void setProgress(TransferProgress *progress) { m_progress = progress; }
     void setReplyTimeout(int milliseconds) { m_replyTimer.setInterval(milliseconds); }
     void setTransferFile(const QString &path) { m_transferFile = path; } // "temp.tab" by default
+    // After a write, read the memory back and compare it with what was sent; off by default.
+    void setVerifyAfterWrite(bool verify) { m_verify = verify; }
     // Where each image read or written whole is kept as well; none by default.
     void setBackups(BackupStore *backups) { m_backups = backups; }
     QString transferFile() const { return m_transferFile; }
@@ -62,6 +64,9 @@ private:
     bool sendFrame(const QByteArray &frame);
     void handleWriteReply(const QByteArray &frame);
     void handleReadReply(const QByteArray &frame);
+    void handleVerifyReply(const QByteArray &frame);
+    void startVerifying();
+    void reportVerification();
     void handleWorkingModeReply(const QByteArray &frame);
     void replyTimedOut();
     // Ends a transfer; the panel is told to go back to work when it is still answering.
@@ -82,7 +87,9 @@ private:
     Mode m_mode = Mode::Idle;
     int m_blockCounter = 0;
     QByteArray m_expectedReply;
-    QByteArray m_image; // what is being written
+    QByteArray m_image; // what is being written, and then compared with what the panel holds
+    bool m_verify = false;
+    QByteArray m_readBack; // the panel's memory as read after a write
     QFile m_file; // what is being read
     QTimer m_replyTimer;
     bool m_succeeded = true;

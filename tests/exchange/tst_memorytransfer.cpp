@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <algorithm>
 
 using namespace Frames;
@@ -26,6 +28,8 @@ class RecordingProgress : public TransferProgress
 public:
     void start(const QString &text, int maximum) override
     {
+        if (onStart)
+            onStart(text);
         texts << text;
         events << text;
         this->maximum = maximum;
@@ -39,6 +43,7 @@ public:
         events << "closed";
     }
 
+    std::function<void(const QString &)> onStart;
     QStringList texts;
     QStringList events; // texts shown, and "closed"
     int maximum = 0;
@@ -89,6 +94,8 @@ private slots:
     void read_fillsTablesFromThePanel_data();
     void read_fillsTablesFromThePanel();
     void write_sendsTheBuiltImage();
+    void verifiedWrite_data();
+    void verifiedWrite();
     void readFault_endsWithOneMessage_changesNothing_data();
     void readFault_endsWithOneMessage_changesNothing();
     void writeFault_endsAtTheBlock_data();
@@ -172,6 +179,48 @@ void TestMemoryTransfer::write_sendsTheBuiltImage()
     QCOMPARE(rig.progress.texts, QStringList { "Идет запись в прибор" });
     QCOMPARE(rig.progress.position, 1599);
     QVERIFY(!rig.progress.shown);
+}
+
+void TestMemoryTransfer::verifiedWrite_data()
+{
+    QTest::addColumn<int>("changedOffset"); // the byte the panel changes once written; -1 none
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("the panel holds what was sent") << -1 << QString();
+    QTest::newRow("the panel changed a byte") << 100000
+                                              << "Проверка записи: прибор хранит не то, что было записано. "
+                                                 "Отличаются блоки 782 из 1600.";
+}
+
+void TestMemoryTransfer::verifiedWrite()
+{
+    QFETCH(int, changedOffset);
+    QFETCH(QString, message);
+
+    Rig rig;
+    rig.transfer.setVerifyAfterWrite(true);
+    rig.progress.onStart = [&](const QString &text) {
+        if (text == "Идет проверка записи" && changedOffset >= 0)
+            rig.link.memory[changedOffset] = char(rig.link.memory.at(changedOffset) ^ 0x5A);
+    };
+    rig.config.mtArea().setRecNo(3);
+    rig.config.mtArea().setValue("name", "офис");
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+
+    QVERIFY(rig.transfer.writeToPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), message.isEmpty());
+    QCOMPARE(rig.progress.texts, (QStringList { "Идет запись в прибор", "Идет проверка записи" }));
+    QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 1600);
+    QCOMPARE(rig.link.sent.count(SetAddress(SettingsAddress)), 2);
+    QCOMPARE(rig.link.sent.last(), WriteModeWork()); // the panel goes back to work either way
+    if (message.isEmpty())
+        QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
+    else
+        QVERIFY2(rig.notifier.warnings.size() == 1 && rig.notifier.warnings.first().startsWith(message),
+                 qPrintable(rig.notifier.messages.join('\n')));
+    // What the program holds is what it wrote, whatever the panel made of it.
+    QCOMPARE(rig.config.mtArea().asString("name"), QStringLiteral("ОФИС"));
 }
 
 void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing_data()

@@ -46,6 +46,7 @@ private slots:
     void read_savesThePanelMemory();
     void write_sendsTheFile();
     void workmode();
+    void write_verified();
     void backups_keptOfEveryReadAndWrite();
     void search_addsTheFoundDevices();
     void failures_data();
@@ -89,6 +90,17 @@ void TestCliDevice::write_sendsTheFile()
     QVERIFY2(run.err.contains("Идет запись в прибор: 1599/1600"), qPrintable(run.err));
     QVERIFY(panel.terminate());
     QCOMPARE(readFile(m_dir.filePath("saved.tab")), image);
+}
+
+void TestCliDevice::write_verified()
+{
+    const QByteArray image = imageWithZoneName(1, QStringLiteral("ГАРАЖ"));
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), image));
+    PanelProcess panel({});
+    const Run run = cli({ "write", "--verify", "--port", panel.port(), m_dir.filePath("in.tab") });
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("Идет проверка записи: 1599/1600"), qPrintable(run.err));
+    QVERIFY2(!run.err.contains("Проверка записи:"), qPrintable(run.err));
 }
 
 void TestCliDevice::workmode()

@@ -89,6 +89,7 @@ public:
     {
         m_transfer.setProgress(&m_progress);
         m_transfer.setBackups(&m_backups);
+        m_transfer.setVerifyAfterWrite(line.verify);
         m_transfer.setReplyTimeout(line.replyTimeout);
         m_transfer.setTransferFile(m_dir.filePath(QStringLiteral("temp.tab")));
     }

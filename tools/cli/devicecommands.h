@@ -14,6 +14,7 @@ struct Line
     PortSettings settings;
     int replyTimeout; // ms
     QString traceFile; // every frame, for a fault report; none when empty
+    bool verify = false; // a write is read back and compared
 };
 
 int read(const Line &line, const QString &outFile, StderrNotifier &notifier);

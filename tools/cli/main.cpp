@@ -34,7 +34,8 @@ const QString description = QStringLiteral(
         "  check ФАЙЛ.tab             что не попадёт в прибор при записи; код 0 — всё попадёт, 1 — нет\n"
         "  backups                    резервные копии прочитанного из прибора и записанного в него\n"
         "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
-        "  write --port ПОРТ ВХОД.tab загрузить файл в прибор\n"
+        "  write --port ПОРТ [--verify] ВХОД.tab\n"
+        "                             загрузить файл в прибор (и проверить, что он там)\n"
         "  workmode --port ПОРТ       перевести прибор в рабочий режим\n"
         "  search --port ПОРТ --module M --klm A --seconds S ВХОД.tab ВЫХОД.tab\n"
         "                             найти новые устройства модуля M через технологический КЛМ A\n"
@@ -182,7 +183,9 @@ int main(int argc, char *argv[])
     const QCommandLineOption trace(QStringLiteral("trace"),
                                    QStringLiteral("Записать в файл каждый кадр обмена с прибором."),
                                    QStringLiteral("ФАЙЛ"));
-    parser.addOptions({ port, baud, timeout, module, klm, seconds, trace });
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("После записи прочитать память прибора и сравнить с записанным."));
+    parser.addOptions({ port, baud, timeout, module, klm, seconds, trace, verify });
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("dump, rebuild, factory, diff, check, backups, read, write, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
@@ -217,6 +220,7 @@ int main(int argc, char *argv[])
         line.settings.customBaudRate = parser.value(baud).toInt(&baudOk);
         line.replyTimeout = parser.value(timeout).toInt(&timeoutOk);
         line.traceFile = parser.value(trace);
+        line.verify = parser.isSet(verify);
         if (!baudOk || line.settings.customBaudRate <= 0 || !timeoutOk || line.replyTimeout <= 0)
             return usageError(parser, QStringLiteral("Скорость и время ожидания задаются положительными числами."));
     }

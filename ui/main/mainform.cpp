@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -32,6 +33,7 @@ namespace {
 const QString Caption = u"Mirvane программа для чтения, записи настроек прибора \"Ворсен-А\" "_s;
 const QColor PageColour(229, 229, 229);
 constexpr int PageWidth = 866;
+const QString VerifyAfterWriteKey = u"Options/VerifyAfterWrite"_s;
 constexpr int PageHeight = 557;
 
 struct ToolButton
@@ -183,6 +185,31 @@ void TMainForm::createMenu()
                 connect(action, &QAction::triggered, this, item.handler);
         }
     }
+    createOptions();
+}
+
+// The program's own options, after the separator at the end of "Опции".
+void TMainForm::createOptions()
+{
+    QMenu *options = menuBar()->findChild<QMenu *>(u"N1"_s);
+    options->addSeparator()->setObjectName(u"OptionsOwn"_s);
+    QAction *verify = options->addAction(u"Проверять после записи"_s);
+    verify->setObjectName(u"VerifyAfterWrite"_s);
+    verify->setCheckable(true);
+    verify->setChecked(userSettings()->value(VerifyAfterWriteKey, true).toBool());
+    m_transfer.setVerifyAfterWrite(verify->isChecked());
+    connect(verify, &QAction::toggled, this, [this](bool on) {
+        m_transfer.setVerifyAfterWrite(on);
+        userSettings()->setValue(VerifyAfterWriteKey, on);
+    });
+}
+
+std::unique_ptr<QSettings> TMainForm::userSettings() const
+{
+    // Beside the port settings a test points elsewhere; the user's store otherwise.
+    if (!m_environment.portSettingsFile.isEmpty())
+        return std::make_unique<QSettings>(m_environment.portSettingsFile, QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, u"Mirvane"_s, u"Options"_s);
 }
 
 void TMainForm::createToolBar(QWidget *client)

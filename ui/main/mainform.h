@@ -23,6 +23,7 @@
 #include <memory>
 
 class QAction;
+class QSettings;
 class QLabel;
 class QTabWidget;
 class TAButton;
@@ -89,6 +90,8 @@ private:
 
     void FormCreate();
     void createMenu();
+    void createOptions();
+    std::unique_ptr<QSettings> userSettings() const;
     void createToolBar(QWidget *client);
     void createPages(QWidget *client);
     void createStatusBar();

@@ -17,6 +17,18 @@ ProgressWindow::~ProgressWindow()
 
 void ProgressWindow::start(const QString &text, int maximum)
 {
+    show(text, maximum);
+    if (m_statusText)
+        m_statusText(text);
+}
+
+void ProgressWindow::startStep(const QString &text, int maximum)
+{
+    show(text, maximum);
+}
+
+void ProgressWindow::show(const QString &text, int maximum)
+{
     if (!m_form) {
         m_form = createForm();
         // Forgotten at once, so a start before the deferred deletion makes a fresh window.
@@ -25,8 +37,6 @@ void ProgressWindow::start(const QString &text, int maximum)
     m_form->show();
     m_form->raise();
     m_form->setInfo(text);
-    if (m_statusText)
-        m_statusText(text);
     m_form->setMaximum(maximum);
 }
 

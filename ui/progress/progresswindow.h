@@ -24,6 +24,7 @@ public:
     ProgressWindow &operator=(const ProgressWindow &) = delete;
 
     void start(const QString &text, int maximum) override;
+    void startStep(const QString &text, int maximum) override;
     void advance() override;
     void finish() override;
 
@@ -33,6 +34,7 @@ public:
 
 private:
     TProgressForm *createForm() const;
+    void show(const QString &text, int maximum);
 
     QPointer<QWidget> m_mainWindow;
     StatusText m_statusText;

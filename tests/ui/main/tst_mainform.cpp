@@ -71,6 +71,7 @@ private slots:
     void fileDialogs_showTheirExactFilters_data();
     void fileDialogs_showTheirExactFilters();
     void portSetup_cancelStillStores();
+    void verifyAfterWrite_onByDefaultAndKept();
     void about_closesOnRelease();
     void writeAndRead_throughTheWindow();
 
@@ -148,7 +149,9 @@ void TestMainForm::menus_data()
     QTest::newRow("file") << "A1" << "Файл" << QStringList { "Открыть файл", "Записать файл", "-", "Выход" };
     QTest::newRow("options") << "N1" << "Опции"
                              << QStringList { "Заводские настройки", "Загрузить в прибор", "Прочитать из прибора", "-",
-                                              "Настройка COM порта", "Переход в рабочий режим" };
+                                              "Настройка COM порта", "Переход в рабочий режим",
+                                              // the program's own, after a separator at the end
+                                              "-", "Проверять после записи" };
     QTest::newRow("help") << "N2" << "Помощь" << QStringList { "Помощь", "-", "О програме" };
 }
 
@@ -365,6 +368,19 @@ void TestMainForm::portSetup_cancelStillStores()
     QSettings stored(m_dir->filePath(u"port.ini"_s), QSettings::IniFormat);
     QCOMPARE(stored.value(u"ComPort1/BaudRate"_s).toString(), u"9600"_s);
     QCOMPARE(stored.value(u"ComPort1/FlowControl"_s).toString(), u"None"_s);
+}
+
+void TestMainForm::verifyAfterWrite_onByDefaultAndKept()
+{
+    auto *verify = m_form->findChild<QAction *>(u"VerifyAfterWrite"_s);
+    QVERIFY(verify->isCheckable());
+    QVERIFY(verify->isChecked());
+    verify->trigger();
+    QVERIFY(!verify->isChecked());
+    // The next start finds it as it was left.
+    m_form = std::make_unique<TMainForm>(
+            MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
+    QVERIFY(!m_form->findChild<QAction *>(u"VerifyAfterWrite"_s)->isChecked());
 }
 
 void TestMainForm::about_closesOnRelease()
