@@ -139,7 +139,12 @@ int main(int argc, char *argv[])
                                           QStringLiteral("Устройства шлейфа КЛМ и его сбои (JSON); "
                                                          "без него КЛМ не находит устройств."),
                                           QStringLiteral("FILE"));
-    parser.addOptions({ port, memoryFile, saveFile, logFile, split, corruptAt, silentAt, baud, klm, scenarioFile });
+    const QCommandLineOption flipAfterWrite(QStringLiteral("flip-after-write"),
+                                            QStringLiteral("После каждой законченной записи испортить байт памяти "
+                                                           "со смещением OFFSET (0..204799)."),
+                                            QStringLiteral("OFFSET"));
+    parser.addOptions({ port, memoryFile, saveFile, logFile, split, corruptAt, silentAt, baud, klm, scenarioFile,
+                        flipAfterWrite });
 
     if (!parser.parse(QCoreApplication::arguments()))
         return refuse(parser.errorText() + QStringLiteral("\n\n") + parser.helpText());
@@ -152,6 +157,11 @@ int main(int argc, char *argv[])
     const ReplyPacer::Options pacing { parser.isSet(split), positiveNumber(parser, baud) };
     if (faults.corruptAt < 0 || faults.silentAt < 0 || pacing.baud < 0)
         return refuse(QStringLiteral("--corrupt-at, --silent-at и --baud ждут целое число больше нуля."));
+
+    bool flipOk = true;
+    const int flipOffset = parser.isSet(flipAfterWrite) ? parser.value(flipAfterWrite).toInt(&flipOk) : -1;
+    if (!flipOk || (parser.isSet(flipAfterWrite) && (flipOffset < 0 || flipOffset >= SettingsImage::Size)))
+        return refuse(QStringLiteral("--flip-after-write ждёт смещение от 0 до %1.").arg(SettingsImage::Size - 1));
 
     bool klmOk = false;
     const int klmOption = parser.value(klm).toInt(&klmOk);
@@ -195,6 +205,8 @@ int main(int argc, char *argv[])
 
     LoopModule module(std::move(scenario), Frames::moduleAddressByte(technologicalAddress));
     VirtualPanel panel(memory, module);
+    if (flipOffset >= 0)
+        QObject::connect(&panel, &VirtualPanel::writeFinished, &panel, [&panel, flipOffset] { panel.flipByte(flipOffset); });
     if (parser.isSet(saveFile)) {
         QObject::connect(&panel, &VirtualPanel::writeFinished, &panel, [&panel, fileName = parser.value(saveFile)] {
             QString saveError;

@@ -159,3 +159,9 @@ void VirtualPanel::finishWrite()
     m_unfinishedWrite = false;
     emit writeFinished();
 }
+
+void VirtualPanel::flipByte(qsizetype offset)
+{
+    if (offset >= 0 && offset < m_memory.size())
+        m_memory[offset] = char(~m_memory.at(offset));
+}

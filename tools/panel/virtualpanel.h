@@ -20,6 +20,8 @@ public:
     QByteArrayList handle(const QByteArray &frame);
 
     const QByteArray &memory() const { return m_memory; }
+    // A memory fault: the byte at `offset` of the settings memory turned over.
+    void flipByte(qsizetype offset);
 
 signals:
     // The memory holds a finished write: a block reached the end of the memory, or the
