@@ -104,6 +104,7 @@ bool MemoryTransfer::start(Mode mode, const PortSettings &settings)
         return false;
     }
     m_succeeded = true;
+    m_cancelRequested = false;
     m_mode = mode;
     m_blockCounter = BlockCount;
     m_expectedReply = SetAddress(SettingsAddress);
@@ -125,6 +126,43 @@ bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
     m_succeeded = true;
     sendWorkingMode(true);
     return m_mode == Mode::AwaitingWorkingMode;
+}
+
+bool MemoryTransfer::isTransferring() const
+{
+    return m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading;
+}
+
+// The reply of the block in flight is awaited first, so that it does not arrive in the
+// middle of the working-mode exchange.
+void MemoryTransfer::cancel()
+{
+    if (isTransferring())
+        m_cancelRequested = true;
+}
+
+void MemoryTransfer::endCancelled()
+{
+    m_cancelRequested = false;
+    switch (m_mode) {
+    case Mode::Writing: {
+        const int firstOld = qMin(BlockCount, currentBlock() + 1); // the reply just come acknowledged its block
+        abort(QStringLiteral("Запись отменена: с блока %1 из %2 память прибора не содержит новую конфигурацию.")
+                      .arg(firstOld)
+                      .arg(BlockCount),
+              true);
+        return;
+    }
+    case Mode::Verifying:
+        abort(QStringLiteral("Проверка записи отменена; записано всё, но не проверено."), true);
+        return;
+    case Mode::Reading:
+        abort(QStringLiteral("Чтение отменено. Настройки в программе не изменены."), true);
+        return;
+    case Mode::Idle:
+    case Mode::AwaitingWorkingMode:
+        return;
+    }
 }
 
 bool MemoryTransfer::sendFrame(const QByteArray &frame)
@@ -171,6 +209,11 @@ int MemoryTransfer::currentBlock() const
 
 void MemoryTransfer::handleReply(const QByteArray &frame)
 {
+    if (m_cancelRequested && isTransferring()) {
+        m_replyTimer.stop();
+        endCancelled();
+        return;
+    }
     switch (m_mode) {
     case Mode::Idle:
         if (AnalizePasket(frame, m_expectedReply) != 0)
@@ -491,6 +534,7 @@ void MemoryTransfer::stopBlockTransfer()
 void MemoryTransfer::settle()
 {
     m_replyTimer.stop();
+    m_cancelRequested = false;
     m_mode = Mode::Idle;
     m_channel.discardPartialFrame();
 }

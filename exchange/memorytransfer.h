@@ -42,6 +42,11 @@ public:
     bool writeToPanel(const PortSettings &settings);
     bool readFromPanel(const PortSettings &settings);
     bool switchToWorkingMode(const PortSettings &settings);
+    // A block transfer (or the check after a write) under way is running.
+    bool isTransferring() const;
+    // The user ends the block transfer at once: the panel still goes back to work, a read
+    // changes nothing, and a write says where the panel's memory stops being the new one.
+    void cancel();
 
     Mode mode() const { return m_mode; }
     int blockCounter() const { return m_blockCounter; }
@@ -67,6 +72,7 @@ private:
     void handleVerifyReply(const QByteArray &frame);
     void startVerifying();
     void reportVerification();
+    void endCancelled();
     void handleWorkingModeReply(const QByteArray &frame);
     void replyTimedOut();
     // Ends a transfer; the panel is told to go back to work when it is still answering.
@@ -89,6 +95,7 @@ private:
     QByteArray m_expectedReply;
     QByteArray m_image; // what is being written, and then compared with what the panel holds
     bool m_verify = false;
+    bool m_cancelRequested = false; // acted on when the reply in flight has come
     QByteArray m_readBack; // the panel's memory as read after a write
     QFile m_file; // what is being read
     QTimer m_replyTimer;

@@ -11,6 +11,7 @@
 #include <model/configuration.h>
 #include <storage/imagebuilder.h>
 
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,7 +37,12 @@ public:
         position = 0;
         shown = true;
     }
-    void advance() override { ++position; }
+    void advance() override
+    {
+        ++position;
+        if (onAdvance)
+            onAdvance(position);
+    }
     void finish() override
     {
         shown = false;
@@ -44,6 +50,7 @@ public:
     }
 
     std::function<void(const QString &)> onStart;
+    std::function<void(int)> onAdvance;
     QStringList texts;
     QStringList events; // texts shown, and "closed"
     int maximum = 0;
@@ -94,6 +101,8 @@ private slots:
     void read_fillsTablesFromThePanel_data();
     void read_fillsTablesFromThePanel();
     void write_sendsTheBuiltImage();
+    void cancel_atBlock500_data();
+    void cancel_atBlock500();
     void verifiedWrite_data();
     void verifiedWrite();
     void readFault_endsWithOneMessage_changesNothing_data();
@@ -179,6 +188,48 @@ void TestMemoryTransfer::write_sendsTheBuiltImage()
     QCOMPARE(rig.progress.texts, QStringList { "Идет запись в прибор" });
     QCOMPARE(rig.progress.position, 1599);
     QVERIFY(!rig.progress.shown);
+}
+
+void TestMemoryTransfer::cancel_atBlock500_data()
+{
+    QTest::addColumn<bool>("writing");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("write") << true
+                           << "Запись отменена: с блока 502 из 1600 память прибора не содержит новую конфигурацию.";
+    QTest::newRow("read") << false << "Чтение отменено. Настройки в программе не изменены.";
+}
+
+void TestMemoryTransfer::cancel_atBlock500()
+{
+    QFETCH(bool, writing);
+    QFETCH(QString, message);
+
+    Rig rig;
+    rig.link.memory = panelImage();
+    rig.config.mtArea().setRecNo(3);
+    rig.config.mtArea().setValue("name", "офис");
+    // Asked for while the reply to block 501 is on its way.
+    rig.progress.onAdvance = [&](int position) {
+        if (position == 500)
+            rig.transfer.cancel();
+    };
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(writing ? rig.transfer.writeToPanel(rig.settings) : rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(rig.notifier.warnings, QStringList { message });
+    QCOMPARE(rig.link.sent.last(), WriteModeWork()); // the panel goes back to work
+    QVERIFY(!rig.progress.shown);
+    if (writing) {
+        QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 501);
+    } else {
+        QCOMPARE(rig.config.mtArea().asString("name"), QStringLiteral("ОФИС")); // nothing read replaced it
+        QVERIFY(!QFileInfo::exists(rig.dir.filePath("temp.tab")) || rig.config.image().Bytes() != rig.link.memory);
+    }
+    QTest::qWait(50);
+    QCOMPARE(rig.notifier.messages.size(), 1); // nothing late, no wrong-packet report
 }
 
 void TestMemoryTransfer::verifiedWrite_data()

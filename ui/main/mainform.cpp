@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -155,6 +156,10 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     }
     m_transfer.setProgress(&m_progress);
     m_transfer.setBackups(&m_backups);
+    // Esc ends a transfer; only while one runs, so that it keeps its usual meaning.
+    m_cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { m_transfer.cancel(); });
+    m_cancel->setContext(Qt::ApplicationShortcut); // the progress window is in front
+    m_cancel->setEnabled(false);
     connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::transferFinished);
     FormCreate();
 }
@@ -394,7 +399,7 @@ void TMainForm::N8Click()
     if (!writeCheckAccepted(u"В прибор не будет записано:"_s))
         return;
     m_writing = true;
-    m_transfer.writeToPanel(m_portSettings);
+    m_cancel->setEnabled(m_transfer.writeToPanel(m_portSettings));
 }
 
 void TMainForm::N9Click()
@@ -402,11 +407,12 @@ void TMainForm::N9Click()
     if (!unsavedChangesSettled())
         return;
     m_writing = false;
-    m_transfer.readFromPanel(m_portSettings);
+    m_cancel->setEnabled(m_transfer.readFromPanel(m_portSettings));
 }
 
 void TMainForm::transferFinished(bool success)
 {
+    m_cancel->setEnabled(false);
     // What the panel now holds is kept, like a saved file; a read is kept by its load.
     if (success && m_writing)
         m_unsaved.markKept();

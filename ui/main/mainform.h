@@ -24,6 +24,7 @@
 
 class QAction;
 class QSettings;
+class QShortcut;
 class QLabel;
 class QTabWidget;
 class TAButton;
@@ -127,4 +128,5 @@ private:
     TAPanel *m_toolBar = nullptr;
     QTabWidget *m_pages = nullptr;
     QLabel *m_statusPanel = nullptr;
+    QShortcut *m_cancel = nullptr;
 };

@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -74,6 +75,7 @@ private slots:
     void verifyAfterWrite_onByDefaultAndKept();
     void about_closesOnRelease();
     void writeAndRead_throughTheWindow();
+    void escape_cancelsAWrite();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -455,6 +457,51 @@ void TestMainForm::writeAndRead_throughTheWindow()
     // The port closes before the panel frees its pseudo-terminal: a number freed while
     // the port's lock is still held would be busy for the next test that gets it.
     m_form.reset();
+#endif
+}
+
+void TestMainForm::escape_cancelsAWrite()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    PanelProcess panel({ u"--baud"_s, u"115200"_s }); // about 12 ms a block: time to press Esc
+    QVERIFY(!panel.port().isEmpty());
+    PortSettings settings;
+    settings.port = panel.port();
+    QString error;
+    QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
+    whenModalOpens([](QWidget *dialog) { pressButton(dialog, u"OK"_s); });
+    m_form->COM1Click();
+
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
+    QTimer watch;
+    bool pressed = false;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *progress = m_form->findChild<TProgressForm *>();
+        if (!pressed && progress && progress->position() >= 500) {
+            pressed = true;
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+        }
+    });
+    watch.start(5);
+    QString told;
+    whenModalOpens([&](QWidget *box) {
+        told = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, u"OK"_s);
+    });
+    m_form->findChild<QAction *>(u"N8"_s)->trigger();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().first().toBool(), false);
+    const QRegularExpressionMatch match =
+            QRegularExpression(u"^Запись отменена: с блока (\\d+) из 1600 память прибора не содержит новую "
+                               u"конфигурацию\\.$"_s)
+                    .match(told);
+    QVERIFY2(match.hasMatch(), qPrintable(told));
+    QVERIFY(match.captured(1).toInt() > 500);
+    m_form.reset(); // the port closes before the panel frees its pseudo-terminal
 #endif
 }
 
