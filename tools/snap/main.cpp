@@ -6,8 +6,10 @@
 #include <link/qtseriallink.h>
 #include <model/notifier.h>
 #include <model/zonemembership.h>
+#include <storage/backupstore.h>
 #include <storage/filecommands.h>
 #include <ui/about/aboutform.h>
+#include <ui/backups/backupsform.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
 #include <ui/main/mainform.h>
@@ -200,5 +202,16 @@ int main(int argc, char *argv[])
         ok = save(snapshot(dialog), folder, QStringLiteral("return.png")) && ok;
     }
     ok = snapNewDevices(form, folder) && ok;
+    {
+        // Two copies, as a read and a write leave them.
+        QTemporaryDir kept;
+        BackupStore store(kept.path());
+        QString error;
+        const QDateTime when = QDateTime::currentDateTime();
+        store.keep(config.image().Bytes(), BackupStore::Direction::Read, when.addSecs(-300), &error);
+        store.keep(config.image().Bytes(), BackupStore::Direction::Written, when, &error);
+        TBackupsForm backups(store, &form);
+        ok = save(snapshot(backups), folder, QStringLiteral("backups.png")) && ok;
+    }
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <storage/writecheck.h>
 #include <ui/about/aboutform.h>
+#include <ui/backups/backupsform.h>
 #include <ui/controls/abutton.h>
 #include <ui/controls/apanel.h>
 #include <ui/controls/svgpicture.h>
@@ -207,6 +208,21 @@ void TMainForm::createOptions()
         m_transfer.setVerifyAfterWrite(on);
         userSettings()->setValue(VerifyAfterWriteKey, on);
     });
+    QAction *backups = options->addAction(u"Резервные копии…"_s);
+    backups->setObjectName(u"Backups"_s);
+    connect(backups, &QAction::triggered, this, &TMainForm::openBackup);
+}
+
+// A kept copy is opened like any file, unsaved changes asked about first.
+void TMainForm::openBackup()
+{
+    if (!unsavedChangesSettled())
+        return;
+    TBackupsForm dialog(m_backups, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.chosenFile().isEmpty())
+        return;
+    m_files.openFile(dialog.chosenFile());
+    PageControlChange();
 }
 
 std::unique_ptr<QSettings> TMainForm::userSettings() const

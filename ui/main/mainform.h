@@ -70,6 +70,7 @@ public:
     void N14Click(); // working mode
     void N12Click(); // about box
     void N10Click() { } // "Помощь": the item is there and does nothing
+    void openBackup(); // "Резервные копии…"
     void BitBtn1Click(); // zones page: the zone's devices
     void BitBtn2Click(); // zones page: the zone's outputs
     void BitBtn7Click(); // modules page: search for new devices

@@ -2,6 +2,7 @@
 #include "testimages.h"
 
 #include <storage/backupstore.h>
+#include <storage/imagebuilder.h>
 #include <storage/tabfile.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
@@ -28,6 +29,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +75,7 @@ private slots:
     void fileDialogs_showTheirExactFilters();
     void portSetup_cancelStillStores();
     void verifyAfterWrite_onByDefaultAndKept();
+    void backups_listedAndOpened();
     void about_closesOnRelease();
     void writeAndRead_throughTheWindow();
     void escape_cancelsAWrite();
@@ -153,7 +156,7 @@ void TestMainForm::menus_data()
                              << QStringList { "Заводские настройки", "Загрузить в прибор", "Прочитать из прибора", "-",
                                               "Настройка COM порта", "Переход в рабочий режим",
                                               // the program's own, after a separator at the end
-                                              "-", "Проверять после записи" };
+                                              "-", "Проверять после записи", "Резервные копии…" };
     QTest::newRow("help") << "N2" << "Помощь" << QStringList { "Помощь", "-", "О програме" };
 }
 
@@ -383,6 +386,34 @@ void TestMainForm::verifyAfterWrite_onByDefaultAndKept()
     m_form = std::make_unique<TMainForm>(
             MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
     QVERIFY(!m_form->findChild<QAction *>(u"VerifyAfterWrite"_s)->isChecked());
+}
+
+void TestMainForm::backups_listedAndOpened()
+{
+    // A copy of what a panel held, with zone 12 named, and a newer one without.
+    Configuration named;
+    named.mtArea().setRecNo(12);
+    named.mtArea().setValue(ZoneField::name, u"склад"_s);
+    ImageBuilder::build(named);
+    BackupStore store(m_dir->filePath(u"backups"_s));
+    QString error;
+    const QDateTime when(QDate(2026, 12, 10), QTime(14, 3, 22));
+    QVERIFY(!store.keep(named.image().Bytes(), BackupStore::Direction::Read, when, &error).isEmpty());
+    QVERIFY(!store.keep(SettingsImage().Bytes(), BackupStore::Direction::Written, when.addSecs(60), &error).isEmpty());
+
+    QStringList listed;
+    whenModalOpens([&](QWidget *dialog) {
+        auto *list = dialog->findChild<QTableWidget *>(u"BackupList"_s);
+        for (int row = 0; row < list->rowCount(); ++row)
+            listed << list->item(row, 0)->text() + u' ' + list->item(row, 1)->text();
+        list->selectRow(1); // the older: the read
+        pressButton(dialog, u"Открыть"_s);
+    });
+    m_form->findChild<QAction *>(u"Backups"_s)->trigger();
+    QCOMPARE(listed, (QStringList { u"10.12.2026 14:04:22 записано в прибор"_s,
+                                    u"10.12.2026 14:03:22 прочитано из прибора"_s }));
+    QVERIFY(m_form->configuration().mtArea().locate(ZoneField::id, 12));
+    QCOMPARE(m_form->configuration().mtArea().asString(ZoneField::name).trimmed(), u"СКЛАД"_s);
 }
 
 void TestMainForm::about_closesOnRelease()
