@@ -53,7 +53,6 @@ QStringList describeImageDifferences(const QByteArray &sent, const QByteArray &h
     return lines;
 }
 
-
 const QString wrongPacket = QStringLiteral("Пришел неверный пакет!");
 
 QString shown(const QString &path)
@@ -146,7 +145,7 @@ void MemoryTransfer::endCancelled()
     m_cancelRequested = false;
     switch (m_mode) {
     case Mode::Writing: {
-        const int firstOld = qMin(BlockCount, currentBlock() + 1); // the reply just come acknowledged its block
+        const int firstOld = currentBlock() + 1; // the reply just come acknowledged its block
         abort(QStringLiteral("Запись отменена: с блока %1 из %2 память прибора не содержит новую конфигурацию.")
                       .arg(firstOld)
                       .arg(BlockCount),
@@ -209,7 +208,10 @@ int MemoryTransfer::currentBlock() const
 
 void MemoryTransfer::handleReply(const QByteArray &frame)
 {
-    if (m_cancelRequested && isTransferring()) {
+    // The last block's acknowledgement completes the write: a cancel then falls on the
+    // check that follows, if any.
+    const bool writeComplete = m_mode == Mode::Writing && currentBlock() >= BlockCount;
+    if (m_cancelRequested && isTransferring() && !writeComplete) {
         m_replyTimer.stop();
         endCancelled();
         return;
