@@ -45,14 +45,8 @@ int main()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("maximal.tab"));
     SilentNotifier notifier;
-    {
-        Configuration config;
-        fillMaximal(config);
-        FileCommands commands(config, notifier);
-        commands.buildImage();
-        if (!commands.saveFile(path))
-            return 1;
-    }
+    if (!saveMaximalFile(path))
+        return 1;
 
     Configuration config;
     FileCommands commands(config, notifier);

@@ -194,14 +194,8 @@ int pages(int argc, char *argv[])
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("maximal.tab"));
     SilentNotifier notifier;
-    {
-        Configuration config;
-        fillMaximal(config);
-        FileCommands commands(config, notifier);
-        commands.buildImage();
-        if (!commands.saveFile(path))
-            return 1;
-    }
+    if (!saveMaximalFile(path))
+        return 1;
 
     TMainForm form(
             { dir.path(), dir.filePath(QStringLiteral("port.ini")), dir.filePath(QStringLiteral("backups")) });

@@ -2,6 +2,10 @@
 
 #include <image/records.h>
 #include <model/configuration.h>
+#include <model/notifier.h>
+#include <storage/filecommands.h>
+
+#include <cstdio>
 
 // Every module a КЛМ with 248 detector channels on 128 devices and 8 outputs; 500 named
 // zones, each linked to 16 outputs.
@@ -43,4 +47,21 @@ inline void fillMaximal(Configuration &config)
         }
     }
     zones.first();
+}
+
+// The largest configuration saved as the program saves it; false when it could not be.
+inline bool saveMaximalFile(const QString &path)
+{
+    class Quiet : public Notifier
+    {
+    public:
+        void information(const QString &) override { }
+        void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+        bool question(const QString &) override { return true; }
+    } notifier;
+    Configuration config;
+    fillMaximal(config);
+    FileCommands commands(config, notifier);
+    commands.buildImage();
+    return commands.saveFile(path);
 }

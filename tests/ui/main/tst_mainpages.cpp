@@ -1,4 +1,5 @@
 #include "modalanswers.h"
+#include "recordingnotifier.h"
 #ifdef MIRVANE_PANEL
 #include "panelprocess.h"
 #endif
@@ -7,7 +8,6 @@
 #include <image/records.h>
 #include <link/portsettingsstore.h>
 #include <model/filterexpressions.h>
-#include <model/notifier.h>
 #include <storage/filecommands.h>
 #include <ui/font/programfont.h>
 #include <ui/grid/bandedheader.h>
@@ -29,14 +29,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class QuietNotifier : public Notifier
-{
-public:
-    void information(const QString &) override { }
-    void warning(const QString &) override { }
-    bool question(const QString &) override { return true; }
-};
 
 bool writeFileText(const QString &name, const char *text)
 {
@@ -291,12 +283,12 @@ void TestMainPages::outputsPage_titleButtonsAndAssignment()
     {
         Configuration rich;
         fillRichConfiguration(rich);
-        QuietNotifier notifier;
+        RecordingNotifier notifier;
         FileCommands commands(rich, notifier);
         commands.buildImage();
         QVERIFY(commands.saveFile(file));
     }
-    QuietNotifier notifier;
+    RecordingNotifier notifier;
     QVERIFY(FileCommands(m_form->configuration(), notifier).openFile(file));
     m_form->PageControlChange();
     showPage(2);
@@ -363,7 +355,7 @@ void TestMainPages::openingAFile_refreshesEveryPage()
     {
         Configuration rich;
         fillRichConfiguration(rich);
-        QuietNotifier notifier;
+        RecordingNotifier notifier;
         FileCommands commands(rich, notifier);
         commands.buildImage();
         QVERIFY(commands.saveFile(file));
