@@ -30,27 +30,33 @@ public:
     bool question(const QString &) override { return false; }
 };
 
-// Two images in the configuration's words, as far as each loads.
-QStringList describeImageDifferences(const QByteArray &sent, const QByteArray &held)
+// How `after` differs from `before` in the configuration's words; nothing when either
+// does not load as settings.
+QStringList describeImageDifferences(const QByteArray &before, const QByteArray &after)
 {
-    constexpr int MostLines = 20;
-    const std::optional<SettingsImage> sentImage = SettingsImage::fromBytes(sent);
-    const std::optional<SettingsImage> heldImage = SettingsImage::fromBytes(held);
-    if (!sentImage || !heldImage)
+    const std::optional<SettingsImage> beforeImage = SettingsImage::fromBytes(before);
+    const std::optional<SettingsImage> afterImage = SettingsImage::fromBytes(after);
+    if (!beforeImage || !afterImage)
         return {};
     QuietNotifier quiet;
-    Configuration before;
-    Configuration after;
-    if (!FileCommands(before, quiet).openImage(*sentImage, QStringLiteral("sent"))
-        || !FileCommands(after, quiet).openImage(*heldImage, QStringLiteral("held")))
+    Configuration beforeConfig;
+    Configuration afterConfig;
+    if (!FileCommands(beforeConfig, quiet).openImage(*beforeImage, QStringLiteral("before"))
+        || !FileCommands(afterConfig, quiet).openImage(*afterImage, QStringLiteral("after")))
         return {};
-    QStringList lines = describeDifferences(before, after);
-    if (lines.size() > MostLines) {
-        const int more = int(lines.size()) - MostLines;
-        lines = lines.mid(0, MostLines);
-        lines << QStringLiteral("… и ещё %1").arg(more);
+    return describeDifferences(beforeConfig, afterConfig);
+}
+
+// Numbered from 1, as the progress counts them.
+QStringList differingBlocks(const QByteArray &one, const QByteArray &other)
+{
+    QStringList blocks;
+    for (int block = 0; block < BlockCount; ++block) {
+        const qsizetype offset = qsizetype(block) * BlockSize;
+        if (QByteArrayView(one).sliced(offset, BlockSize) != QByteArrayView(other).sliced(offset, BlockSize))
+            blocks << QString::number(block + 1);
     }
-    return lines;
+    return blocks;
 }
 
 const QString wrongPacket = QStringLiteral("Пришел неверный пакет!");
@@ -93,6 +99,21 @@ bool MemoryTransfer::readFromPanel(const PortSettings &settings)
     return start(Mode::Reading, settings);
 }
 
+bool MemoryTransfer::compareWithPanel(const PortSettings &settings)
+{
+    // Built as a write would build it, then the configuration's own image is put back.
+    const SettingsImage kept = m_config.image();
+    ImageBuilder::build(m_config);
+    QByteArray ours = m_config.image().Bytes();
+    m_config.image() = kept;
+    if (!start(Mode::Comparing, settings))
+        return false;
+    m_image = std::move(ours);
+    m_readBack.clear();
+    m_readBack.reserve(SettingsImage::Size);
+    return true;
+}
+
 bool MemoryTransfer::start(Mode mode, const PortSettings &settings)
 {
     endQuietly(); // a transfer under way gives way to this one
@@ -129,7 +150,8 @@ bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
 
 bool MemoryTransfer::isTransferring() const
 {
-    return m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading;
+    return m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading
+            || m_mode == Mode::Comparing;
 }
 
 // The reply of the block in flight is awaited first, so that it does not arrive in the
@@ -157,6 +179,9 @@ void MemoryTransfer::endCancelled()
         return;
     case Mode::Reading:
         abort(QStringLiteral("Чтение отменено. Настройки в программе не изменены."), true);
+        return;
+    case Mode::Comparing:
+        abort(QStringLiteral("Сравнение с прибором отменено."), true);
         return;
     case Mode::Idle:
     case Mode::AwaitingWorkingMode:
@@ -189,6 +214,7 @@ void MemoryTransfer::handleSendFailure(const QString &reason)
     case Mode::Writing:
     case Mode::Verifying:
     case Mode::Reading:
+    case Mode::Comparing:
         abort(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason), false);
         return;
     case Mode::AwaitingWorkingMode:
@@ -229,6 +255,9 @@ void MemoryTransfer::handleReply(const QByteArray &frame)
         return;
     case Mode::Verifying:
         handleVerifyReply(frame);
+        return;
+    case Mode::Comparing:
+        handleCompareReply(frame);
         return;
     case Mode::AwaitingWorkingMode:
         handleWorkingModeReply(frame);
@@ -409,19 +438,64 @@ void MemoryTransfer::reportVerification()
 {
     if (m_readBack == m_image)
         return;
-    QStringList blocks;
-    for (int block = 0; block < BlockCount; ++block) {
-        if (m_readBack.mid(block * BlockSize, BlockSize) != m_image.mid(block * BlockSize, BlockSize))
-            blocks << QString::number(block + 1);
-    }
+    constexpr int MostLines = 20;
     m_succeeded = false;
     QString message = QStringLiteral("Проверка записи: прибор хранит не то, что было записано. Отличаются блоки %1 из %2.")
-                              .arg(blocks.join(QStringLiteral(", ")))
+                              .arg(differingBlocks(m_image, m_readBack).join(QStringLiteral(", ")))
                               .arg(BlockCount);
-    const QStringList differences = describeImageDifferences(m_image, m_readBack);
+    QStringList differences = describeImageDifferences(m_image, m_readBack);
+    if (differences.size() > MostLines) {
+        const int more = int(differences.size()) - MostLines;
+        differences = differences.mid(0, MostLines);
+        differences << QStringLiteral("… и ещё %1").arg(more);
+    }
     if (!differences.isEmpty())
         message += QStringLiteral("\n") + differences.join(QLatin1Char('\n'));
     m_notifier.warning(message);
+}
+
+void MemoryTransfer::handleCompareReply(const QByteArray &frame)
+{
+    m_replyTimer.stop();
+    const int block = currentBlock();
+    if (block == 0) {
+        if (m_progress)
+            m_progress->start(QStringLiteral("Идет сравнение с прибором"), BlockCount);
+        --m_blockCounter;
+        sendFrame(ReadMemory(BlockSize));
+        return;
+    }
+    if (!isWellFormedReadReply(frame, BlockSize)) {
+        abort(wrongPacket + QStringLiteral(" Сравнение с прибором прервано на блоке %1 из %2.").arg(block).arg(BlockCount),
+              true);
+        return;
+    }
+    m_readBack += readReplyData(frame);
+    if (block < BlockCount) {
+        if (m_progress)
+            m_progress->advance();
+        --m_blockCounter;
+        sendFrame(ReadMemory(BlockSize));
+        return;
+    }
+    if (m_progress)
+        m_progress->finish();
+    keepBackup(m_readBack, false);
+    // Read as "what the panel holds → what the program has".
+    QStringList differences;
+    if (m_readBack != m_image) {
+        differences = describeImageDifferences(m_readBack, m_image);
+        if (differences.isEmpty()) {
+            differences << QStringLiteral("Память прибора не читается как настройки. Отличаются блоки %1 из %2.")
+                                   .arg(differingBlocks(m_readBack, m_image).join(QStringLiteral(", ")))
+                                   .arg(BlockCount);
+        }
+    }
+    m_image.clear();
+    m_readBack.clear();
+    m_mode = Mode::Idle;
+    emit compared(differences);
+    sendWorkingMode(true);
 }
 
 void MemoryTransfer::sendWorkingMode(bool reportSilence)
@@ -470,6 +544,12 @@ void MemoryTransfer::replyTimedOut()
                       .arg(BlockCount),
               false);
         return;
+    case Mode::Comparing:
+        abort(QStringLiteral("Прибор не отвечает. Сравнение с прибором прервано на блоке %1 из %2.")
+                      .arg(qMax(1, currentBlock()))
+                      .arg(BlockCount),
+              false);
+        return;
     case Mode::AwaitingWorkingMode:
         settle();
         m_succeeded = m_succeeded && !m_reportWorkingModeSilence;
@@ -485,8 +565,7 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
     if (m_mode == Mode::Idle)
         return;
     m_replyTimer.stop();
-    const bool transferring = m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading;
-    if (!transferring) {
+    if (!isTransferring()) {
         settle();
         m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
         emit finished(false);
@@ -495,6 +574,7 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
     abort(QStringLiteral("Связь с прибором потеряна: %1. %2")
                   .arg(reason, m_mode == Mode::Writing     ? QStringLiteral("Запись прервана.")
                                : m_mode == Mode::Verifying ? QStringLiteral("Проверка записи прервана.")
+                               : m_mode == Mode::Comparing ? QStringLiteral("Сравнение с прибором прервано.")
                                                            : QStringLiteral("Чтение прервано. Настройки в программе не изменены.")),
           false);
 }
@@ -526,7 +606,7 @@ void MemoryTransfer::endQuietly()
 void MemoryTransfer::stopBlockTransfer()
 {
     m_replyTimer.stop();
-    if (m_progress && (m_mode == Mode::Writing || m_mode == Mode::Verifying || m_mode == Mode::Reading))
+    if (m_progress && isTransferring())
         m_progress->finish();
     closeTransferFile();
     m_image.clear();

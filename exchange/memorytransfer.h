@@ -21,7 +21,7 @@ class MemoryTransfer : public QObject, public ReplyHandler
     Q_OBJECT
 
 public:
-    enum class Mode { Idle, Writing, Verifying, Reading, AwaitingWorkingMode };
+    enum class Mode { Idle, Writing, Verifying, Reading, Comparing, AwaitingWorkingMode };
 
     static constexpr int DefaultReplyTimeout = 2000; // ms
 
@@ -42,6 +42,10 @@ public:
     bool writeToPanel(const PortSettings &settings);
     bool readFromPanel(const PortSettings &settings);
     bool switchToWorkingMode(const PortSettings &settings);
+    // Reads the panel's memory and reports through compared() how the configuration, as a
+    // write would send it, differs from it; the configuration, its image included, stays
+    // as it is.
+    bool compareWithPanel(const PortSettings &settings);
     // A block transfer (or the check after a write) under way is running.
     bool isTransferring() const;
     // The user ends the block transfer at once: the panel still goes back to work, a read
@@ -61,6 +65,9 @@ public:
 signals:
     // The tables hold what was read; the grids should show it.
     void configurationLoaded();
+    // The whole memory has come: how the configuration differs from what the panel holds,
+    // in the diff's words; empty when the panel holds it. finished() follows.
+    void compared(const QStringList &differences);
     // Nothing more is awaited; false when anything went wrong (the user has been told).
     void finished(bool success);
 
@@ -70,6 +77,7 @@ private:
     void handleWriteReply(const QByteArray &frame);
     void handleReadReply(const QByteArray &frame);
     void handleVerifyReply(const QByteArray &frame);
+    void handleCompareReply(const QByteArray &frame);
     void startVerifying();
     void reportVerification();
     void endCancelled();
@@ -93,10 +101,10 @@ private:
     Mode m_mode = Mode::Idle;
     int m_blockCounter = 0;
     QByteArray m_expectedReply;
-    QByteArray m_image; // what is being written, and then compared with what the panel holds
+    QByteArray m_image; // what is being written or compared with what the panel holds
     bool m_verify = false;
     bool m_cancelRequested = false; // acted on when the reply in flight has come
-    QByteArray m_readBack; // the panel's memory as read after a write
+    QByteArray m_readBack; // the panel's memory as read after a write or for a comparison
     QFile m_file; // what is being read
     QTimer m_replyTimer;
     bool m_succeeded = true;

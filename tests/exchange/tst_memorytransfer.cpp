@@ -9,6 +9,8 @@
 #include <link/packetchannel.h>
 #include <link/portsettings.h>
 #include <model/configuration.h>
+#include <storage/backupstore.h>
+#include <storage/filecommands.h>
 #include <storage/imagebuilder.h>
 
 #include <QFileInfo>
@@ -105,6 +107,10 @@ private slots:
     void cancel_atBlock500();
     void verifiedWrite_data();
     void verifiedWrite();
+    void compare_data();
+    void compare();
+    void compareFault_endsWithOneMessage_data();
+    void compareFault_endsWithOneMessage();
     void readFault_endsWithOneMessage_changesNothing_data();
     void readFault_endsWithOneMessage_changesNothing();
     void writeFault_endsAtTheBlock_data();
@@ -192,23 +198,25 @@ void TestMemoryTransfer::write_sendsTheBuiltImage()
 
 void TestMemoryTransfer::cancel_atBlock500_data()
 {
-    QTest::addColumn<bool>("writing");
+    QTest::addColumn<QString>("command");
     QTest::addColumn<int>("at"); // the bar's position when Esc comes
     QTest::addColumn<QString>("message"); // empty: the transfer ends well
 
-    QTest::newRow("write") << true << 500
+    QTest::newRow("write") << "write" << 500
                            << "Запись отменена: с блока 502 из 1600 память прибора не содержит новую конфигурацию.";
-    QTest::newRow("read") << false << 500 << "Чтение отменено. Настройки в программе не изменены.";
+    QTest::newRow("read") << "read" << 500 << "Чтение отменено. Настройки в программе не изменены.";
+    QTest::newRow("compare") << "compare" << 500 << "Сравнение с прибором отменено.";
     // The last block is on its way: the write is whole once it is acknowledged.
-    QTest::newRow("write, last block") << true << 1599 << QString();
+    QTest::newRow("write, last block") << "write" << 1599 << QString();
 }
 
 void TestMemoryTransfer::cancel_atBlock500()
 {
-    QFETCH(bool, writing);
+    QFETCH(QString, command);
     QFETCH(int, at);
     QFETCH(QString, message);
 
+    const bool writing = command == "write";
     Rig rig;
     rig.link.memory = panelImage();
     rig.config.mtArea().setRecNo(3);
@@ -219,8 +227,12 @@ void TestMemoryTransfer::cancel_atBlock500()
             rig.transfer.cancel();
     };
     QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
-    QVERIFY(writing ? rig.transfer.writeToPanel(rig.settings) : rig.transfer.readFromPanel(rig.settings));
+    QSignalSpy compared(&rig.transfer, &MemoryTransfer::compared);
+    QVERIFY(writing                ? rig.transfer.writeToPanel(rig.settings)
+            : command == "compare" ? rig.transfer.compareWithPanel(rig.settings)
+                                   : rig.transfer.readFromPanel(rig.settings));
     QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(compared.size(), 0);
 
     QCOMPARE(finished.first().first().toBool(), message.isEmpty());
     QCOMPARE(rig.notifier.warnings, message.isEmpty() ? QStringList() : QStringList { message });
@@ -276,6 +288,98 @@ void TestMemoryTransfer::verifiedWrite()
                  qPrintable(rig.notifier.messages.join('\n')));
     // What the program holds is what it wrote, whatever the panel made of it.
     QCOMPARE(rig.config.mtArea().asString("name"), QStringLiteral("ОФИС"));
+}
+
+void TestMemoryTransfer::compare_data()
+{
+    QTest::addColumn<bool>("panelHoldsIt");
+    QTest::addColumn<int>("damagedOffset"); // a byte of the panel's spoiled so the memory loads no more; -1 none
+    QTest::addColumn<QStringList>("differences");
+
+    QTest::newRow("the panel holds the configuration") << true << -1 << QStringList();
+    QTest::newRow("the panel holds another")
+            << false << -1
+            << QStringList { "Зона 3: имя пусто → «ОФИС-2»", "Зона 12: имя «СКЛАД» → пусто",
+                             "Первый регистрационный номер: «4321» → пусто" };
+    QTest::newRow("the panel's memory is not settings")
+            << true << 203 << QStringList { "Память прибора не читается как настройки. Отличаются блоки 2 из 1600." };
+}
+
+// What the program would write is compared; nothing of it changes.
+void TestMemoryTransfer::compare()
+{
+    QFETCH(bool, panelHoldsIt);
+    QFETCH(int, damagedOffset);
+    QFETCH(QStringList, differences);
+
+    Rig rig;
+    BackupStore backups(rig.dir.filePath("backups"));
+    rig.transfer.setBackups(&backups);
+    rig.link.memory = panelImage();
+    if (panelHoldsIt) {
+        QVERIFY(FileCommands(rig.config, rig.notifier).openImage(*SettingsImage::fromBytes(rig.link.memory), "panel"));
+    } else {
+        rig.config.mtArea().setRecNo(3);
+        rig.config.mtArea().setValue("name", "офис");
+        ImageBuilder::build(rig.config);
+        rig.config.mtArea().setValue("name", "офис-2"); // after the last build: the comparison builds its own
+    }
+    if (damagedOffset >= 0)
+        rig.link.memory[damagedOffset] = char(200);
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(rig.config);
+    QSignalSpy compared(&rig.transfer, &MemoryTransfer::compared);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+
+    QVERIFY(rig.transfer.compareWithPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(compared.size(), 1);
+    QCOMPARE(compared.first().first().toStringList(), differences);
+    QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
+    QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
+    QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 0);
+    QCOMPARE(rig.link.sentWithCommand(CommandReadMemory, 7), 1600);
+    QCOMPARE(rig.link.sent.last(), WriteModeWork());
+    QCOMPARE(rig.progress.texts, QStringList { "Идет сравнение с прибором" });
+    QCOMPARE(rig.progress.position, 1599);
+    QVERIFY(!rig.progress.shown);
+    // What was read is kept like any read.
+    QCOMPARE(backups.entries().size(), 1);
+    QCOMPARE(backups.entries().first().direction, BackupStore::Direction::Read);
+}
+
+void TestMemoryTransfer::compareFault_endsWithOneMessage_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("at"); // reply number; reply 1 is the address echo
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("silent midway") << "silent" << 800
+                                   << "Прибор не отвечает. Сравнение с прибором прервано на блоке 799 из 1600.";
+    QTest::newRow("damaged reply") << "corrupt" << 5 << "Пришел неверный пакет! Сравнение с прибором прервано на блоке 4 из 1600.";
+    QTest::newRow("cable pulled") << "line" << 300 << "Связь с прибором потеряна: cable pulled. Сравнение с прибором прервано.";
+}
+
+void TestMemoryTransfer::compareFault_endsWithOneMessage()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, at);
+    QFETCH(QString, message);
+
+    Rig rig;
+    rig.link.memory = panelImage();
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(rig.config);
+    (fault == "silent" ? rig.link.silentAt : fault == "corrupt" ? rig.link.corruptAt : rig.link.lineFailsAt) = at;
+    QSignalSpy compared(&rig.transfer, &MemoryTransfer::compared);
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.compareWithPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(compared.size(), 0);
+    QCOMPARE(rig.notifier.messages, QStringList { message });
+    QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
+    QVERIFY(!rig.progress.shown);
+    QCOMPARE(rig.transfer.mode(), MemoryTransfer::Mode::Idle);
 }
 
 void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing_data()

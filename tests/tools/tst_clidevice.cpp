@@ -11,6 +11,9 @@
 #include <storage/tabfile.h>
 
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <signal.h>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +51,10 @@ private slots:
     void workmode();
     void write_verified_data();
     void write_verified();
+    void compare_data();
+    void compare();
+    void interrupt_endsTheTransfer_data();
+    void interrupt_endsTheTransfer();
     void backups_keptOfEveryReadAndWrite();
     void search_addsTheFoundDevices();
     void failures_data();
@@ -145,6 +152,88 @@ void TestCliDevice::workmode()
     QCOMPARE(received.captured(1), QStringLiteral("<"));
     QCOMPARE(received.captured(2).toLatin1(), command); // the panel echoes it
     QVERIFY(lines.at(2).isEmpty());
+}
+
+void TestCliDevice::compare_data()
+{
+    QTest::addColumn<QString>("panelZoneName");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+
+    QTest::newRow("equal") << "ГАРАЖ" << 0 << "";
+    QTest::newRow("different") << "СКЛАД" << 1 << "Зона 1: имя «СКЛАД» → «ГАРАЖ»\n";
+}
+
+void TestCliDevice::compare()
+{
+    QFETCH(QString, panelZoneName);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+
+    const QByteArray memory = imageWithZoneName(1, panelZoneName);
+    QVERIFY(writeFile(m_dir.filePath("panel.tab"), memory));
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), imageWithZoneName(1, QStringLiteral("ГАРАЖ"))));
+    PanelProcess panel({ "--memory", m_dir.filePath("panel.tab"), "--log", m_dir.filePath("panel.log") });
+    QProcess process;
+    process.start(QStringLiteral(MIRVANE_CLI), { "compare", "--port", panel.port(), m_dir.filePath("in.tab") });
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), exitCode);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), out);
+    QVERIFY2(err.contains("Идет сравнение с прибором: 1599/1600"), qPrintable(err));
+    // Read, and nothing written: the panel's log names each command it took by its code.
+    QVERIFY(panel.terminate());
+    const QList<QByteArray> taken = readFile(m_dir.filePath("panel.log")).split('\n');
+    QCOMPARE(taken.count("06 7"), 1600);
+    QVERIFY(std::none_of(taken.cbegin(), taken.cend(), [](const QByteArray &line) { return line.startsWith("02 "); }));
+}
+
+void TestCliDevice::interrupt_endsTheTransfer_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("write") << "write" << "Запись отменена: с блока (\\d+) из 1600 память прибора не содержит новую конфигурацию.";
+    QTest::newRow("read") << "read" << "Чтение отменено. Настройки в программе не изменены.()";
+}
+
+// Ctrl+C during a transfer ends it as Esc does in the window: the panel goes back to work.
+void TestCliDevice::interrupt_endsTheTransfer()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), imageWithZoneName(1, QStringLiteral("ГАРАЖ"))));
+    PanelProcess panel({ "--baud", "57600" }); // about 25 ms a block
+    const QString trace = m_dir.filePath("trace.txt");
+    const QString file = m_dir.filePath(command == "write" ? "in.tab" : "out.tab");
+    QProcess process;
+    process.start(QStringLiteral(MIRVANE_CLI), { command, "--port", panel.port(), "--trace", trace, file });
+    QVERIFY(process.waitForStarted());
+    QString err;
+    while (!err.contains(QStringLiteral(": 100/1600")) && process.state() == QProcess::Running) {
+        process.waitForReadyRead(1000);
+        err += QString::fromUtf8(process.readAllStandardError());
+    }
+    QVERIFY2(err.contains(QStringLiteral(": 100/1600")), qPrintable(err));
+    QCOMPARE(::kill(pid_t(process.processId()), SIGINT), 0);
+    QVERIFY(process.waitForFinished(30000));
+    err += QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    const QRegularExpressionMatch told = QRegularExpression(message).match(err);
+    QVERIFY2(told.hasMatch(), qPrintable(err));
+    if (command == "write")
+        QVERIFY(told.captured(1).toInt() > 100 && told.captured(1).toInt() < 1600);
+    else
+        QVERIFY(!QFile::exists(file));
+
+    // The last exchange is working mode, echoed.
+    QList<QByteArray> lines = readFile(trace).split('\n');
+    QVERIFY(lines.size() >= 3 && lines.takeLast().isEmpty());
+    const QByteArray workingMode = Frames::WriteModeWork().toHex(' ').toUpper();
+    QVERIFY2(lines.at(lines.size() - 2).endsWith("> " + workingMode), lines.at(lines.size() - 2).constData());
+    QVERIFY2(lines.last().endsWith("< " + workingMode), lines.last().constData());
 }
 
 void TestCliDevice::backups_keptOfEveryReadAndWrite()

@@ -13,6 +13,10 @@
 #include <storage/filecommands.h>
 #include <systemerror/systemerror.h>
 
+#ifdef Q_OS_UNIX
+#include <tools/common/terminationsignals.h>
+#endif
+
 #include <QEventLoop>
 #include <QFile>
 #include <QSaveFile>
@@ -21,10 +25,12 @@
 #include <QTextStream>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
 constexpr int ExitSuccess = 0;
+constexpr int ExitDifferent = 1;
 constexpr int ExitFailure = 2;
 
 // One line on stderr that counts the blocks.
@@ -85,7 +91,10 @@ class Session
 {
 public:
     Session(const DeviceCommands::Line &line, StderrNotifier &notifier)
-        : m_line(line), m_trace(traceOf(m_channel, line, notifier)), m_transfer(m_channel, m_config, notifier)
+        : m_line(line),
+          m_notifier(notifier),
+          m_trace(traceOf(m_channel, line, notifier)),
+          m_transfer(m_channel, m_config, notifier)
     {
         m_transfer.setProgress(&m_progress);
         m_transfer.setBackups(&m_backups);
@@ -107,6 +116,25 @@ public:
             success = ok;
             loop.quit();
         });
+#ifdef Q_OS_UNIX
+        // Ctrl+C ends the transfer as Esc does in the window; a second one does not wait
+        // for the panel.
+        TerminationSignals interrupts;
+        QString error;
+        bool cancelled = false;
+        if (interrupts.install(&error)) {
+            QObject::connect(&interrupts, &TerminationSignals::arrived, &loop, [&] {
+                if (m_transfer.isTransferring() && !std::exchange(cancelled, true)) {
+                    m_transfer.cancel();
+                    return;
+                }
+                m_transfer.endQuietly();
+                m_notifier.warning(QStringLiteral("Прервано, не дождавшись прибора."));
+                success = false;
+                loop.quit();
+            });
+        }
+#endif
         if (!start())
             return false;
         loop.exec();
@@ -115,6 +143,7 @@ public:
 
 private:
     const DeviceCommands::Line &m_line;
+    StderrNotifier &m_notifier;
     QTemporaryDir m_dir;
     QtSerialLink m_link;
     PacketChannel m_channel { m_link };
@@ -176,6 +205,26 @@ int write(const Line &line, const QString &inFile, StderrNotifier &notifier)
                                                                                               : ExitFailure;
 }
 
+int compare(const Line &line, const QString &inFile, StderrNotifier &notifier)
+{
+    Session session(line, notifier);
+    if (!FileCommands(session.config(), notifier).openFile(inFile))
+        return ExitFailure;
+    std::optional<QStringList> differences;
+    QObject::connect(&session.transfer(), &MemoryTransfer::compared,
+                     [&differences](const QStringList &lines) { differences = lines; });
+    const bool ok = session.run([&] { return session.transfer().compareWithPanel(session.settings()); });
+    if (!differences)
+        return ExitFailure;
+    QTextStream out(stdout);
+    for (const QString &difference : std::as_const(*differences))
+        out << difference << '\n';
+    out.flush();
+    if (!ok)
+        return ExitFailure; // the panel was not told to go back to work
+    return differences->isEmpty() ? ExitSuccess : ExitDifferent;
+}
+
 int workingMode(const Line &line, StderrNotifier &notifier)
 {
     Session session(line, notifier);
@@ -208,6 +257,13 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
         loop.quit();
     });
     QTimer::singleShot(search.seconds * 1000, &loop, &QEventLoop::quit);
+#ifdef Q_OS_UNIX
+    // Ctrl+C ends the search as the time running out does: what was found is kept.
+    TerminationSignals interrupts;
+    QString error;
+    if (interrupts.install(&error))
+        QObject::connect(&interrupts, &TerminationSignals::arrived, &loop, &QEventLoop::quit);
+#endif
     if (!deviceSearch.start(line.settings, search.module, search.technologicalAddress))
         return ExitFailure;
     loop.exec();

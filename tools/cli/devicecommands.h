@@ -20,6 +20,8 @@ struct Line
 int read(const Line &line, const QString &outFile, StderrNotifier &notifier);
 int write(const Line &line, const QString &inFile, StderrNotifier &notifier);
 int workingMode(const Line &line, StderrNotifier &notifier);
+// How the file differs from what the panel holds: 0 not at all, 1 it differs, 2 failed.
+int compare(const Line &line, const QString &inFile, StderrNotifier &notifier);
 
 struct Search
 {

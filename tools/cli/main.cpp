@@ -36,10 +36,14 @@ const QString description = QStringLiteral(
         "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
         "  write --port ПОРТ [--verify] ВХОД.tab\n"
         "                             загрузить файл в прибор (и проверить, что он там)\n"
+        "  compare --port ПОРТ ФАЙЛ.tab\n"
+        "                             чем файл отличается от прибора; код 0 — ничем, 1 — отличается\n"
         "  workmode --port ПОРТ       перевести прибор в рабочий режим\n"
         "  search --port ПОРТ --module M --klm A --seconds S ВХОД.tab ВЫХОД.tab\n"
         "                             найти новые устройства модуля M через технологический КЛМ A\n"
         "\n"
+        "\n"
+        "Ctrl+C прерывает обмен с прибором, как Esc в окне программы.\n"
         "При ошибке в аргументах или файлах код 2, и ничего не записывается.");
 
 // What a command gets: its files, the serial line for the device commands, and where to speak.
@@ -145,6 +149,8 @@ const Command commands[] = {
           return DeviceCommands::read(call.line, call.files.at(0), call.notifier); }, true },
     { QLatin1String("write"), 1, [](const Invocation &call) {
           return DeviceCommands::write(call.line, call.files.at(0), call.notifier); }, true },
+    { QLatin1String("compare"), 1, [](const Invocation &call) {
+          return DeviceCommands::compare(call.line, call.files.at(0), call.notifier); }, true },
     { QLatin1String("workmode"), 0, [](const Invocation &call) {
           return DeviceCommands::workingMode(call.line, call.notifier); }, true },
     { QLatin1String("search"), 2, [](const Invocation &call) {
@@ -187,7 +193,7 @@ int main(int argc, char *argv[])
                                     QStringLiteral("После записи прочитать память прибора и сравнить с записанным."));
     parser.addOptions({ port, baud, timeout, module, klm, seconds, trace, verify });
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, read, write, workmode или search"));
+                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, read, write, compare, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
                                  QStringLiteral("files..."));
     if (!parser.parse(QCoreApplication::arguments()))

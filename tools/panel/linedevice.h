@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filedescriptor.h"
+#include <tools/common/filedescriptor.h>
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 #include "replyfaults.h"
 #include "replypacer.h"
 #include "scenario.h"
-#include "terminationsignals.h"
+#include <tools/common/terminationsignals.h>
 #include "virtualpanel.h"
 
 #include <image/settingsimage.h>

@@ -1,4 +1,4 @@
-#include "terminationsignals.h"
+#include <tools/common/terminationsignals.h>
 
 #include <fcntl.h>
 #include <sys/socket.h>
