@@ -4,12 +4,15 @@
 #include <exchange/devicesearch.h>
 #include <link/packetchannel.h>
 #include <link/qtseriallink.h>
+#include <model/configurationdiff.h>
 #include <model/notifier.h>
 #include <model/zonemembership.h>
 #include <storage/backupstore.h>
 #include <storage/filecommands.h>
+#include <storage/imagebuilder.h>
 #include <ui/about/aboutform.h>
 #include <ui/backups/backupsform.h>
+#include <ui/comparison/comparisonform.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
 #include <ui/main/mainform.h>
@@ -212,6 +215,18 @@ int main(int argc, char *argv[])
         store.keep(config.image().Bytes(), BackupStore::Direction::Written, when, &error);
         TBackupsForm backups(store, &form);
         ok = save(snapshot(backups), folder, QStringLiteral("backups.png")) && ok;
+    }
+    {
+        // As though the panel held another zone name and registration number.
+        Configuration panel;
+        SearchNotifier told;
+        FileCommands(panel, told).openFile(file);
+        panel.mtArea().locate(QStringLiteral("id"), 1);
+        panel.mtArea().setValue(QStringLiteral("name"), QStringLiteral("КОТЕЛЬНАЯ"));
+        panel.changeSettings([](SystemSettings &s) { s.edNumReg1 = QStringLiteral("4321"); });
+        ImageBuilder::build(panel);
+        TComparisonForm comparison(describeDifferences(panel, config), &form);
+        ok = save(snapshot(comparison), folder, QStringLiteral("comparison.png")) && ok;
     }
     return ok ? 0 : 1;
 }

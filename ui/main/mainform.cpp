@@ -3,6 +3,7 @@
 #include <storage/writecheck.h>
 #include <ui/about/aboutform.h>
 #include <ui/backups/backupsform.h>
+#include <ui/comparison/comparisonform.h>
 #include <ui/controls/abutton.h>
 #include <ui/controls/apanel.h>
 #include <ui/controls/svgpicture.h>
@@ -28,6 +29,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -35,8 +38,8 @@ namespace {
 const QString Caption = u"Mirvane программа для чтения, записи настроек прибора \"Ворсен-А\" "_s;
 const QColor PageColour(229, 229, 229);
 constexpr int PageWidth = 866;
-const QString VerifyAfterWriteKey = u"Options/VerifyAfterWrite"_s;
 constexpr int PageHeight = 557;
+const QString VerifyAfterWriteKey = u"Options/VerifyAfterWrite"_s;
 
 struct ToolButton
 {
@@ -162,6 +165,8 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     m_cancel->setContext(Qt::ApplicationShortcut); // the progress window is in front
     m_cancel->setEnabled(false);
     connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::transferFinished);
+    connect(&m_transfer, &MemoryTransfer::compared, this,
+            [this](const QStringList &differences) { m_comparison = differences; });
     FormCreate();
 }
 
@@ -211,6 +216,9 @@ void TMainForm::createOptions()
     QAction *backups = options->addAction(u"Резервные копии…"_s);
     backups->setObjectName(u"Backups"_s);
     connect(backups, &QAction::triggered, this, &TMainForm::openBackup);
+    QAction *compare = options->addAction(u"Сравнить с прибором"_s);
+    compare->setObjectName(u"CompareWithPanel"_s);
+    connect(compare, &QAction::triggered, this, &TMainForm::compareWithPanel);
 }
 
 // A kept copy is opened like any file, unsaved changes asked about first.
@@ -426,9 +434,23 @@ void TMainForm::N9Click()
     m_cancel->setEnabled(m_transfer.readFromPanel(m_portSettings));
 }
 
+// Nothing in the program changes, so unsaved changes need not be asked about.
+void TMainForm::compareWithPanel()
+{
+    m_writing = false;
+    m_comparison.reset();
+    m_cancel->setEnabled(m_transfer.compareWithPanel(m_portSettings));
+}
+
 void TMainForm::transferFinished(bool success)
 {
     m_cancel->setEnabled(false);
+    if (m_comparison) {
+        // Not modal from inside the port's delivery: the window opens once that is over.
+        auto *found = new TComparisonForm(*std::exchange(m_comparison, std::nullopt), this);
+        found->setAttribute(Qt::WA_DeleteOnClose);
+        found->open();
+    }
     // What the panel now holds is kept, like a saved file; a read is kept by its load.
     if (success && m_writing)
         m_unsaved.markKept();

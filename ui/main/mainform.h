@@ -21,6 +21,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QSettings;
@@ -71,6 +72,7 @@ public:
     void N12Click(); // about box
     void N10Click() { } // "Помощь": the item is there and does nothing
     void openBackup(); // "Резервные копии…"
+    void compareWithPanel(); // "Сравнить с прибором"
     void BitBtn1Click(); // zones page: the zone's devices
     void BitBtn2Click(); // zones page: the zone's outputs
     void BitBtn7Click(); // modules page: search for new devices
@@ -125,6 +127,7 @@ private:
     DeviceSearch m_search;
     ProgressWindow m_progress;
     bool m_writing = false;
+    std::optional<QStringList> m_comparison; // what the comparison under way found
 
     TAPanel *m_toolBar = nullptr;
     QTabWidget *m_pages = nullptr;

@@ -1,9 +1,12 @@
+#include "configurationsnapshot.h"
 #include "modalanswers.h"
 #include "testimages.h"
 
+#include <link/frames.h>
 #include <storage/backupstore.h>
 #include <storage/imagebuilder.h>
 #include <storage/tabfile.h>
+#include <ui/comparison/comparisonform.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
 #include <ui/main/filedialogs.h>
@@ -23,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSettings>
@@ -79,8 +83,17 @@ private slots:
     void about_closesOnRelease();
     void writeAndRead_throughTheWindow();
     void escape_cancelsAWrite();
+    void compareWithPanel_showsTheDifferences_data();
+    void compareWithPanel_showsTheDifferences();
+    void traceVariable_writesEveryFrame();
 
 private:
+    void createForm();
+#ifdef MIRVANE_PANEL
+    // The port set to the panel's through the setup dialog, as a user would.
+    void choosePort(const PanelProcess &panel);
+#endif
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TMainForm> m_form;
     QString m_savedCurrent;
@@ -101,11 +114,30 @@ void TestMainForm::init()
     m_savedCurrent = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     QVERIFY(QDir(m_dir->path()).mkpath(u"adjustments"_s));
+    createForm();
+}
+
+void TestMainForm::createForm()
+{
     MainFormEnvironment environment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) };
     m_form = std::make_unique<TMainForm>(environment);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
+
+#ifdef MIRVANE_PANEL
+void TestMainForm::choosePort(const PanelProcess &panel)
+{
+    QVERIFY(!panel.port().isEmpty());
+    PortSettings settings;
+    settings.port = panel.port();
+    QString error;
+    QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
+    whenModalOpens([](QWidget *dialog) { pressButton(dialog, u"OK"_s); });
+    m_form->COM1Click();
+    QCOMPARE(m_form->portSettings().port, panel.port());
+}
+#endif
 
 void TestMainForm::cleanup()
 {
@@ -156,7 +188,8 @@ void TestMainForm::menus_data()
                              << QStringList { "Заводские настройки", "Загрузить в прибор", "Прочитать из прибора", "-",
                                               "Настройка COM порта", "Переход в рабочий режим",
                                               // the program's own, after a separator at the end
-                                              "-", "Проверять после записи", "Резервные копии…" };
+                                              "-", "Проверять после записи", "Резервные копии…",
+                                              "Сравнить с прибором" };
     QTest::newRow("help") << "N2" << "Помощь" << QStringList { "Помощь", "-", "О програме" };
 }
 
@@ -434,14 +467,7 @@ void TestMainForm::writeAndRead_throughTheWindow()
     QSKIP("needs mirvane-panel");
 #else
     PanelProcess panel({});
-    QVERIFY(!panel.port().isEmpty());
-    PortSettings settings;
-    settings.port = panel.port();
-    QString error;
-    QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
-    whenModalOpens([](QWidget *dialog) { pressButton(dialog, u"OK"_s); });
-    m_form->COM1Click();
-    QCOMPARE(m_form->portSettings().port, panel.port());
+    choosePort(panel);
 
     QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
     // The bar's every value, from the window the transfer shows.
@@ -497,13 +523,7 @@ void TestMainForm::escape_cancelsAWrite()
     QSKIP("needs mirvane-panel");
 #else
     PanelProcess panel({ u"--baud"_s, u"115200"_s }); // about 12 ms a block: time to press Esc
-    QVERIFY(!panel.port().isEmpty());
-    PortSettings settings;
-    settings.port = panel.port();
-    QString error;
-    QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
-    whenModalOpens([](QWidget *dialog) { pressButton(dialog, u"OK"_s); });
-    m_form->COM1Click();
+    choosePort(panel);
 
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -533,6 +553,90 @@ void TestMainForm::escape_cancelsAWrite()
     QVERIFY2(match.hasMatch(), qPrintable(told));
     QVERIFY(match.captured(1).toInt() > 500);
     m_form.reset(); // the port closes before the panel frees its pseudo-terminal
+#endif
+}
+
+void TestMainForm::compareWithPanel_showsTheDifferences_data()
+{
+    QTest::addColumn<QString>("panelZoneName");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("differences"); // empty: no list
+
+    QTest::newRow("equal") << u"ГАРАЖ"_s << u"Прибор хранит ту же конфигурацию, что и программа."_s << QString();
+    QTest::newRow("different") << u"СКЛАД"_s
+                               << u"Конфигурация в программе отличается от прибора; отличий: 1. Слева от стрелки — что "
+                                  u"в приборе, справа — что в программе."_s
+                               << u"Зона 1: имя «СКЛАД» → «ГАРАЖ»"_s;
+}
+
+// Unsaved changes stay unsaved and unasked about: the comparison changes nothing.
+void TestMainForm::compareWithPanel_showsTheDifferences()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    QFETCH(QString, panelZoneName);
+    QFETCH(QString, summary);
+    QFETCH(QString, differences);
+
+    const QString memory = m_dir->filePath(u"panel.tab"_s);
+    QFile file(memory);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(imageWithZoneName(1, panelZoneName)) == 204800);
+    file.close();
+    PanelProcess panel({ u"--memory"_s, memory });
+    choosePort(panel);
+    MemTable &zones = m_form->configuration().mtArea();
+    QVERIFY(zones.locate(u"id"_s, 1));
+    zones.setValue(u"name"_s, u"гараж"_s);
+    const ConfigurationSnapshot before = ConfigurationSnapshot::of(m_form->configuration());
+
+    QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
+    m_form->findChild<QAction *>(u"CompareWithPanel"_s)->trigger();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    TComparisonForm *found = nullptr;
+    QTRY_VERIFY((found = m_form->findChild<TComparisonForm *>()) && found->isVisible());
+    QCOMPARE(found->windowTitle(), u"Сравнение с прибором"_s);
+    QCOMPARE(found->findChild<QLabel *>(u"ComparisonSummary"_s)->text(), summary);
+    auto *list = found->findChild<QPlainTextEdit *>(u"ComparisonDifferences"_s);
+    QCOMPARE(list ? list->toPlainText() : QString(), differences);
+    QVERIFY(ConfigurationSnapshot::of(m_form->configuration()) == before);
+    QCOMPARE(m_form->statusText(), u"Идет сравнение с прибором"_s);
+
+    pressButton(found, u"Закрыть"_s);
+    QTRY_VERIFY(!m_form->findChild<TComparisonForm *>());
+    m_form.reset(); // the port closes before the panel frees its pseudo-terminal
+#endif
+}
+
+void TestMainForm::traceVariable_writesEveryFrame()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    const QString trace = m_dir->filePath(u"trace.txt"_s);
+    qputenv("MIRVANE_TRACE", trace.toLocal8Bit());
+    m_form.reset();
+    createForm();
+    qunsetenv("MIRVANE_TRACE");
+    PanelProcess panel({});
+    choosePort(panel);
+
+    QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
+    m_form->N14Click();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toBool(), true);
+    m_form.reset(); // closes the trace too
+
+    // The command and its echo, a line each.
+    QFile file(trace);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromLatin1(file.readAll()).split(u'\n');
+    const QString command = QString::fromLatin1(Frames::WriteModeWork().toHex(' ').toUpper());
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(QRegularExpression(u"^\\d+ > "_s + command + u'$').match(lines.at(0)).hasMatch(), qPrintable(lines.at(0)));
+    QVERIFY2(QRegularExpression(u"^\\d+ < "_s + command + u'$').match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
+    QVERIFY(lines.at(2).isEmpty());
 #endif
 }
 
