@@ -101,11 +101,7 @@ bool MemoryTransfer::readFromPanel(const PortSettings &settings)
 
 bool MemoryTransfer::compareWithPanel(const PortSettings &settings)
 {
-    // Built as a write would build it, then the configuration's own image is put back.
-    const SettingsImage kept = m_config.image();
-    ImageBuilder::build(m_config);
-    QByteArray ours = m_config.image().Bytes();
-    m_config.image() = kept;
+    QByteArray ours = ImageBuilder::builtAside(m_config);
     if (!start(Mode::Comparing, settings))
         return false;
     m_image = std::move(ours);

@@ -308,4 +308,13 @@ void build(Configuration &config)
     FillArrayByDataForMemory(config);
 }
 
+QByteArray builtAside(Configuration &config)
+{
+    const SettingsImage kept = config.image();
+    build(config);
+    QByteArray built = config.image().Bytes();
+    config.image() = kept;
+    return built;
+}
+
 } // namespace ImageBuilder

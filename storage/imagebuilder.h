@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 class Configuration;
 
 // Folds the tables and the settings back into the settings image before it leaves the
@@ -12,5 +14,8 @@ void SaveToArray(Configuration &config);
 void FillArrayByDataForMemory(Configuration &config);
 // Both stages, in order.
 void build(Configuration &config);
+// The bytes `build` would make, the configuration's own image left as it was: for what
+// only looks at the configuration, such as a comparison or a report.
+QByteArray builtAside(Configuration &config);
 
 } // namespace ImageBuilder

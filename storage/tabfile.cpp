@@ -2,6 +2,7 @@
 
 #include <image/imagelayout.h>
 #include <model/configuration.h>
+#include <storage/filereading.h>
 #include <storage/imageloader.h>
 #include <systemerror/systemerror.h>
 
@@ -74,27 +75,10 @@ bool RecordArrayToFile(const SettingsImage &image, const QString &fileName, QStr
 
 std::optional<QByteArray> readImage(const QString &fileName, QString *error)
 {
-    QFile file(fileName);
-    int code = 0;
-    if (!SystemError::attempt([&] { return file.open(QIODevice::ReadOnly); }, code)) {
-        if (error)
-            *error = QStringLiteral("Не удалось открыть файл «%1»: %2")
-                             .arg(shown(fileName), SystemError::describe(file, code));
+    const std::optional<QByteArray> read = readFileBytes(fileName, SettingsImage::Size, error);
+    if (!read)
         return std::nullopt;
-    }
-    QByteArray bytes;
-    const bool readable = SystemError::attempt(
-            [&] {
-                bytes = file.read(SettingsImage::Size);
-                return file.error() == QFileDevice::NoError;
-            },
-            code);
-    if (!readable) {
-        if (error)
-            *error = QStringLiteral("Не удалось прочитать файл «%1»: %2")
-                             .arg(shown(fileName), SystemError::describe(file, code));
-        return std::nullopt;
-    }
+    const QByteArray &bytes = *read;
     if (bytes.size() != SettingsImage::Size) {
         if (error)
             *error = QStringLiteral("Файл «%1» не является файлом настроек прибора: в нём %2 байт, "

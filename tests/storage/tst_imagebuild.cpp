@@ -79,6 +79,7 @@ private slots:
     void startContents_data();
     void startContents();
     void buildTwice_givesTheSameImage();
+    void builtAside_leavesTheImageAsItWas();
     void detectorsAndOutputs_data();
     void detectorsAndOutputs();
     void absentModule_recordsStayCleared();
@@ -145,6 +146,18 @@ void TestImageBuild::buildTwice_givesTheSameImage()
     config.changeSettings([&](SystemSettings &s) { s.edTelNum1Raw = QStringLiteral("12B34D0000000000"); });
     const QByteArray first = built(config);
     QCOMPARE(built(config), first);
+}
+
+void TestImageBuild::builtAside_leavesTheImageAsItWas()
+{
+    Configuration config;
+    const QByteArray before = config.image().Bytes();
+    appendDetector(config, 1, 3, 7);
+    config.changeSettings([&](SystemSettings &s) { s.edNumReg1 = QStringLiteral("4321"); });
+    const QByteArray aside = ImageBuilder::builtAside(config);
+    QCOMPARE(config.image().Bytes(), before);
+    QVERIFY(aside != before);
+    QCOMPARE(aside, built(config));
 }
 
 void TestImageBuild::detectorsAndOutputs_data()

@@ -1,3 +1,4 @@
+#include "clirun.h"
 #include "recordingnotifier.h"
 #include "testfiles.h"
 
@@ -5,37 +6,19 @@
 #include <model/notifier.h>
 #include <storage/filecommands.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1; // also when the program did not start or crashed
-    QString out;
-    QString err;
-};
-
-Run runCli(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(MIRVANE_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 // A file as the program writes it after the user renamed one zone.
 bool writeWithZoneName(const QString &source, int zone, const QString &name, const QString &target)
@@ -68,6 +51,8 @@ private slots:
     void diff();
     void check_data();
     void check();
+    void report_data();
+    void report();
     void refused_data();
     void refused();
     void refused_leavesAnExistingOutputAlone();
@@ -82,7 +67,7 @@ private:
 void TestMirvaneCli::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    const Run factory = runCli({ "factory", path("factory.tab") });
+    const CliRun factory = runCli({ "factory", path("factory.tab") });
     QCOMPARE(factory.exitCode, 0);
     const QByteArray image = readFile(path("factory.tab"));
     QCOMPARE(image.size(), SettingsImage::Size);
@@ -103,7 +88,7 @@ void TestMirvaneCli::initTestCase()
 
 void TestMirvaneCli::factory_writesAWholeImage()
 {
-    const Run run = runCli({ "factory", path("again.tab") });
+    const CliRun run = runCli({ "factory", path("again.tab") });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, QString());
     QCOMPARE(run.err, QString());
@@ -124,7 +109,7 @@ void TestMirvaneCli::dump()
     QFETCH(QString, file);
     QFETCH(QString, zone12Name);
 
-    const Run run = runCli({ "dump", path(file) });
+    const CliRun run = runCli({ "dump", path(file) });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
     QJsonParseError error;
@@ -173,7 +158,7 @@ void TestMirvaneCli::rebuild_isAFixedPoint()
     QFETCH(QString, file);
 
     const QString rebuilt = path("rebuilt-" + file);
-    const Run run = runCli({ "rebuild", path(file), rebuilt });
+    const CliRun run = runCli({ "rebuild", path(file), rebuilt });
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
     QVERIFY(readFile(rebuilt) == readFile(path(file)));
@@ -199,7 +184,7 @@ void TestMirvaneCli::diff()
     QFETCH(int, exitCode);
     QFETCH(QString, output);
 
-    const Run run = runCli({ "diff", path(before), path(after) });
+    const CliRun run = runCli({ "diff", path(before), path(after) });
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.out, output);
     QCOMPARE(run.err, QString());
@@ -223,10 +208,44 @@ void TestMirvaneCli::check()
     QFETCH(int, exitCode);
     QFETCH(QString, output);
 
-    const Run run = runCli({ "check", path(file) });
+    const CliRun run = runCli({ "check", path(file) });
     QCOMPARE(run.out, output);
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.err, QString());
+}
+
+void TestMirvaneCli::report_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("starts");
+    QTest::addColumn<QString>("told"); // a line on stderr, besides what Qt may say there
+
+    QTest::newRow("html") << "отчёт.html" << QByteArray("<!DOCTYPE html>") << QString();
+    QTest::newRow("pdf") << "отчёт.pdf" << QByteArray("%PDF-") << "^Страниц: \\d+$";
+}
+
+// The report names the file and gives the SHA-256 that sha256sum gives for it.
+void TestMirvaneCli::report()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, starts);
+    QFETCH(QString, told);
+
+    const CliRun run = runCli({ "report", path("sklad.tab"), path(name) });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, QString());
+    if (!told.isEmpty())
+        QVERIFY2(QRegularExpression(told, QRegularExpression::MultilineOption).match(run.err).hasMatch(),
+                 qPrintable(run.err));
+    const QByteArray report = readFile(path(name));
+    QVERIFY(report.startsWith(starts));
+    if (starts.startsWith('<')) {
+        const QString html = QString::fromUtf8(report);
+        QVERIFY(html.contains(QDir::toNativeSeparators(path("sklad.tab"))));
+        QVERIFY(html.contains(QString::fromLatin1(
+                QCryptographicHash::hash(readFile(path("sklad.tab")), QCryptographicHash::Sha256).toHex())));
+        QVERIFY(html.contains(QStringLiteral("<td>12</td><td>СКЛАД</td>")));
+    }
 }
 
 void TestMirvaneCli::refused_data()
@@ -249,6 +268,9 @@ void TestMirvaneCli::refused_data()
     QTest::newRow("diff with a bad second file") << QStringList { "diff", "{dir}/factory.tab", "{dir}/daystart.tab" }
                                                  << "смещению 202";
     QTest::newRow("factory into no directory") << QStringList { "factory", "{dir}/none/out.tab" } << "out.tab";
+    QTest::newRow("report into no directory") << QStringList { "report", "{dir}/sklad.tab", "{dir}/none/out.pdf" }
+                                              << "Не удалось записать отчёт";
+    QTest::newRow("report of a short file") << QStringList { "report", "{dir}/short.tab", "{dir}/out.html" } << "204799";
 }
 
 void TestMirvaneCli::refused()
@@ -258,7 +280,7 @@ void TestMirvaneCli::refused()
 
     arguments.replaceInStrings("{dir}", m_dir.path());
     const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    const Run run = runCli(arguments);
+    const CliRun run = runCli(arguments);
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.out, QString());
     QVERIFY2(run.err.contains(mentions), qPrintable(run.err));
@@ -268,7 +290,7 @@ void TestMirvaneCli::refused()
 void TestMirvaneCli::refused_leavesAnExistingOutputAlone()
 {
     QVERIFY(writeFile(path("kept.tab"), "earlier contents"));
-    const Run run = runCli({ "rebuild", path("daystart.tab"), path("kept.tab") });
+    const CliRun run = runCli({ "rebuild", path("daystart.tab"), path("kept.tab") });
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(readFile(path("kept.tab")), QByteArray("earlier contents"));
 }

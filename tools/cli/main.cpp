@@ -1,4 +1,7 @@
+#include "csvcommands.h"
 #include "devicecommands.h"
+#include "fileloading.h"
+#include "reportcommand.h"
 #include "stderrnotifier.h"
 
 #include <exchange/memorytransfer.h>
@@ -12,10 +15,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QTextStream>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -33,6 +38,12 @@ const QString description = QStringLiteral(
         "  diff A.tab B.tab           чем B отличается от A; код 0 — ничем, 1 — отличается\n"
         "  check ФАЙЛ.tab             что не попадёт в прибор при записи; код 0 — всё попадёт, 1 — нет\n"
         "  backups                    резервные копии прочитанного из прибора и записанного в него\n"
+        "  report ФАЙЛ.tab ОТЧЁТ.html|ОТЧЁТ.pdf\n"
+        "                             отчёт о конфигурации для передачи прибора: HTML или PDF (A4)\n"
+        "  export ФАЙЛ.tab ПАПКА      списки зон, устройств и выходов в CSV для электронных таблиц\n"
+        "  import-names ВХОД.tab ЗОНЫ.csv ВЫХОД.tab\n"
+        "                             взять имена зон из CSV (строки «номер;имя»); код 1 — есть\n"
+        "                             неверные строки, и ничего не записывается\n"
         "  read --port ПОРТ ВЫХОД.tab прочитать настройки из прибора\n"
         "  write --port ПОРТ [--verify] ВХОД.tab\n"
         "                             загрузить файл в прибор (и проверить, что он там)\n"
@@ -55,17 +66,10 @@ struct Invocation
     StderrNotifier &notifier;
 };
 
-// As "Открыть файл" loads it.
-bool load(Configuration &config, const QString &fileName, StderrNotifier &notifier)
-{
-    FileCommands commands(config, notifier);
-    return commands.openFile(fileName) && !notifier.warned();
-}
-
 int dump(const Invocation &call)
 {
     Configuration config;
-    if (!load(config, call.files.at(0), call.notifier))
+    if (!loadFile(config, call.files.at(0), call.notifier))
         return ExitFailure;
     const QByteArray json = QJsonDocument(configurationToJson(config)).toJson(QJsonDocument::Indented);
     QFile out;
@@ -79,7 +83,7 @@ int dump(const Invocation &call)
 int rebuild(const Invocation &call)
 {
     Configuration config;
-    if (!load(config, call.files.at(0), call.notifier))
+    if (!loadFile(config, call.files.at(0), call.notifier))
         return ExitFailure;
     FileCommands commands(config, call.notifier);
     commands.buildImage();
@@ -98,7 +102,7 @@ int diff(const Invocation &call)
 {
     Configuration before;
     Configuration after;
-    if (!load(before, call.files.at(0), call.notifier) || !load(after, call.files.at(1), call.notifier))
+    if (!loadFile(before, call.files.at(0), call.notifier) || !loadFile(after, call.files.at(1), call.notifier))
         return ExitFailure;
     const QStringList lines = describeDifferences(before, after);
     QTextStream out(stdout);
@@ -110,7 +114,7 @@ int diff(const Invocation &call)
 int check(const Invocation &call)
 {
     Configuration config;
-    if (!load(config, call.files.at(0), call.notifier))
+    if (!loadFile(config, call.files.at(0), call.notifier))
         return ExitFailure;
     const QStringList problems = WriteCheck::problems(config);
     QTextStream out(stdout);
@@ -145,6 +149,13 @@ const Command commands[] = {
     { QLatin1String("diff"), 2, diff, false },
     { QLatin1String("check"), 1, check, false },
     { QLatin1String("backups"), 0, backups, false },
+    { QLatin1String("report"), 2, [](const Invocation &call) {
+          return writeReport(call.files.at(0), call.files.at(1), call.notifier); }, false },
+    { QLatin1String("export"), 2, [](const Invocation &call) {
+          return CsvCommands::exportLists(call.files.at(0), call.files.at(1), call.notifier); }, false },
+    { QLatin1String("import-names"), 3, [](const Invocation &call) {
+          return CsvCommands::importNames(call.files.at(0), call.files.at(1), call.files.at(2), call.notifier); },
+      false },
     { QLatin1String("read"), 1, [](const Invocation &call) {
           return DeviceCommands::read(call.line, call.files.at(0), call.notifier); }, true },
     { QLatin1String("write"), 1, [](const Invocation &call) {
@@ -167,7 +178,13 @@ int usageError(const QCommandLineParser &parser, const QString &problem)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Pages of a report are laid out with fonts, which only a GUI application has; it needs
+    // no display. Every other command stays a console program.
+    const bool drawsPages = std::any_of(argv + 1, argv + argc, [](const char *a) { return qstrcmp(a, "report") == 0; });
+    if (drawsPages && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app = drawsPages ? std::make_unique<QGuiApplication>(argc, argv)
+                                                             : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mirvane-cli"));
 
     QCommandLineParser parser;
@@ -193,7 +210,8 @@ int main(int argc, char *argv[])
                                     QStringLiteral("После записи прочитать память прибора и сравнить с записанным."));
     parser.addOptions({ port, baud, timeout, module, klm, seconds, trace, verify });
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, read, write, compare, workmode или search"));
+                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, report, export, import-names, "
+                                                "read, write, compare, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
                                  QStringLiteral("files..."));
     if (!parser.parse(QCoreApplication::arguments()))
