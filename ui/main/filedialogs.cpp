@@ -60,4 +60,45 @@ QString saveFileName(QWidget *parent)
     return run(parent, SaveFilter, QFileDialog::AcceptSave);
 }
 
+QString reportFileName(QWidget *parent, const QString &suggested)
+{
+    QFileDialog dialog(parent, QStringLiteral("Отчёт"));
+    dialog.setObjectName(QStringLiteral("ReportFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList types { QStringLiteral("Отчёт PDF (*.pdf)"), QStringLiteral("Отчёт HTML (*.html *.htm)") };
+    dialog.setNameFilters(types);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    // A name typed without an extension gets the one of the type chosen.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, types](const QString &type) {
+        dialog.setDefaultSuffix(type == types.at(0) ? QStringLiteral("pdf") : QStringLiteral("html"));
+    });
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString csvFolder(QWidget *parent)
+{
+    QFileDialog dialog(parent, QStringLiteral("Папка для списков CSV"));
+    dialog.setObjectName(QStringLiteral("CsvFolderDialog"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString csvFileName(QWidget *parent)
+{
+    QFileDialog dialog(parent, QStringLiteral("Имена зон из CSV"));
+    dialog.setObjectName(QStringLiteral("CsvFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({ QStringLiteral("Таблицы CSV (*.csv)"), QStringLiteral("Все файлы (*)") });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 } // namespace FileDialogs

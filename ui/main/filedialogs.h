@@ -25,4 +25,10 @@ QList<NameFilter> parse(const QString &filter);
 QString openFileName(QWidget *parent);
 QString saveFileName(QWidget *parent);
 
+// The program's own: where a report goes (HTML or PDF, by the type chosen or the
+// extension typed), which folder gets the CSV lists, which CSV file gives zone names.
+QString reportFileName(QWidget *parent, const QString &suggested);
+QString csvFolder(QWidget *parent);
+QString csvFileName(QWidget *parent);
+
 } // namespace FileDialogs

@@ -1,5 +1,9 @@
 #include <ui/main/mainform.h>
 
+#include <report/handoverreport.h>
+#include <report/reportdocument.h>
+#include <storage/csvlists.h>
+#include <storage/imagebuilder.h>
 #include <storage/writecheck.h>
 #include <ui/about/aboutform.h>
 #include <ui/backups/backupsform.h>
@@ -17,10 +21,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -165,6 +173,9 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     m_cancel->setContext(Qt::ApplicationShortcut); // the progress window is in front
     m_cancel->setEnabled(false);
     connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::transferFinished);
+    connect(&m_transfer, &MemoryTransfer::configurationLoaded, this, [this] {
+        m_documentName = u"Прочитано из прибора %1"_s.arg(QDateTime::currentDateTime().toString(u"dd.MM.yyyy HH:mm"_s));
+    });
     connect(&m_transfer, &MemoryTransfer::compared, this,
             [this](const QStringList &differences) { m_comparison = differences; });
     FormCreate();
@@ -197,6 +208,24 @@ void TMainForm::createMenu()
         }
     }
     createOptions();
+    createFileOwn();
+}
+
+// The program's own file commands, after a separator before "Выход".
+void TMainForm::createFileOwn()
+{
+    QMenu *file = menuBar()->findChild<QMenu *>(u"A1"_s);
+    QAction *exit = file->findChild<QAction *>(u"N6"_s);
+    const auto add = [&](const QString &component, const QString &caption, void (TMainForm::*handler)()) {
+        auto *action = new QAction(caption, file);
+        action->setObjectName(component);
+        connect(action, &QAction::triggered, this, handler);
+        file->insertAction(exit, action);
+    };
+    add(u"Report"_s, u"Отчёт…"_s, &TMainForm::saveReport);
+    add(u"ExportCsv"_s, u"Экспорт в CSV…"_s, &TMainForm::exportCsv);
+    add(u"ImportZoneNames"_s, u"Импорт имён зон из CSV…"_s, &TMainForm::importZoneNames);
+    file->insertSeparator(exit)->setObjectName(u"FileOwn"_s);
 }
 
 // The program's own options, after the separator at the end of "Опции".
@@ -229,7 +258,8 @@ void TMainForm::openBackup()
     TBackupsForm dialog(m_backups, this);
     if (dialog.exec() != QDialog::Accepted || dialog.chosenFile().isEmpty())
         return;
-    m_files.openFile(dialog.chosenFile());
+    if (m_files.openFile(dialog.chosenFile()))
+        m_documentName = QDir::toNativeSeparators(dialog.chosenFile());
     PageControlChange();
 }
 
@@ -353,8 +383,8 @@ void TMainForm::N3Click()
     if (!unsavedChangesSettled())
         return;
     const QString name = FileDialogs::openFileName(this);
-    if (!name.isEmpty())
-        m_files.openFile(name);
+    if (!name.isEmpty() && m_files.openFile(name))
+        m_documentName = QDir::toNativeSeparators(name);
     PageControlChange();
 }
 
@@ -384,8 +414,10 @@ bool TMainForm::saveFile()
     m_files.buildImage();
     const QString name = FileDialogs::saveFileName(this);
     const bool saved = !name.isEmpty() && m_files.saveFile(name);
-    if (saved)
+    if (saved) {
         m_unsaved.markKept();
+        m_documentName = QDir::toNativeSeparators(name);
+    }
     PageControlChange();
     return saved;
 }
@@ -414,7 +446,8 @@ void TMainForm::N7Click()
 {
     if (!unsavedChangesSettled())
         return;
-    m_files.restoreFactorySettings(applicationDir(m_environment));
+    if (m_files.restoreFactorySettings(applicationDir(m_environment)))
+        m_documentName = u"Заводские настройки"_s;
     PageControlChange();
 }
 
@@ -455,6 +488,79 @@ void TMainForm::transferFinished(bool success)
     if (success && m_writing)
         m_unsaved.markKept();
     m_writing = false;
+    PageControlChange();
+}
+
+void TMainForm::saveReport()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString name = FileDialogs::reportFileName(this, u"Отчёт %1.pdf"_s.arg(now.toString(u"yyyy-MM-dd"_s)));
+    if (name.isEmpty())
+        return;
+    const ReportContent report =
+            handoverReport(m_configuration, { m_documentName, ImageBuilder::builtAside(m_configuration), now });
+    QString error;
+    if (!ReportDocument::save(report, name, &error)) {
+        m_notifier.warning(error);
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                    u"Отчёт сохранён: %1\n\nНапечатать его?"_s.arg(QDir::toNativeSeparators(name)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName(u"PrintReport"_s);
+    box.button(QMessageBox::Yes)->setText(u"Да"_s);
+    box.button(QMessageBox::No)->setText(u"Нет"_s);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(ReportDocument::a4());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted && ReportDocument::paint(report, printer) == 0)
+        m_notifier.warning(u"Не удалось напечатать отчёт: принтер не принял страницы."_s);
+}
+
+void TMainForm::exportCsv()
+{
+    const QString folder = FileDialogs::csvFolder(this);
+    if (folder.isEmpty())
+        return;
+    QString error;
+    const QStringList written = CsvLists::exportLists(m_configuration, folder, &error);
+    if (written.isEmpty()) {
+        m_notifier.warning(error);
+        return;
+    }
+    QStringList names;
+    for (const QString &path : written)
+        names << QFileInfo(path).fileName();
+    m_notifier.information(u"Списки записаны в папку %1: %2."_s.arg(QDir::toNativeSeparators(folder),
+                                                                     names.join(u", "_s)));
+}
+
+// All or nothing: a file with any line refused changes no name.
+void TMainForm::importZoneNames()
+{
+    const QString name = FileDialogs::csvFileName(this);
+    if (name.isEmpty())
+        return;
+    QStringList refusals;
+    QString error;
+    const std::optional<int> named = CsvLists::importZoneNames(m_configuration, name, &refusals, &error);
+    if (!named) {
+        if (!error.isEmpty()) {
+            m_notifier.warning(error);
+            return;
+        }
+        constexpr int ShownRefusals = 15;
+        QStringList lines = refusals.mid(0, ShownRefusals);
+        if (refusals.size() > ShownRefusals)
+            lines << u"… и ещё %1"_s.arg(refusals.size() - ShownRefusals);
+        m_notifier.warning(u"Имена зон не изменены: в файле есть строки, которые нельзя принять.\n\n"_s
+                           + lines.join(u'\n'));
+        return;
+    }
+    m_notifier.information(u"Из файла взяты имена зон: %1."_s.arg(*named));
     PageControlChange();
 }
 

@@ -73,6 +73,9 @@ public:
     void N10Click() { } // "Помощь": the item is there and does nothing
     void openBackup(); // "Резервные копии…"
     void compareWithPanel(); // "Сравнить с прибором"
+    void saveReport(); // "Отчёт…"
+    void exportCsv(); // "Экспорт в CSV…"
+    void importZoneNames(); // "Импорт имён зон из CSV…"
     void BitBtn1Click(); // zones page: the zone's devices
     void BitBtn2Click(); // zones page: the zone's outputs
     void BitBtn7Click(); // modules page: search for new devices
@@ -95,6 +98,7 @@ private:
     void FormCreate();
     void createMenu();
     void createOptions();
+    void createFileOwn();
     std::unique_ptr<QSettings> userSettings() const;
     void createToolBar(QWidget *client);
     void createPages(QWidget *client);
@@ -127,6 +131,7 @@ private:
     DeviceSearch m_search;
     ProgressWindow m_progress;
     bool m_writing = false;
+    QString m_documentName; // where the configuration shown came from, as a report names it
     std::optional<QStringList> m_comparison; // what the comparison under way found
 
     TAPanel *m_toolBar = nullptr;

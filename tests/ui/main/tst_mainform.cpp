@@ -86,6 +86,9 @@ private slots:
     void compareWithPanel_showsTheDifferences_data();
     void compareWithPanel_showsTheDifferences();
     void traceVariable_writesEveryFrame();
+    void report_savedThenPrintOffered_data();
+    void report_savedThenPrintOffered();
+    void csv_exportedAndZoneNamesTakenBack();
 
 private:
     void createForm();
@@ -183,7 +186,10 @@ void TestMainForm::menus_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QStringList>("items");
 
-    QTest::newRow("file") << "A1" << "Файл" << QStringList { "Открыть файл", "Записать файл", "-", "Выход" };
+    QTest::newRow("file") << "A1" << "Файл"
+                          << QStringList { "Открыть файл", "Записать файл", "-",
+                                           // the program's own, after a separator before "Выход"
+                                           "Отчёт…", "Экспорт в CSV…", "Импорт имён зон из CSV…", "-", "Выход" };
     QTest::newRow("options") << "N1" << "Опции"
                              << QStringList { "Заводские настройки", "Загрузить в прибор", "Прочитать из прибора", "-",
                                               "Настройка COM порта", "Переход в рабочий режим",
@@ -638,6 +644,90 @@ void TestMainForm::traceVariable_writesEveryFrame()
     QVERIFY2(QRegularExpression(u"^\\d+ < "_s + command + u'$').match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
     QVERIFY(lines.at(2).isEmpty());
 #endif
+}
+
+void TestMainForm::report_savedThenPrintOffered_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QByteArray>("starts");
+
+    QTest::newRow("pdf") << u"отчёт.pdf"_s << u"отчёт.pdf"_s << QByteArray("%PDF-");
+    QTest::newRow("html") << u"отчёт.html"_s << u"отчёт.html"_s << QByteArray("<!DOCTYPE html>");
+    QTest::newRow("no extension: the type chosen") << u"отчёт"_s << u"отчёт.pdf"_s << QByteArray("%PDF-");
+}
+
+// The report names the file the configuration was last saved to.
+void TestMainForm::report_savedThenPrintOffered()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(QByteArray, starts);
+
+    const QString tab = m_dir->filePath(u"объект.tab"_s);
+    whenModalOpens([&](QWidget *dialog) { answerFileDialog(dialog, tab); });
+    m_form->findChild<QAction *>(u"N4"_s)->trigger();
+    QVERIFY(QFileInfo::exists(tab));
+
+    QString asked;
+    whenModalOpens([&](QWidget *dialog) {
+        QCOMPARE(dialog->objectName(), u"ReportFileDialog"_s);
+        answerFileDialog(dialog, m_dir->filePath(typed));
+        whenModalOpens([&](QWidget *box) {
+            asked = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+            pressButton(box, u"Нет"_s);
+        });
+    });
+    m_form->findChild<QAction *>(u"Report"_s)->trigger();
+    QTRY_VERIFY(!asked.isEmpty());
+    const QString path = m_dir->filePath(saved);
+    QCOMPARE(asked, u"Отчёт сохранён: %1\n\nНапечатать его?"_s.arg(QDir::toNativeSeparators(path)));
+    const QByteArray bytes = fileBytes(path);
+    QVERIFY(bytes.startsWith(starts));
+    if (starts.startsWith('<'))
+        QVERIFY(QString::fromUtf8(bytes).contains(QDir::toNativeSeparators(tab)));
+}
+
+void TestMainForm::csv_exportedAndZoneNamesTakenBack()
+{
+    MemTable &zones = m_form->configuration().mtArea();
+    const auto nameOfZone5 = [&zones] {
+        return zones.rowValue(4, ZoneField::name).toString().trimmed();
+    };
+    QVERIFY(zones.locate(u"id"_s, 5));
+    zones.setValue(u"name"_s, u"щитовая"_s);
+
+    QString told;
+    const auto answerBox = [&told](QWidget *box) {
+        told = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, u"OK"_s);
+    };
+    const auto run = [&](const QString &command, const QString &chosen) {
+        told.clear();
+        whenModalOpens([&, chosen](QWidget *dialog) {
+            answerFileDialog(dialog, chosen);
+            whenModalOpens(answerBox);
+        });
+        m_form->findChild<QAction *>(command)->trigger();
+        QTRY_VERIFY(!told.isEmpty());
+    };
+
+    run(u"ExportCsv"_s, m_dir->path());
+    QCOMPARE(told, u"Списки записаны в папку %1: зоны.csv, устройства.csv, выходы.csv."_s
+                           .arg(QDir::toNativeSeparators(m_dir->path())));
+
+    zones.setValue(u"name"_s, u"другое"_s);
+    run(u"ImportZoneNames"_s, m_dir->filePath(u"зоны.csv"_s));
+    QCOMPARE(told, u"Из файла взяты имена зон: 500."_s);
+    QCOMPARE(nameOfZone5(), u"ЩИТОВАЯ"_s);
+
+    // One bad line: no name changes, and the line is named.
+    QFile bad(m_dir->filePath(u"плохой.csv"_s));
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("5;склад\r\nпять;гараж\r\n") > 0);
+    bad.close();
+    run(u"ImportZoneNames"_s, bad.fileName());
+    QVERIFY2(told.startsWith(u"Имена зон не изменены"_s) && told.contains(u"Строка 2"_s), qPrintable(told));
+    QCOMPARE(nameOfZone5(), u"ЩИТОВАЯ"_s);
 }
 
 QTEST_MAIN(TestMainForm)
