@@ -117,6 +117,16 @@ const Page Pages[] = {
     { "TabSheet6", "Настройки коммуникатора", &PageContents::communicator },
 };
 
+// A list for a message box: what fits on the screen, and how many more there are.
+QString shownLines(const QStringList &lines)
+{
+    constexpr int Shown = 15;
+    QStringList shown = lines.mid(0, Shown);
+    if (lines.size() > Shown)
+        shown << u"… и ещё %1"_s.arg(lines.size() - Shown);
+    return shown.join(u'\n');
+}
+
 QString applicationDir(const MainFormEnvironment &environment)
 {
     return environment.applicationDir.isEmpty() ? QCoreApplication::applicationDirPath() : environment.applicationDir;
@@ -393,13 +403,9 @@ bool TMainForm::writeCheckAccepted(const QString &heading)
     const QStringList problems = WriteCheck::problems(m_configuration);
     if (problems.isEmpty())
         return true;
-    constexpr int ShownProblems = 15;
-    QStringList lines = problems.mid(0, ShownProblems);
-    if (problems.size() > ShownProblems)
-        lines << u"… и ещё %1"_s.arg(problems.size() - ShownProblems);
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
-                    heading + u"\n\n"_s + lines.join(u'\n') + u"\n\nПродолжить?"_s, QMessageBox::Yes | QMessageBox::No,
-                    this);
+                    heading + u"\n\n"_s + shownLines(problems) + u"\n\nПродолжить?"_s,
+                    QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName(u"WriteCheck"_s);
     box.button(QMessageBox::Yes)->setText(u"Да"_s);
     box.button(QMessageBox::No)->setText(u"Нет"_s);
@@ -552,12 +558,8 @@ void TMainForm::importZoneNames()
             m_notifier.warning(error);
             return;
         }
-        constexpr int ShownRefusals = 15;
-        QStringList lines = refusals.mid(0, ShownRefusals);
-        if (refusals.size() > ShownRefusals)
-            lines << u"… и ещё %1"_s.arg(refusals.size() - ShownRefusals);
         m_notifier.warning(u"Имена зон не изменены: в файле есть строки, которые нельзя принять.\n\n"_s
-                           + lines.join(u'\n'));
+                           + shownLines(refusals));
         return;
     }
     m_notifier.information(u"Из файла взяты имена зон: %1."_s.arg(*named));
