@@ -7,7 +7,6 @@
 
 #include <QCryptographicHash>
 #include <QHash>
-#include <QMap>
 #include <QTime>
 
 #include <algorithm>
@@ -33,7 +32,7 @@ QString yesNo(bool value)
     return value ? QStringLiteral("да") : QStringLiteral("нет");
 }
 
-// 1 цифра, 2 цифры, 5 цифр.
+// The number with the noun in its Russian plural: 1 знак, 2 знака, 5 знаков.
 QString counted(int count, const std::array<QString, 3> &forms)
 {
     const int lastTwo = count % 100;
