@@ -396,33 +396,36 @@ void MemoryTransfer::startVerifying()
     sendFrame(m_expectedReply);
 }
 
-void MemoryTransfer::handleVerifyReply(const QByteArray &frame)
+// One reply of a read kept apart from the tables, as the check after a write and a
+// comparison make it: true once the last block has come. A fault ends the transfer with
+// `interrupted`, given the block and the count.
+bool MemoryTransfer::keepReadBackBlock(const QByteArray &frame, const QString &interrupted)
 {
     m_replyTimer.stop();
     const int block = currentBlock();
-    if (block == 0) {
-        --m_blockCounter;
-        sendFrame(ReadMemory(BlockSize));
-        return;
+    if (block > 0) { // 0: the address echo, which carries no data
+        if (!isWellFormedReadReply(frame, BlockSize)) {
+            abort(wrongPacket + interrupted.arg(block).arg(BlockCount), true);
+            return false;
+        }
+        m_readBack += readReplyData(frame);
     }
-    if (!isWellFormedReadReply(frame, BlockSize)) {
-        abort(wrongPacket
-                      + QStringLiteral(" Проверка записи прервана на блоке %1 из %2; записано всё, но не проверено.")
-                                .arg(block)
-                                .arg(BlockCount),
-              true);
-        return;
-    }
-    m_readBack += readReplyData(frame);
     if (block < BlockCount) {
-        if (m_progress)
+        if (m_progress && block > 0)
             m_progress->advance();
         --m_blockCounter;
         sendFrame(ReadMemory(BlockSize));
-        return;
+        return false;
     }
     if (m_progress)
         m_progress->finish();
+    return true;
+}
+
+void MemoryTransfer::handleVerifyReply(const QByteArray &frame)
+{
+    if (!keepReadBackBlock(frame, QStringLiteral(" Проверка записи прервана на блоке %1 из %2; записано всё, но не проверено.")))
+        return;
     reportVerification();
     m_image.clear();
     m_readBack.clear();
@@ -452,30 +455,11 @@ void MemoryTransfer::reportVerification()
 
 void MemoryTransfer::handleCompareReply(const QByteArray &frame)
 {
-    m_replyTimer.stop();
-    const int block = currentBlock();
-    if (block == 0) {
-        if (m_progress)
-            m_progress->start(QStringLiteral("Идет сравнение с прибором"), BlockCount);
-        --m_blockCounter;
-        sendFrame(ReadMemory(BlockSize));
+    // The address echo starts the bar, as a read's does.
+    if (currentBlock() == 0 && m_progress)
+        m_progress->start(QStringLiteral("Идет сравнение с прибором"), BlockCount);
+    if (!keepReadBackBlock(frame, QStringLiteral(" Сравнение с прибором прервано на блоке %1 из %2.")))
         return;
-    }
-    if (!isWellFormedReadReply(frame, BlockSize)) {
-        abort(wrongPacket + QStringLiteral(" Сравнение с прибором прервано на блоке %1 из %2.").arg(block).arg(BlockCount),
-              true);
-        return;
-    }
-    m_readBack += readReplyData(frame);
-    if (block < BlockCount) {
-        if (m_progress)
-            m_progress->advance();
-        --m_blockCounter;
-        sendFrame(ReadMemory(BlockSize));
-        return;
-    }
-    if (m_progress)
-        m_progress->finish();
     keepBackup(m_readBack, false);
     // Read as "what the panel holds → what the program has".
     QStringList differences;

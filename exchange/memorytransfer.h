@@ -76,6 +76,7 @@ private:
     bool sendFrame(const QByteArray &frame);
     void handleWriteReply(const QByteArray &frame);
     void handleReadReply(const QByteArray &frame);
+    bool keepReadBackBlock(const QByteArray &frame, const QString &interrupted);
     void handleVerifyReply(const QByteArray &frame);
     void handleCompareReply(const QByteArray &frame);
     void startVerifying();
