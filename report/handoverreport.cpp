@@ -3,10 +3,10 @@
 #include <image/cp1251.h>
 #include <image/devicecodes.h>
 #include <model/configuration.h>
+#include <model/crossreferences.h>
 #include <storage/writecheck.h>
 
 #include <QCryptographicHash>
-#include <QHash>
 #include <QTime>
 
 #include <algorithm>
@@ -49,37 +49,16 @@ QString timeOfDay(const QVariant &value)
     return time.isValid() ? time.toString(QStringLiteral("HH:mm")) : none;
 }
 
-// Modules by address, with the label the grids show ("КЛМ № 3").
-class Modules
+// An output as "module.output", counted from 1 as the outputs list counts them.
+QString outputName(const Configuration &config, const CrossReferences &references, int key)
 {
-public:
-    explicit Modules(const MemTable &modules)
-    {
-        for (int row = 0; row < modules.rowCount(); ++row)
-            m_label.insert(modules.rowInteger(row, ModuleField::addr), trimmed(modules.rowValue(row, ModuleField::mname)));
-    }
-
-    QString label(int address) const
-    {
-        const QString label = m_label.value(address);
-        return label.isEmpty() ? QStringLiteral("Модуль %1").arg(address) : label;
-    }
-
-private:
-    QHash<int, QString> m_label;
-};
-
-// Outputs by their key, as "module.output" counted from 1 as the outputs list counts them.
-QHash<int, QString> outputNames(const MemTable &outputs)
-{
-    QHash<int, QString> names;
-    for (int row = 0; row < outputs.rowCount(); ++row) {
-        names.insert(outputs.rowInteger(row, OutputField::id_return),
-                     QStringLiteral("%1.%2")
-                             .arg(outputs.rowInteger(row, OutputField::id_dev))
-                             .arg(outputs.rowInteger(row, OutputField::offset) + 1));
-    }
-    return names;
+    const std::optional<int> row = references.outputRow(key);
+    if (!row)
+        return QStringLiteral("%1.%2 (нет такого)").arg(key / 1000).arg(key % 1000 + 1);
+    const MemTable &outputs = config.mtReturn();
+    return QStringLiteral("%1.%2")
+            .arg(outputs.rowInteger(*row, OutputField::id_dev))
+            .arg(outputs.rowInteger(*row, OutputField::offset) + 1);
 }
 
 struct Zone
@@ -89,19 +68,15 @@ struct Zone
     QString state;
     QString verification;
     QString profile;
-    QVector<int> outputKeys; // ascending
+    QList<int> outputKeys; // ascending
     int devices = 0;
 
     bool inUse() const { return !name.isEmpty() || devices > 0 || !outputKeys.isEmpty(); }
 };
 
-QVector<Zone> zonesOf(const Configuration &config)
+QVector<Zone> zonesOf(const Configuration &config, const CrossReferences &references)
 {
     const MemTable &table = config.mtArea();
-    QHash<int, int> devices;
-    const MemTable &sensors = config.mtSensor();
-    for (int row = 0; row < sensors.rowCount(); ++row)
-        ++devices[sensors.rowInteger(row, SensorField::id_area)];
     QVector<Zone> zones;
     zones.reserve(table.rowCount());
     for (int row = 0; row < table.rowCount(); ++row) {
@@ -111,13 +86,8 @@ QVector<Zone> zonesOf(const Configuration &config)
         zone.state = shownOrNone(trimmed(table.rowValue(row, ZoneField::bname)));
         zone.verification = shownOrNone(trimmed(table.rowValue(row, ZoneField::vname)));
         zone.profile = shownOrNone(trimmed(table.rowValue(row, ZoneField::tname)));
-        for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
-            const int key = table.rowInteger(row, ZoneField::r(slot));
-            if (key != 0)
-                zone.outputKeys << key;
-        }
-        std::sort(zone.outputKeys.begin(), zone.outputKeys.end());
-        zone.devices = devices.value(zone.number);
+        zone.outputKeys = references.outputsOf(row);
+        zone.devices = references.devicesIn(zone.number);
         zones << zone;
     }
     return zones;
@@ -209,7 +179,8 @@ void writeModules(ReportContent &page, const Configuration &config)
     page.addFacts({ { QStringLiteral("Адрес технологического модуля"), shownOrNone(config.settings().edAddrKLM) } });
 }
 
-void writeZones(ReportContent &page, const QVector<Zone> &zones, const QHash<int, QString> &outputs)
+void writeZones(ReportContent &page, const Configuration &config, const QVector<Zone> &zones,
+                const CrossReferences &references)
 {
     QList<QStringList> rows;
     QVector<int> unused;
@@ -220,7 +191,7 @@ void writeZones(ReportContent &page, const QVector<Zone> &zones, const QHash<int
         }
         QStringList driven;
         for (const int key : zone.outputKeys)
-            driven << outputs.value(key, QStringLiteral("%1.%2 (нет такого)").arg(key / 1000).arg(key % 1000 + 1));
+            driven << outputName(config, references, key);
         rows << QStringList { QString::number(zone.number), shownOrNone(zone.name), zone.state, zone.verification,
                               zone.profile, QString::number(zone.devices),
                               driven.isEmpty() ? none : driven.join(QStringLiteral(", ")) };
@@ -249,7 +220,7 @@ struct Device
 };
 
 // Devices in zone order, then by module and address; `inZones` picks which side.
-QVector<Device> devicesOf(const MemTable &sensors, const Modules &modules, bool inZones)
+QVector<Device> devicesOf(const MemTable &sensors, const CrossReferences &references, bool inZones)
 {
     QVector<Device> devices;
     for (int row = 0; row < sensors.rowCount(); ++row) {
@@ -261,7 +232,7 @@ QVector<Device> devicesOf(const MemTable &sensors, const Modules &modules, bool 
         QStringList cells;
         if (inZones)
             cells << QString::number(zone);
-        cells << modules.label(module) << QString::number(address)
+        cells << references.moduleLabel(module) << QString::number(address)
               << shownOrNone(trimmed(sensors.rowValue(row, SensorField::name)))
               << shownOrNone(trimmed(sensors.rowValue(row, SensorField::cname)))
               << shownOrNone(trimmed(sensors.rowValue(row, SensorField::mode)))
@@ -275,13 +246,13 @@ QVector<Device> devicesOf(const MemTable &sensors, const Modules &modules, bool 
     return devices;
 }
 
-void writeDevices(ReportContent &page, const Configuration &config, const Modules &modules)
+void writeDevices(ReportContent &page, const Configuration &config, const CrossReferences &references)
 {
     const QStringList titles { QStringLiteral("Модуль"), QStringLiteral("Адрес"), QStringLiteral("Тип"),
                                QStringLiteral("Канал"), QStringLiteral("Режим"), QStringLiteral("Серийный номер"),
                                QStringLiteral("Состояние") };
     for (const bool inZones : { true, false }) {
-        const QVector<Device> devices = devicesOf(config.mtSensor(), modules, inZones);
+        const QVector<Device> devices = devicesOf(config.mtSensor(), references, inZones);
         QList<QStringList> rows;
         rows.reserve(devices.size());
         for (const Device &device : devices)
@@ -292,18 +263,13 @@ void writeDevices(ReportContent &page, const Configuration &config, const Module
     }
 }
 
-void writeOutputs(ReportContent &page, const Configuration &config, const QVector<Zone> &zones, const Modules &modules)
+void writeOutputs(ReportContent &page, const Configuration &config, const CrossReferences &references)
 {
-    QHash<int, QVector<int>> zonesByOutput;
-    for (const Zone &zone : zones) {
-        for (const int key : zone.outputKeys)
-            zonesByOutput[key] << zone.number;
-    }
     const MemTable &outputs = config.mtReturn();
     QList<QStringList> rows;
     for (int row = 0; row < outputs.rowCount(); ++row) {
-        const QVector<int> driving = zonesByOutput.value(outputs.rowInteger(row, OutputField::id_return));
-        rows << QStringList { modules.label(outputs.rowInteger(row, OutputField::id_dev)),
+        const QList<int> driving = references.zonesDriving(outputs.rowInteger(row, OutputField::id_return));
+        rows << QStringList { references.moduleLabel(outputs.rowInteger(row, OutputField::id_dev)),
                               QString::number(outputs.rowInteger(row, OutputField::offset) + 1),
                               shownOrNone(trimmed(outputs.rowValue(row, OutputField::vname))),
                               shownOrNone(trimmed(outputs.rowValue(row, OutputField::cname))),
@@ -317,12 +283,12 @@ void writeOutputs(ReportContent &page, const Configuration &config, const QVecto
                rows);
 }
 
-void writeInputs(ReportContent &page, const Configuration &config, const Modules &modules)
+void writeInputs(ReportContent &page, const Configuration &config, const CrossReferences &references)
 {
     const MemTable &inputs = config.mtEntrance();
     QList<QStringList> rows;
     for (int row = 0; row < inputs.rowCount(); ++row) {
-        rows << QStringList { modules.label(inputs.rowInteger(row, InputField::addr)),
+        rows << QStringList { references.moduleLabel(inputs.rowInteger(row, InputField::addr)),
                               QString::number(inputs.rowInteger(row, InputField::num)),
                               shownOrNone(trimmed(inputs.rowValue(row, InputField::bname))),
                               QString::number(inputs.rowInteger(row, InputField::level)),
@@ -426,15 +392,15 @@ ReportContent handoverReport(const Configuration &config, const ReportSource &so
             { QStringLiteral("Составлен"), source.madeAt.toString(QStringLiteral("dd.MM.yyyy HH:mm")) },
     });
 
-    const Modules modules(config.mtDev());
-    const QVector<Zone> zones = zonesOf(config);
+    const CrossReferences references(config);
+    const QVector<Zone> zones = zonesOf(config, references);
     writeSystem(page, config.settings());
     writeCommunicator(page, config.settings(), config.mtRepComm());
     writeModules(page, config);
-    writeZones(page, zones, outputNames(config.mtReturn()));
-    writeDevices(page, config, modules);
-    writeOutputs(page, config, zones, modules);
-    writeInputs(page, config, modules);
+    writeZones(page, config, zones, references);
+    writeDevices(page, config, references);
+    writeOutputs(page, config, references);
+    writeInputs(page, config, references);
     writeProfiles(page, config.mtTempType());
     writeCheck(page, config);
     page.add(ReportBlock::Kind::Signatures,

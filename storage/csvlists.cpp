@@ -2,6 +2,7 @@
 
 #include <image/cp1251.h>
 #include <model/configuration.h>
+#include <model/crossreferences.h>
 #include <storage/filereading.h>
 #include <systemerror/systemerror.h>
 
@@ -83,77 +84,14 @@ QString numbers(const QList<int> &values)
     return texts.join(QStringLiteral(", "));
 }
 
-// What the lists tell of one another: module labels, the outputs by key, the zones that
-// drive each output and the devices in each zone.
-class CrossReferences
+// "КЛМ № 3: SD 1"; an output the table does not hold is named by its number.
+QString outputCaption(const Configuration &config, const CrossReferences &references, int key)
 {
-public:
-    explicit CrossReferences(const Configuration &config) : m_config(config)
-    {
-        const MemTable &outputs = config.mtReturn();
-        for (int row = outputs.rowCount() - 1; row >= 0; --row) // the first row of a key wins
-            m_outputRows.insert(outputs.rowInteger(row, OutputField::id_return), row);
-
-        const MemTable &zones = config.mtArea();
-        for (int row = 0; row < zones.rowCount(); ++row) {
-            const int zone = zones.rowInteger(row, ZoneField::id);
-            for (const int key : outputsOf(row))
-                m_zonesByOutput[key] << zone;
-        }
-        for (QList<int> &driving : m_zonesByOutput) {
-            std::sort(driving.begin(), driving.end());
-            driving.erase(std::unique(driving.begin(), driving.end()), driving.end());
-        }
-
-        const MemTable &sensors = config.mtSensor();
-        for (int row = 0; row < sensors.rowCount(); ++row)
-            ++m_devicesByZone[sensors.rowInteger(row, SensorField::id_area)];
-    }
-
-    // The zone row's output keys, ascending, each once.
-    QList<int> outputsOf(int zoneRow) const
-    {
-        QList<int> keys;
-        for (int slot = 1; slot <= Configuration::OutputLinksPerZone; ++slot) {
-            const int key = m_config.mtArea().rowInteger(zoneRow, ZoneField::r(slot));
-            if (key != 0)
-                keys << key;
-        }
-        std::sort(keys.begin(), keys.end());
-        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-        return keys;
-    }
-
-    // "КЛМ № 3"; a module that never had a type has no label of its own.
-    QString moduleLabel(int module) const
-    {
-        const MemTable &modules = m_config.mtDev();
-        const QString label = Cp1251::withoutTrailingBlanks(
-                modules.lookupValue(ModuleField::addr, module, ModuleField::mname).toString());
-        return label.isEmpty() ? QStringLiteral("Модуль %1").arg(module) : label;
-    }
-
-    // "КЛМ № 3: SD 1"; an output the table does not hold is named by its number.
-    QString outputCaption(int key) const
-    {
-        const int module = key / 1000;
-        const auto row = m_outputRows.constFind(key);
-        const QString label = row == m_outputRows.cend()
-                ? QString()
-                : tableText(m_config.mtReturn(), *row, OutputField::vname);
-        return moduleLabel(module) + QStringLiteral(": ")
-                + (label.isEmpty() ? QStringLiteral("выход %1").arg(key % 1000 + 1) : label);
-    }
-
-    QList<int> zonesDriving(int key) const { return m_zonesByOutput.value(key); }
-    int devicesIn(int zone) const { return m_devicesByZone.value(zone); }
-
-private:
-    const Configuration &m_config;
-    QHash<int, int> m_outputRows;
-    QHash<int, QList<int>> m_zonesByOutput;
-    QHash<int, int> m_devicesByZone;
-};
+    const std::optional<int> row = references.outputRow(key);
+    const QString label = row ? tableText(config.mtReturn(), *row, OutputField::vname) : QString();
+    return references.moduleLabel(key / 1000) + QStringLiteral(": ")
+            + (label.isEmpty() ? QStringLiteral("выход %1").arg(key % 1000 + 1) : label);
+}
 
 QByteArray zonesFile(const Configuration &config, const CrossReferences &references)
 {
@@ -163,7 +101,7 @@ QByteArray zonesFile(const Configuration &config, const CrossReferences &referen
         const int zone = zones.rowInteger(row, ZoneField::id);
         QStringList outputs;
         for (const int key : references.outputsOf(row))
-            outputs << references.outputCaption(key);
+            outputs << outputCaption(config, references, key);
         rows << QStringList { QString::number(zone),
                               tableText(zones, row, ZoneField::name),
                               tableText(zones, row, ZoneField::bname),
