@@ -317,6 +317,11 @@ private:
 
 } // namespace
 
+QStringList listFileNames()
+{
+    return { QStringLiteral("зоны.csv"), QStringLiteral("устройства.csv"), QStringLiteral("выходы.csv") };
+}
+
 QStringList exportLists(const Configuration &config, const QString &folder, QString *error)
 {
     int code = 0;
@@ -327,10 +332,11 @@ QStringList exportLists(const Configuration &config, const QString &folder, QStr
         return {};
     }
     const CrossReferences references(config);
+    const QStringList names = listFileNames();
     const std::pair<QString, QByteArray> lists[] = {
-        { QStringLiteral("зоны.csv"), zonesFile(config, references) },
-        { QStringLiteral("устройства.csv"), devicesFile(config, references) },
-        { QStringLiteral("выходы.csv"), outputsFile(config, references) },
+        { names.at(0), zonesFile(config, references) },
+        { names.at(1), devicesFile(config, references) },
+        { names.at(2), outputsFile(config, references) },
     };
     // All three written out before any replaces its file: a failure leaves none half new.
     std::vector<std::unique_ptr<QSaveFile>> files;

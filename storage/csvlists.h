@@ -15,6 +15,9 @@ class Configuration;
 // fields, CRLF line ends, a title row first.
 namespace CsvLists {
 
+// "зоны.csv", "устройства.csv" and "выходы.csv", the files an export writes.
+QStringList listFileNames();
+
 // Writes "зоны.csv", "устройства.csv" and "выходы.csv" into `folder`, made when missing.
 // All three are written out before any replaces its file, so a full disk or a refused
 // folder leaves every file as it was. The paths written; none on failure, and `error`

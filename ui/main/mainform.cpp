@@ -117,6 +117,17 @@ const Page Pages[] = {
     { "TabSheet6", "Настройки коммуникатора", &PageContents::communicator },
 };
 
+// The program's own questions: "Да" or "Нет", and "Нет" when Return is pressed unread.
+bool askYesNo(QWidget *parent, QMessageBox::Icon icon, const QString &component, const QString &text)
+{
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(component);
+    box.button(QMessageBox::Yes)->setText(u"Да"_s);
+    box.button(QMessageBox::No)->setText(u"Нет"_s);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 // A list for a message box: what fits on the screen, and how many more there are.
 QString shownLines(const QStringList &lines)
 {
@@ -403,14 +414,8 @@ bool TMainForm::writeCheckAccepted(const QString &heading)
     const QStringList problems = WriteCheck::problems(m_configuration);
     if (problems.isEmpty())
         return true;
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
-                    heading + u"\n\n"_s + shownLines(problems) + u"\n\nПродолжить?"_s,
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setObjectName(u"WriteCheck"_s);
-    box.button(QMessageBox::Yes)->setText(u"Да"_s);
-    box.button(QMessageBox::No)->setText(u"Нет"_s);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return askYesNo(this, QMessageBox::Warning, u"WriteCheck"_s,
+                    heading + u"\n\n"_s + shownLines(problems) + u"\n\nПродолжить?"_s);
 }
 
 bool TMainForm::saveFile()
@@ -510,14 +515,8 @@ void TMainForm::saveReport()
         m_notifier.warning(error);
         return;
     }
-    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
-                    u"Отчёт сохранён: %1\n\nНапечатать его?"_s.arg(QDir::toNativeSeparators(name)),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setObjectName(u"PrintReport"_s);
-    box.button(QMessageBox::Yes)->setText(u"Да"_s);
-    box.button(QMessageBox::No)->setText(u"Нет"_s);
-    box.setDefaultButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes)
+    if (!askYesNo(this, QMessageBox::Question, u"PrintReport"_s,
+                  u"Отчёт сохранён: %1\n\nНапечатать его?"_s.arg(QDir::toNativeSeparators(name))))
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(ReportDocument::a4());
@@ -530,6 +529,17 @@ void TMainForm::exportCsv()
 {
     const QString folder = FileDialogs::csvFolder(this);
     if (folder.isEmpty())
+        return;
+    // Lists kept there may have been edited by hand since: they are replaced only when asked.
+    QStringList present;
+    for (const QString &name : CsvLists::listFileNames()) {
+        if (QFileInfo::exists(QDir(folder).filePath(name)))
+            present << name;
+    }
+    if (!present.isEmpty()
+        && !askYesNo(this, QMessageBox::Question, u"ReplaceCsv"_s,
+                     u"В папке %1 уже есть %2. Заменить?"_s.arg(QDir::toNativeSeparators(folder),
+                                                                present.join(u", "_s))))
         return;
     QString error;
     const QStringList written = CsvLists::exportLists(m_configuration, folder, &error);

@@ -728,6 +728,29 @@ void TestMainForm::csv_exportedAndZoneNamesTakenBack()
     run(u"ImportZoneNames"_s, bad.fileName());
     QVERIFY2(told.startsWith(u"Имена зон не изменены"_s) && told.contains(u"Строка 2"_s), qPrintable(told));
     QCOMPARE(nameOfZone5(), u"ЩИТОВАЯ"_s);
+
+    // Lists already in the folder are replaced only when the user says so.
+    const QString zonesFile = m_dir->filePath(u"зоны.csv"_s);
+    const QByteArray exported = fileBytes(zonesFile);
+    zones.setValue(u"name"_s, u"котельная"_s);
+    for (const QString &answer : { u"Нет"_s, u"Да"_s }) {
+        QString asked;
+        whenModalOpens([&](QWidget *dialog) {
+            answerFileDialog(dialog, m_dir->path());
+            whenModalOpens([&](QWidget *box) {
+                asked = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+                pressButton(box, answer);
+                if (answer == u"Да"_s)
+                    whenModalOpens([](QWidget *told) { pressButton(told, u"OK"_s); });
+            });
+        });
+        m_form->findChild<QAction *>(u"ExportCsv"_s)->trigger();
+        QTRY_VERIFY(!asked.isEmpty());
+        QCOMPARE(asked, u"В папке %1 уже есть зоны.csv, устройства.csv, выходы.csv. Заменить?"_s
+                                .arg(QDir::toNativeSeparators(m_dir->path())));
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(fileBytes(zonesFile) == exported, answer == u"Нет"_s);
+    }
 }
 
 QTEST_MAIN(TestMainForm)
