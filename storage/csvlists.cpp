@@ -341,8 +341,10 @@ QStringList exportLists(const Configuration &config, const QString &folder, QStr
     // All three written out before any replaces its file: a failure leaves none half new.
     std::vector<std::unique_ptr<QSaveFile>> files;
     QStringList paths;
-    for (const auto &[name, contents] : lists) {
-        const QString path = QDir(folder).filePath(name);
+    for (const auto &list : lists) {
+        // Named, not bound: lambdas may not capture structured bindings before C++20.
+        const QByteArray &contents = list.second;
+        const QString path = QDir(folder).filePath(list.first);
         auto file = std::make_unique<QSaveFile>(path);
         if (!SystemError::attempt([&] { return file->open(QIODevice::WriteOnly); }, code)
             || !SystemError::attempt([&] { return file->write(contents) == contents.size(); }, code)) {

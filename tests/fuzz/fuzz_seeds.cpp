@@ -10,9 +10,12 @@
 #include <link/frames.h>
 #include <model/configuration.h>
 #include <model/filterexpressions.h>
+#include <storage/csvlists.h>
 #include <storage/imagebuilder.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -190,6 +193,25 @@ bool writeTransferSeeds(SeedFolder &seeds)
                                              { answer, QByteArray(1, '\x01') } }));
 }
 
+bool writeZoneNameSeeds(SeedFolder &seeds)
+{
+    Configuration config;
+    fillRichConfiguration(config);
+    QTemporaryDir folder;
+    QString error;
+    const QStringList written = folder.isValid() ? CsvLists::exportLists(config, folder.path(), &error) : QStringList();
+    if (written.isEmpty()) {
+        std::fprintf(stderr, "fuzz_seeds: cannot export the lists: %s\n", qUtf8Printable(error));
+        return false;
+    }
+    QFile exported(written.constFirst());
+    return exported.open(QIODevice::ReadOnly) && seeds.write("fuzz_zonenames", "exported", exported.readAll())
+            && seeds.write("fuzz_zonenames", "typed",
+                           text(QStringLiteral("1;склад\n2;\"цех; \"\"север\"\"\"\n\n500;%1\n").arg(QString(40, u'Я'))))
+            && seeds.write("fuzz_zonenames", "refused",
+                           QByteArray("\xef\xbb\xbf7 склад\r\n0;x\r\n3;a\r\n3;b\r\n4;\"open\r\n"));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -200,6 +222,7 @@ int main(int argc, char *argv[])
     }
     SeedFolder seeds(QString::fromLocal8Bit(argv[1]));
     const bool written = writeImageSeeds(seeds) && writeFrameSeeds(seeds) && writeFilterSeeds(seeds)
-            && writeSettingsInputSeeds(seeds) && writeSearchSeeds(seeds) && writeTransferSeeds(seeds);
+            && writeSettingsInputSeeds(seeds) && writeSearchSeeds(seeds) && writeTransferSeeds(seeds)
+            && writeZoneNameSeeds(seeds);
     return written ? 0 : 1;
 }
