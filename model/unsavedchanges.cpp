@@ -18,6 +18,16 @@ bool UnsavedChanges::exist() const
     return !(content() == m_kept);
 }
 
+namespace {
+
+// Marks only pick rows for the move buttons; no file keeps them.
+bool isMark(const FieldDef &field)
+{
+    return field.name == QLatin1String("boolarea");
+}
+
+} // namespace
+
 // The copies and the search's list of found devices are working lists, not
 // configuration, and neither are a table's marks and other internal fields.
 UnsavedChanges::Content UnsavedChanges::content() const
@@ -29,7 +39,7 @@ UnsavedChanges::Content UnsavedChanges::content() const
     for (const MemTable *table : tables) {
         const QVector<FieldDef> &fields = table->fields();
         for (int field = 0; field < fields.size(); ++field) {
-            if (fields.at(field).isData() && !fields.at(field).internal)
+            if (fields.at(field).isData() && !fields.at(field).internal && !isMark(fields.at(field)))
                 content.columns.append(table->storedColumn(field));
         }
     }

@@ -337,6 +337,13 @@ void TestConfiguration::unsavedChanges_data()
         c.mtArea().applyFilter(QStringLiteral("id = 7"));
         c.mtDev().setRecNo(5);
     }) << false;
+    QTest::newRow("zones marked") << Edit([](Configuration &c) {
+        for (const int row : { 3, 40, 499 }) {
+            c.mtArea().setRecNo(row);
+            c.mtArea().setValue(ZoneField::boolarea, true);
+        }
+        c.mtArea().post();
+    }) << false;
     QTest::newRow("the found devices' list") << Edit([](Configuration &c) { c.mtSensorNew().append(); }) << false;
     QTest::newRow("an edit, then a replacing load") << Edit([](Configuration &c) {
         c.changeSettings([](SystemSettings &s) { s.ud6 = 3; });
