@@ -386,8 +386,11 @@ ReportContent handoverReport(const Configuration &config, const ReportSource &so
     page.title = QStringLiteral("Конфигурация прибора «Ворсен-А»");
     page.add(ReportBlock::Kind::Title, page.title);
     page.addFacts({
-            { QStringLiteral("Файл"), shownOrNone(source.fileName) },
-            { QStringLiteral("SHA-256 образа"),
+            { QStringLiteral("Файл"),
+              shownOrNone(source.fileName)
+                      + (source.unsaved ? QStringLiteral(" (есть несохранённые изменения: файл их не содержит)")
+                                        : QString()) },
+            { QStringLiteral("SHA-256 образа конфигурации"),
               QString::fromLatin1(QCryptographicHash::hash(source.image, QCryptographicHash::Sha256).toHex()) },
             { QStringLiteral("Составлен"), source.madeAt.toString(QStringLiteral("dd.MM.yyyy HH:mm")) },
     });

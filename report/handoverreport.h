@@ -14,6 +14,7 @@ struct ReportSource
     QString fileName; // the file, or what the installer knows it by
     QByteArray image; // as a write would send it: its SHA-256 identifies the configuration
     QDateTime madeAt;
+    bool unsaved = false; // edits since the file was opened or saved, which it does not hold
 };
 
 // The record of a configuration handed over with the panel: settings, modules, zones with

@@ -1,10 +1,13 @@
 #include <image/records.h>
+#include <model/availablezones.h>
 #include <model/configuration.h>
 #include <model/filterexpressions.h>
 #include <model/outputassignment.h>
 #include <model/pagefilters.h>
 
 #include <QTest>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -145,6 +148,8 @@ private slots:
     void take_fromEveryMarkedZoneAlthoughTheyLeaveTheList();
     void titleButtons_data();
     void titleButtons();
+    void availableZones_showTheZonesAsTheyAreNow_data();
+    void availableZones_showTheZonesAsTheyAreNow();
     void recordLinks_onlyForOutputsInTheImage_data();
     void recordLinks_onlyForOutputsInTheImage();
 };
@@ -294,6 +299,70 @@ void TestOutputAssignment::titleButtons()
     QCOMPARE(marks(), afterFirst);
     QCOMPARE(click(first), OutputAssignment::TitleCheck);
     QCOMPARE(marks(), afterSecond);
+}
+
+using ZoneEdit = std::function<void(MemTable &zones)>;
+
+void TestOutputAssignment::availableZones_showTheZonesAsTheyAreNow_data()
+{
+    QTest::addColumn<ZoneEdit>("edit");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("state");
+
+    const auto zone5 = [](MemTable &zones) { QVERIFY(zones.locate(ZoneField::id, 5)); };
+    QTest::newRow("a name typed") << ZoneEdit([zone5](MemTable &zones) {
+        zone5(zones);
+        zones.setValue(ZoneField::name, u"СКЛАД"_s);
+        zones.post();
+    }) << u"СКЛАД"_s << u"Подкл."_s;
+    QTest::newRow("a state chosen") << ZoneEdit([zone5](MemTable &zones) {
+        zone5(zones);
+        zones.setValue(ZoneField::id_being, 1);
+        zones.post();
+    }) << QString() << u"Откл."_s;
+    // As an import of names: many rows, one reset.
+    QTest::newRow("names set in one batch") << ZoneEdit([](MemTable &zones) {
+        const MemTable::UpdateGuard update(zones);
+        for (const int zone : { 4, 5, 6 }) {
+            QVERIFY(zones.locate(ZoneField::id, zone));
+            zones.setValue(ZoneField::name, u"ЦЕХ %1"_s.arg(zone));
+            zones.post();
+        }
+    }) << u"ЦЕХ 5"_s << u"Подкл."_s;
+}
+
+// Zones are picked there by name: a stale copy would give the output to the wrong zone.
+void TestOutputAssignment::availableZones_showTheZonesAsTheyAreNow()
+{
+    QFETCH(ZoneEdit, edit);
+    QFETCH(QString, name);
+    QFETCH(QString, state);
+
+    OutputsPage page;
+    MemTable &zones = page.config.mtArea();
+    zones.fillColumnSilently(ZoneField::id_being, 0);
+    page.config.mtAreaCopy().copyRowsFrom(zones, MemTable::Rows::All);
+    AvailableZones available(page.config);
+    page.markAvailable({ 5, 7 });
+    MemTable &copy = page.config.mtAreaCopy();
+    QVERIFY(copy.locate(ZoneField::id, 7));
+
+    page.filters.PageControlChange(PageFilters::Zones);
+    edit(zones);
+
+    QCOMPARE(copy.asInteger(ZoneField::id), 7); // the list keeps its current row
+    QCOMPARE(copy.visibleValue(4, ZoneField::id).toInt(), 5);
+    QCOMPARE(copy.visibleValue(4, ZoneField::name).toString(), name);
+    QCOMPARE(copy.visibleValue(4, ZoneField::bname).toString(), state);
+    QVERIFY(copy.visibleValue(4, ZoneField::boolarea).toBool());
+    QVERIFY(copy.visibleValue(6, ZoneField::boolarea).toBool());
+    QVERIFY(!copy.visibleValue(5, ZoneField::boolarea).toBool());
+    // The zones' own marks are not the copy's.
+    page.filters.PageControlChange(PageFilters::Zones);
+    QVERIFY(zones.locate(ZoneField::id, 6));
+    zones.setValue(ZoneField::boolarea, true);
+    zones.post();
+    QVERIFY(!copy.visibleValue(5, ZoneField::boolarea).toBool());
 }
 
 void TestOutputAssignment::recordLinks_onlyForOutputsInTheImage_data()

@@ -118,7 +118,7 @@ void TestHandoverReport::sections()
     QVERIFY(text.contains(QStringLiteral("Файл: объект.tab")));
     QVERIFY(text.contains(QStringLiteral("Составлен: 11.12.2026 09:30")));
     const QString sha = QString::fromLatin1(QCryptographicHash::hash(source.image, QCryptographicHash::Sha256).toHex());
-    QVERIFY(text.contains(QStringLiteral("SHA-256 образа: ") + sha));
+    QVERIFY(text.contains(QStringLiteral("SHA-256 образа конфигурации: ") + sha));
     // Whatever the check finds is there, one row each.
     const QStringList problems = WriteCheck::problems(config);
     QVERIFY(html.contains(QStringLiteral(">Проверка перед записью (%1)</h").arg(problems.size())));

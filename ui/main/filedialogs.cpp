@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace FileDialogs {
 
@@ -26,7 +27,13 @@ QString qtFilter(const NameFilter &filter)
     return QStringLiteral("%1 (%2)").arg(trimmed, filter.patterns);
 }
 
-QString run(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode)
+void startIn(QFileDialog &dialog, const QString &folder)
+{
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        dialog.setDirectory(folder);
+}
+
+QString run(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode, const QString &folder)
 {
     const QList<NameFilter> filters = parse(filter);
     QStringList qtFilters;
@@ -37,6 +44,9 @@ QString run(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile); // a name that does not exist yet is the loader's to refuse
     dialog.setNameFilters(qtFilters);
+    if (mode == QFileDialog::AcceptSave)
+        dialog.setDefaultSuffix(QStringLiteral("tab"));
+    startIn(dialog, folder);
     // Qt's own dialog lists the filters in a combo box: it shows the exact texts there,
     // while the filters it applies stay the ones above.
     if (auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
@@ -50,17 +60,17 @@ QString run(QWidget *parent, const QString &filter, QFileDialog::AcceptMode mode
 
 } // namespace
 
-QString openFileName(QWidget *parent)
+QString openFileName(QWidget *parent, const QString &folder)
 {
-    return run(parent, OpenFilter, QFileDialog::AcceptOpen);
+    return run(parent, OpenFilter, QFileDialog::AcceptOpen, folder);
 }
 
-QString saveFileName(QWidget *parent)
+QString saveFileName(QWidget *parent, const QString &folder)
 {
-    return run(parent, SaveFilter, QFileDialog::AcceptSave);
+    return run(parent, SaveFilter, QFileDialog::AcceptSave, folder);
 }
 
-QString reportFileName(QWidget *parent, const QString &suggested)
+QString reportFileName(QWidget *parent, const QString &suggested, const QString &folder)
 {
     QFileDialog dialog(parent, QStringLiteral("Отчёт"));
     dialog.setObjectName(QStringLiteral("ReportFileDialog"));
@@ -72,30 +82,33 @@ QString reportFileName(QWidget *parent, const QString &suggested)
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, types](const QString &type) {
         dialog.setDefaultSuffix(type == types.at(0) ? QStringLiteral("pdf") : QStringLiteral("html"));
     });
+    startIn(dialog, folder);
     dialog.selectFile(suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
-QString csvFolder(QWidget *parent)
+QString csvFolder(QWidget *parent, const QString &folder)
 {
     QFileDialog dialog(parent, QStringLiteral("Папка для списков CSV"));
     dialog.setObjectName(QStringLiteral("CsvFolderDialog"));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    startIn(dialog, folder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
-QString csvFileName(QWidget *parent)
+QString csvFileName(QWidget *parent, const QString &folder)
 {
     QFileDialog dialog(parent, QStringLiteral("Имена зон из CSV"));
     dialog.setObjectName(QStringLiteral("CsvFileDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({ QStringLiteral("Таблицы CSV (*.csv)"), QStringLiteral("Все файлы (*)") });
+    startIn(dialog, folder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -48,6 +48,7 @@ const QColor PageColour(229, 229, 229);
 constexpr int PageWidth = 866;
 constexpr int PageHeight = 557;
 const QString VerifyAfterWriteKey = u"Options/VerifyAfterWrite"_s;
+const QString LastFolderKey = u"Options/LastFolder"_s;
 
 struct ToolButton
 {
@@ -153,6 +154,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_unsaved(m_configuration),
       m_filters(m_configuration),
       m_assignment(m_configuration),
+      m_availableZones(m_configuration),
       m_zoneDevices(m_configuration),
       m_zoneOutputs(m_configuration),
       m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
@@ -292,6 +294,23 @@ std::unique_ptr<QSettings> TMainForm::userSettings() const
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, u"Mirvane"_s, u"Options"_s);
 }
 
+QString TMainForm::lastFolder() const
+{
+    return userSettings()->value(LastFolderKey).toString();
+}
+
+void TMainForm::rememberFolder(const QString &folder)
+{
+    if (!folder.isEmpty())
+        userSettings()->setValue(LastFolderKey, folder);
+}
+
+void TMainForm::rememberFolderOf(const QString &fileName)
+{
+    if (!fileName.isEmpty())
+        rememberFolder(QFileInfo(fileName).absolutePath());
+}
+
 void TMainForm::createToolBar(QWidget *client)
 {
     m_toolBar = new TAPanel(client);
@@ -403,7 +422,8 @@ void TMainForm::N3Click()
 {
     if (!unsavedChangesSettled())
         return;
-    const QString name = FileDialogs::openFileName(this);
+    const QString name = FileDialogs::openFileName(this, lastFolder());
+    rememberFolderOf(name);
     if (!name.isEmpty() && m_files.openFile(name))
         m_documentName = QDir::toNativeSeparators(name);
     PageControlChange();
@@ -423,7 +443,8 @@ bool TMainForm::saveFile()
     if (!writeCheckAccepted(u"В файл не попадёт:"_s))
         return false;
     m_files.buildImage();
-    const QString name = FileDialogs::saveFileName(this);
+    const QString name = FileDialogs::saveFileName(this, lastFolder());
+    rememberFolderOf(name);
     const bool saved = !name.isEmpty() && m_files.saveFile(name);
     if (saved) {
         m_unsaved.markKept();
@@ -466,8 +487,9 @@ void TMainForm::N8Click()
 {
     if (!writeCheckAccepted(u"В прибор не будет записано:"_s))
         return;
-    m_writing = true;
-    m_cancel->setEnabled(m_transfer.writeToPanel(m_portSettings));
+    // Only a write under way may count as written when the panel next answers.
+    m_writing = m_transfer.writeToPanel(m_portSettings);
+    m_cancel->setEnabled(m_writing);
 }
 
 void TMainForm::N9Click()
@@ -505,11 +527,14 @@ void TMainForm::transferFinished(bool success)
 void TMainForm::saveReport()
 {
     const QDateTime now = QDateTime::currentDateTime();
-    const QString name = FileDialogs::reportFileName(this, u"Отчёт %1.pdf"_s.arg(now.toString(u"yyyy-MM-dd"_s)));
+    const QString name = FileDialogs::reportFileName(this, u"Отчёт %1.pdf"_s.arg(now.toString(u"yyyy-MM-dd"_s)),
+                                                     lastFolder());
     if (name.isEmpty())
         return;
+    rememberFolderOf(name);
     const ReportContent report =
-            handoverReport(m_configuration, { m_documentName, ImageBuilder::builtAside(m_configuration), now });
+            handoverReport(m_configuration,
+                           { m_documentName, ImageBuilder::builtAside(m_configuration), now, m_unsaved.exist() });
     QString error;
     if (!ReportDocument::save(report, name, &error)) {
         m_notifier.warning(error);
@@ -527,9 +552,10 @@ void TMainForm::saveReport()
 
 void TMainForm::exportCsv()
 {
-    const QString folder = FileDialogs::csvFolder(this);
+    const QString folder = FileDialogs::csvFolder(this, lastFolder());
     if (folder.isEmpty())
         return;
+    rememberFolder(folder);
     // Lists kept there may have been edited by hand since: they are replaced only when asked.
     QStringList present;
     for (const QString &name : CsvLists::listFileNames()) {
@@ -557,9 +583,10 @@ void TMainForm::exportCsv()
 // All or nothing: a file with any line refused changes no name.
 void TMainForm::importZoneNames()
 {
-    const QString name = FileDialogs::csvFileName(this);
+    const QString name = FileDialogs::csvFileName(this, lastFolder());
     if (name.isEmpty())
         return;
+    rememberFolderOf(name);
     QStringList refusals;
     QString error;
     const std::optional<int> named = CsvLists::importZoneNames(m_configuration, name, &refusals, &error);
@@ -615,6 +642,8 @@ void TMainForm::COM1Click()
 
 void TMainForm::N14Click()
 {
+    // A write it cuts short is not in the panel whole.
+    m_writing = false;
     m_transfer.switchToWorkingMode(m_portSettings);
 }
 

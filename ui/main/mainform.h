@@ -7,6 +7,7 @@
 #include <link/portsettings.h>
 #include <link/portsettingsstore.h>
 #include <link/qtseriallink.h>
+#include <model/availablezones.h>
 #include <model/configuration.h>
 #include <model/outputassignment.h>
 #include <model/pagefilters.h>
@@ -100,6 +101,10 @@ private:
     void createOptions();
     void createFileOwn();
     std::unique_ptr<QSettings> userSettings() const;
+    // The file dialogs open where the user last chose something, kept per user.
+    QString lastFolder() const;
+    void rememberFolder(const QString &folder);
+    void rememberFolderOf(const QString &fileName);
     void createToolBar(QWidget *client);
     void createPages(QWidget *client);
     void createStatusBar();
@@ -119,6 +124,7 @@ private:
     UnsavedChanges m_unsaved;
     PageFilters m_filters;
     OutputAssignment m_assignment;
+    AvailableZones m_availableZones;
     ZoneDevices m_zoneDevices;
     ZoneOutputs m_zoneOutputs;
     PortSettingsStore m_portStore;

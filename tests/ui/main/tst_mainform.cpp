@@ -77,12 +77,15 @@ private slots:
     void writeCheck_asksBeforeSavingOrWriting();
     void fileDialogs_showTheirExactFilters_data();
     void fileDialogs_showTheirExactFilters();
+    void fileDialogs_addTabAndStartInTheFolderLastUsed();
     void portSetup_cancelStillStores();
     void verifyAfterWrite_onByDefaultAndKept();
     void backups_listedAndOpened();
     void about_closesOnRelease();
     void writeAndRead_throughTheWindow();
     void escape_cancelsAWrite();
+    void write_thatCannotStart_keepsTheEditsUnsaved_data();
+    void write_thatCannotStart_keepsTheEditsUnsaved();
     void compareWithPanel_showsTheDifferences_data();
     void compareWithPanel_showsTheDifferences();
     void traceVariable_writesEveryFrame();
@@ -400,6 +403,28 @@ void TestMainForm::fileDialogs_showTheirExactFilters()
     QCOMPARE(texts, shown);
 }
 
+// A name saved without ".tab" would be hidden by the open dialog's filter.
+void TestMainForm::fileDialogs_addTabAndStartInTheFolderLastUsed()
+{
+    const QString folder = m_dir->filePath(u"объекты"_s);
+    QVERIFY(QDir().mkpath(folder));
+    whenModalOpens([&](QWidget *dialog) { answerFileDialog(dialog, folder + u"/obj1"_s); });
+    m_form->findChild<QAction *>(u"N4"_s)->trigger();
+    QVERIFY(QFileInfo::exists(folder + u"/obj1.tab"_s));
+    QVERIFY(!QFileInfo::exists(folder + u"/obj1"_s));
+
+    // Kept per user: a window started anew opens there.
+    m_form.reset();
+    createForm();
+    QString opened;
+    whenModalOpens([&](QWidget *dialog) {
+        opened = qobject_cast<QFileDialog *>(dialog)->directory().absolutePath();
+        QMetaObject::invokeMethod(qobject_cast<QDialog *>(dialog), &QDialog::reject, Qt::QueuedConnection);
+    });
+    m_form->findChild<QAction *>(u"N3"_s)->trigger();
+    QCOMPARE(opened, folder);
+}
+
 void TestMainForm::portSetup_cancelStillStores()
 {
     whenModalOpens([](QWidget *dialog) {
@@ -562,6 +587,62 @@ void TestMainForm::escape_cancelsAWrite()
 #endif
 }
 
+void TestMainForm::write_thatCannotStart_keepsTheEditsUnsaved_data()
+{
+    QTest::addColumn<bool>("portOpens");
+
+    QTest::newRow("the port cannot be opened") << false;
+    QTest::newRow("\"temp.tab\" cannot be written") << true;
+}
+
+// A later working-mode command that succeeds must not take the edits for written.
+void TestMainForm::write_thatCannotStart_keepsTheEditsUnsaved()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    QFETCH(bool, portOpens);
+
+    PanelProcess panel({});
+    if (portOpens) {
+        choosePort(panel);
+        QVERIFY(QDir(m_dir->path()).mkdir(u"temp.tab"_s)); // a folder where the file should go
+    } else {
+        PortSettings settings;
+        settings.port = m_dir->filePath(u"no-such-port"_s);
+        QString error;
+        QVERIFY(PortSettingsStore(m_dir->filePath(u"port.ini"_s)).StoreSettings(settings, &error));
+        whenModalOpens([](QWidget *dialog) { pressButton(dialog, u"OK"_s); });
+        m_form->COM1Click();
+    }
+    m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = u"1234"_s; });
+
+    QString told;
+    whenModalOpens([&](QWidget *box) {
+        told = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, u"OK"_s);
+    });
+    m_form->findChild<QAction *>(u"N8"_s)->trigger();
+    QTRY_VERIFY(!told.isEmpty());
+
+    if (!portOpens)
+        choosePort(panel);
+    QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
+    m_form->findChild<QAction *>(u"N14"_s)->trigger();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toBool(), true);
+
+    QString asked;
+    whenModalOpens([&](QWidget *box) {
+        asked = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, u"Отмена"_s);
+    });
+    QVERIFY(!m_form->close());
+    QCOMPARE(asked, u"Сохранить изменения в конфигурации?"_s);
+    m_form.reset(); // the port closes before the panel frees its pseudo-terminal
+#endif
+}
+
 void TestMainForm::compareWithPanel_showsTheDifferences_data()
 {
     QTest::addColumn<QString>("panelZoneName");
@@ -651,23 +732,30 @@ void TestMainForm::report_savedThenPrintOffered_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("saved");
     QTest::addColumn<QByteArray>("starts");
+    QTest::addColumn<bool>("editedSince");
 
-    QTest::newRow("pdf") << u"отчёт.pdf"_s << u"отчёт.pdf"_s << QByteArray("%PDF-");
-    QTest::newRow("html") << u"отчёт.html"_s << u"отчёт.html"_s << QByteArray("<!DOCTYPE html>");
-    QTest::newRow("no extension: the type chosen") << u"отчёт"_s << u"отчёт.pdf"_s << QByteArray("%PDF-");
+    QTest::newRow("pdf") << u"отчёт.pdf"_s << u"отчёт.pdf"_s << QByteArray("%PDF-") << false;
+    QTest::newRow("html") << u"отчёт.html"_s << u"отчёт.html"_s << QByteArray("<!DOCTYPE html>") << false;
+    QTest::newRow("html, edited since the save")
+            << u"отчёт.html"_s << u"отчёт.html"_s << QByteArray("<!DOCTYPE html>") << true;
+    QTest::newRow("no extension: the type chosen") << u"отчёт"_s << u"отчёт.pdf"_s << QByteArray("%PDF-") << false;
 }
 
-// The report names the file the configuration was last saved to.
+// The report names the file the configuration was last saved to, and whether it holds
+// edits that file does not.
 void TestMainForm::report_savedThenPrintOffered()
 {
     QFETCH(QString, typed);
     QFETCH(QString, saved);
     QFETCH(QByteArray, starts);
+    QFETCH(bool, editedSince);
 
     const QString tab = m_dir->filePath(u"объект.tab"_s);
     whenModalOpens([&](QWidget *dialog) { answerFileDialog(dialog, tab); });
     m_form->findChild<QAction *>(u"N4"_s)->trigger();
     QVERIFY(QFileInfo::exists(tab));
+    if (editedSince)
+        m_form->configuration().changeSettings([](SystemSettings &s) { s.ud6 = 5; });
 
     QString asked;
     whenModalOpens([&](QWidget *dialog) {
@@ -684,8 +772,11 @@ void TestMainForm::report_savedThenPrintOffered()
     QCOMPARE(asked, u"Отчёт сохранён: %1\n\nНапечатать его?"_s.arg(QDir::toNativeSeparators(path)));
     const QByteArray bytes = fileBytes(path);
     QVERIFY(bytes.startsWith(starts));
-    if (starts.startsWith('<'))
-        QVERIFY(QString::fromUtf8(bytes).contains(QDir::toNativeSeparators(tab)));
+    if (starts.startsWith('<')) {
+        const QString html = QString::fromUtf8(bytes);
+        QVERIFY(html.contains(QDir::toNativeSeparators(tab)));
+        QCOMPARE(html.contains(u"есть несохранённые изменения"_s), editedSince);
+    }
 }
 
 void TestMainForm::csv_exportedAndZoneNamesTakenBack()
