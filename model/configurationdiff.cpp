@@ -1,5 +1,6 @@
 #include <model/configurationdiff.h>
 
+#include <image/devicecodes.h>
 #include <model/configuration.h>
 #include <model/settingsinput.h>
 
@@ -98,10 +99,28 @@ struct RowRef
 using RowFacet = Facet<RowRef>;
 using SettingFacet = Facet<SystemSettings>;
 
-// Zones name an output by its module × 1000 + its number.
+// "module.output", the output counted from 1 as the lists and the report count it.
+QString outputName(int module, int number)
+{
+    return QStringLiteral("%1.%2").arg(module).arg(number + 1);
+}
+
+// Zones name an output by its module × 1000 + its number from 0.
 QString outputName(int key)
 {
-    return QStringLiteral("%1.%2").arg(key / 1000).arg(key % 1000);
+    return outputName(key / 1000, key % 1000);
+}
+
+RowFacet outputKey(int field)
+{
+    return { QStringLiteral("выход"),
+             [field](const RowRef &ref) {
+                 const QVariant key = ref.table.rowValue(ref.row, field);
+                 if (key.isNull())
+                     return nothing;
+                 return key.toInt() == 0 ? QStringLiteral("нет") : quoted(outputName(key.toInt()));
+             },
+             {} };
 }
 
 // Which slot holds an output link says nothing; which outputs the zone drives does.
@@ -152,7 +171,16 @@ int lookupFieldOf(const MemTable &table, const QString &keyField)
     return -1;
 }
 
-RowFacet fieldFacet(const MemTable &table, int field, const QString &word)
+// Codes the reference lists give no name, by code.
+using UnnamedCodes = QHash<int, QString>;
+
+// A code is never shown bare: one the lists do not name is said to be so.
+QString unnamedCode(const UnnamedCodes &words, int code)
+{
+    return words.value(code, QStringLiteral("без названия (код %1)").arg(code));
+}
+
+RowFacet fieldFacet(const MemTable &table, int field, const QString &word, const UnnamedCodes &unnamed)
 {
     const FieldType type = table.fields().at(field).type;
     RowFacet facet { word,
@@ -162,9 +190,12 @@ RowFacet fieldFacet(const MemTable &table, int field, const QString &word)
                        {} };
     const int lookup = lookupFieldOf(table, table.fields().at(field).name);
     if (lookup >= 0) {
-        facet.name = [field, type, lookup](const RowRef &ref) {
+        facet.name = [field, lookup, unnamed](const RowRef &ref) {
+            const QVariant code = ref.table.rowValue(ref.row, field);
+            if (code.isNull())
+                return nothing;
             const QString name = withoutTrailingBlanks(ref.table.rowValue(ref.row, lookup).toString());
-            return name.isEmpty() ? shownValue(type, ref.table.rowValue(ref.row, field)) : quoted(name);
+            return name.isEmpty() ? unnamedCode(unnamed, code.toInt()) : quoted(name);
         };
     }
     return facet;
@@ -195,6 +226,10 @@ const QHash<QString, QString> &fieldWords()
         { QStringLiteral("begin_night"), QStringLiteral("начало ночи") },
         { QStringLiteral("level"), QStringLiteral("уровень") },
         { QStringLiteral("id_repent"), QStringLiteral("сообщение") },
+        { QStringLiteral("offset"), QStringLiteral("смещение") },
+        { QStringLiteral("index"), QStringLiteral("индекс") },
+        { QStringLiteral("addr"), QStringLiteral("адрес") },
+        { QStringLiteral("boolarea"), QStringLiteral("отметка") },
     };
     return words;
 }
@@ -210,6 +245,7 @@ struct TableDescription
     // Fields told apart as one: a zone's output links, a device's serial number (high, low).
     QVector<int> outputLinks = {};
     QVector<int> serialNumber = {};
+    QHash<int, UnnamedCodes> unnamedCodes = {}; // by field
 };
 
 QVector<int> zoneOutputLinks()
@@ -233,7 +269,10 @@ const QVector<TableDescription> &tables()
           {}, zoneOutputLinks() },
         { &Configuration::mtDev, { ModuleField::addr },
           [](const QVector<int> &id, int ordinal) { return numbered(QStringLiteral("Модуль %1").arg(id[0]), ordinal); },
-          {} },
+          {}, {}, {},
+          // No module, and the chain a КВ-8 gets, which is none of the two.
+          { { ModuleField::id_name, { { DeviceCodes::NoModule, QStringLiteral("нет") } } },
+            { ModuleField::id_tname, { { DeviceCodes::EightChannelChain, QStringLiteral("нет") } } } } },
         { &Configuration::mtSensor, { SensorField::id_dev, SensorField::addr },
           [](const QVector<int> &id, int ordinal) {
               return QStringLiteral("Модуль %1, адрес %2, канал %3").arg(id[0]).arg(id[1]).arg(ordinal);
@@ -241,7 +280,7 @@ const QVector<TableDescription> &tables()
           {}, {}, { SensorField::saddrh, SensorField::saddrl } },
         { &Configuration::mtReturn, { OutputField::id_dev, OutputField::offset },
           [](const QVector<int> &id, int ordinal) {
-              return numbered(QStringLiteral("Выход %1.%2").arg(id[0]).arg(id[1]), ordinal);
+              return numbered(QStringLiteral("Выход ") + outputName(id[0], id[1]), ordinal);
           },
           {}, {}, { OutputField::saddrh, OutputField::saddrl } },
         { &Configuration::mtEntrance, { InputField::addr, InputField::num },
@@ -278,9 +317,11 @@ QVector<RowFacet> facetsOf(const MemTable &table, const TableDescription &descri
         } else if (description.serialNumber.contains(field)) {
             if (!std::exchange(serialAdded, true))
                 facets.append(serialNumber(description.serialNumber.at(0), description.serialNumber.at(1)));
+        } else if (name == QLatin1String("id_return")) {
+            facets.append(outputKey(field));
         } else {
             const QString word = description.words.value(name, fieldWords().value(name, name));
-            facets.append(fieldFacet(table, field, word));
+            facets.append(fieldFacet(table, field, word, description.unnamedCodes.value(field)));
         }
     }
     return facets;

@@ -1,6 +1,7 @@
 #include <storage/imagebuilder.h>
 
 #include <image/cp1251.h>
+#include <image/devicecodes.h>
 #include <image/imagelayout.h>
 #include <image/records.h>
 #include <model/configuration.h>
@@ -131,11 +132,15 @@ void writeDetectors(Configuration &config, int module)
     }
 }
 
-void writeOutputs(Configuration &config, int module)
+// The output records a module's rows take, by output number.
+using TakenOutputs = std::array<bool, OutputCount>;
+
+TakenOutputs writeOutputs(Configuration &config, int module)
 {
     namespace F = OutputField;
     SettingsImage &image = config.image();
     const Rows outputs(config.mtReturn());
+    TakenOutputs taken {};
     for (int row = 0; row < outputs.count(); ++row) {
         if (outputs.integer(row, F::id_dev) != module)
             continue;
@@ -152,11 +157,14 @@ void writeOutputs(Configuration &config, int module)
         channel.setZone(outputs.integer(row, F::id_area));
         channel.setIndex(outputs.integer(row, F::index));
         channel.setOffset(number);
+        taken.at(number) = true;
     }
+    return taken;
 }
 
-// The inputs' own settings, so that they reach the file and the panel.
-void writeInputs(Configuration &config, int module)
+// The inputs' own settings, so that they reach the file and the panel. An output row in
+// an input's record wins: the grid shows that output, and the check names the input.
+void writeInputs(Configuration &config, int module, const TakenOutputs &outputs)
 {
     namespace F = InputField;
     SettingsImage &image = config.image();
@@ -165,7 +173,10 @@ void writeInputs(Configuration &config, int module)
         const int number = inputs.integer(row, F::num);
         if (inputs.integer(row, F::addr) != module || (number != 1 && number != 2))
             continue;
-        const ChannelRecord channel(image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord));
+        const int record = number == 1 ? FirstInputRecord : SecondInputRecord;
+        if (outputs.at(record - FirstOutputRecord))
+            continue;
+        const ChannelRecord channel(image.ChannelRecord(module, record));
         channel.setMode(inputs.integer(row, F::id_repent));
         channel.setTime(inputs.integer(row, F::level));
         channel.setState(inputs.integer(row, F::id_being));
@@ -190,9 +201,9 @@ void writeModules(Configuration &config)
         if (!SettingsImage::isModule(module))
             continue;
         writeDetectors(config, module);
-        writeOutputs(config, module);
-        if (type == 3)
-            writeInputs(config, module);
+        const TakenOutputs outputs = writeOutputs(config, module);
+        if (type == DeviceCodes::EightChannelModule)
+            writeInputs(config, module, outputs);
     }
 }
 

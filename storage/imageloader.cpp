@@ -237,7 +237,8 @@ struct StoredInput
 
 // Images written before the inputs' settings were stored carry zeros there; a message
 // number 1..4 tells that the record holds settings, otherwise the defaults of a new
-// input stand, so that a load never keeps settings of an earlier configuration.
+// input stand, so that a load never keeps settings of an earlier configuration. A record
+// that an output occupies holds that output's settings, not the input's.
 QVector<StoredInput> storedInputSettings(const SettingsImage &image)
 {
     QVector<StoredInput> inputs;
@@ -248,7 +249,7 @@ QVector<StoredInput> storedInputSettings(const SettingsImage &image)
         for (int number = 1; number <= 2; ++number) {
             const ConstChannelRecord record(
                     image.ChannelRecord(module, number == 1 ? FirstInputRecord : SecondInputRecord));
-            if (record.mode() >= 1 && record.mode() <= InputMessageCount)
+            if (record.isEmpty() && record.mode() >= 1 && record.mode() <= InputMessageCount)
                 inputs.append({ module, number, record.mode(), record.time(), record.state() });
             else
                 inputs.append({ module, number, 1, 0, 0 });

@@ -134,6 +134,17 @@ void checkOutputs(const Configuration &config, const QMap<int, Module> &modules,
     }
 }
 
+bool hasOutput(const MemTable &outputs, int module, int number)
+{
+    for (int row = 0; row < outputs.rowCount(); ++row) {
+        if (outputs.rowInteger(row, OutputField::id_dev) == module
+            && outputs.rowInteger(row, OutputField::offset) == number)
+            return true;
+    }
+    return false;
+}
+
+// Inputs 1 and 2 share their records with outputs 7 and 8; the build keeps the output.
 void checkInputs(const Configuration &config, const QMap<int, Module> &modules, QStringList &problems)
 {
     const MemTable &inputs = config.mtEntrance();
@@ -148,6 +159,17 @@ void checkInputs(const Configuration &config, const QMap<int, Module> &modules, 
         if (!present.contains(1) || !present.contains(2))
             problems << QStringLiteral("%1: нет пары входов 1 и 2; настройки входов не будут записаны.")
                                 .arg(it.value().caption);
+        for (const int input : { 1, 2 }) {
+            const int record = input == 1 ? ImageLayout::FirstInputRecord : ImageLayout::SecondInputRecord;
+            const int output = record - ImageLayout::FirstOutputRecord;
+            if (!present.contains(input) || !hasOutput(config.mtReturn(), it.key(), output))
+                continue;
+            problems << QStringLiteral("%1: выход %2 занимает запись входа %3; настройки входа %3 не будут "
+                                       "записаны.")
+                                .arg(it.value().caption)
+                                .arg(output + 1)
+                                .arg(input);
+        }
     }
 }
 

@@ -292,23 +292,29 @@ void TestMemoryTransfer::verifiedWrite()
 
 void TestMemoryTransfer::compare_data()
 {
-    QTest::addColumn<bool>("panelHoldsIt");
+    QTest::addColumn<QString>("program"); // "panel": what the panel holds; "other": another configuration;
+                                          // "added": the panel's with a module and an output added
     QTest::addColumn<int>("damagedOffset"); // a byte of the panel's spoiled so the memory loads no more; -1 none
     QTest::addColumn<QStringList>("differences");
 
-    QTest::newRow("the panel holds the configuration") << true << -1 << QStringList();
+    QTest::newRow("the panel holds the configuration") << "panel" << -1 << QStringList();
     QTest::newRow("the panel holds another")
-            << false << -1
+            << "other" << -1
             << QStringList { "Зона 3: имя пусто → «ОФИС-2»", "Зона 12: имя «СКЛАД» → пусто",
                              "Первый регистрационный номер: «4321» → пусто" };
+    QTest::newRow("module and output named as the lists name them")
+            << "added" << -1
+            << QStringList { "Модуль 2: тип нет → «КЛМ»", "Модуль 2: цепь «кольцевая цепь» → «радиальная цепь»",
+                             "Модуль 2: название пусто → «КЛМ № 2»", "Модуль 2: состояние «Откл.» → «Подкл.»",
+                             "Выход 1.8: добавлен" };
     QTest::newRow("the panel's memory is not settings")
-            << true << 203 << QStringList { "Память прибора не читается как настройки. Отличаются блоки 2 из 1600." };
+            << "panel" << 203 << QStringList { "Память прибора не читается как настройки. Отличаются блоки 2 из 1600." };
 }
 
 // What the program would write is compared; nothing of it changes.
 void TestMemoryTransfer::compare()
 {
-    QFETCH(bool, panelHoldsIt);
+    QFETCH(QString, program);
     QFETCH(int, damagedOffset);
     QFETCH(QStringList, differences);
 
@@ -316,9 +322,19 @@ void TestMemoryTransfer::compare()
     BackupStore backups(rig.dir.filePath("backups"));
     rig.transfer.setBackups(&backups);
     rig.link.memory = panelImage();
-    if (panelHoldsIt) {
+    if (program != "other")
         QVERIFY(FileCommands(rig.config, rig.notifier).openImage(*SettingsImage::fromBytes(rig.link.memory), "panel"));
-    } else {
+    if (program == "added") {
+        rig.config.mtDev().setRecNo(2);
+        rig.config.mtDev().setValue("id_being", 0);
+        MemTable &outputs = rig.config.mtReturn();
+        outputs.append();
+        outputs.setValue("id_dev", 1);
+        outputs.setValue("offset", 7);
+        outputs.setValue("id_chan", 193);
+        outputs.setValue("id_mode", 0);
+        outputs.post();
+    } else if (program == "other") {
         rig.config.mtArea().setRecNo(3);
         rig.config.mtArea().setValue("name", "офис");
         ImageBuilder::build(rig.config);

@@ -67,6 +67,8 @@ private slots:
     void init() { failOnUnexpectedWarnings(); }
     void differences_data();
     void differences();
+    void codesAndOutputs_namedAsTheInstallerSeesThem_data();
+    void codesAndOutputs_namedAsTheInstallerSeesThem();
     void sameConfiguration_describesNothing();
 };
 
@@ -96,7 +98,7 @@ void TestConfigurationDiff::differences_data()
     QTest::newRow("zone output link added") << Edit([](Configuration &before, Configuration &after) {
         both(before, after, [](Configuration &c) { setZone(c, 4, "r1", 1002); });
         setZone(after, 4, "r2", 1005);
-    }) << QStringList { "Зона 4: выходы «1.2» → «1.2, 1.5»" };
+    }) << QStringList { "Зона 4: выходы «1.3» → «1.3, 1.6»" };
     QTest::newRow("zone output links in other slots") << Edit([](Configuration &before, Configuration &after) {
         setZone(before, 4, "r1", 1002);
         setZone(before, 4, "r2", 2003);
@@ -106,7 +108,7 @@ void TestConfigurationDiff::differences_data()
 
     QTest::newRow("module type, with what its rules change") << Edit([](Configuration &, Configuration &after) {
         setRowValue(after.mtDev(), 1, "id_name", 3);
-    }) << QStringList { "Модуль 1: тип «КЛМ» → «КВ-8»", "Модуль 1: цепь «радиальная цепь» → 2",
+    }) << QStringList { "Модуль 1: тип «КЛМ» → «КВ-8»", "Модуль 1: цепь «радиальная цепь» → нет",
                         "Модуль 1: название «КЛМ № 1» → «КВ-8 № 1»", "Вход 1 модуля 1: добавлен",
                         "Вход 2 модуля 1: добавлен" };
 
@@ -138,7 +140,7 @@ void TestConfigurationDiff::differences_data()
     QTest::newRow("output mode") << Edit([](Configuration &before, Configuration &after) {
         appendOutput(before, 1, 2, 0);
         appendOutput(after, 1, 2, 1);
-    }) << QStringList { "Выход 1.2: режим «Пожар» → «Пожаротушение»" };
+    }) << QStringList { "Выход 1.3: режим «Пожар» → «Пожаротушение»" };
 
     QTest::newRow("profile time") << Edit([](Configuration &, Configuration &after) {
         setRowValue(after.mtTempType(), 2, "begin_day", QTime(8, 0));
@@ -190,6 +192,101 @@ void TestConfigurationDiff::differences()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(describeDifferences(before, after), expected);
+}
+
+// Outputs are counted from 1 as the lists count them, and a code is shown by its name,
+// or said to have none, never as a bare number.
+void TestConfigurationDiff::codesAndOutputs_namedAsTheInstallerSeesThem_data()
+{
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("module switched off") << Edit([](Configuration &, Configuration &after) {
+        setRowValue(after.mtDev(), 1, "id_being", 1);
+    }) << QStringList { "Модуль 1: тип «КЛМ» → нет", "Модуль 1: цепь «радиальная цепь» → пусто",
+                        "Модуль 1: состояние «Подкл.» → «Откл.»" };
+    QTest::newRow("eight-channel module gone") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) {
+            setRowValue(c.mtDev(), 2, "id_being", 0);
+            setRowValue(c.mtDev(), 2, "id_name", 3);
+        });
+        setRowValue(after.mtDev(), 2, "id_name", 0);
+    }) << QStringList { "Модуль 2: тип «КВ-8» → нет" };
+    QTest::newRow("chain the lists do not name") << Edit([](Configuration &, Configuration &after) {
+        setRowValue(after.mtDev(), 1, "id_tname", 5);
+    }) << QStringList { "Модуль 1: цепь «радиальная цепь» → без названия (код 5)" };
+    QTest::newRow("zone verification") << Edit([](Configuration &before, Configuration &after) {
+        setZone(before, 3, "id_verif", 0);
+        setZone(after, 3, "id_verif", 2);
+    }) << QStringList { "Зона 3: верификация «Без верификации» → «Два извещателя»" };
+    QTest::newRow("zone profile") << Edit([](Configuration &before, Configuration &after) {
+        setZone(before, 3, "id_temp", 0);
+        setZone(after, 3, "id_temp", 2);
+    }) << QStringList { "Зона 3: профиль «Отключен» → «Профиль 2»" };
+    QTest::newRow("zone driving output 8") << Edit([](Configuration &, Configuration &after) {
+        setZone(after, 5, "r1", 3007);
+        setZone(after, 5, "r2", 3000);
+    }) << QStringList { "Зона 5: выходы нет → «3.1, 3.8»" };
+    QTest::newRow("detector channel type") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendDetector(c, 1, 5); });
+        setRowValue(after.mtSensor(), 1, "id_chan", 2);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: тип канала «Дымовой оптический» → «Тепловой»" };
+    QTest::newRow("channel type the lists do not name") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendDetector(c, 1, 5); });
+        setRowValue(after.mtSensor(), 1, "id_chan", 6);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: тип канала «Дымовой оптический» → без названия (код 6)" };
+    QTest::newRow("device type") << Edit([](Configuration &before, Configuration &after) {
+        appendDetector(before, 1, 5, 1);
+        appendDetector(after, 1, 5, 2);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: тип устройства «ЛОР-1» → «ЛОР-2»" };
+    QTest::newRow("heat class") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) {
+            appendDetector(c, 1, 5);
+            setRowValue(c.mtSensor(), 1, "id_chan", 2);
+            setRowValue(c.mtSensor(), 1, "id_mode", 0);
+        });
+        setRowValue(after.mtSensor(), 1, "id_mode", 5);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: режим «A1    ( 65 C )» → «BR   ( 85 C )»" };
+    QTest::newRow("detector state") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendDetector(c, 1, 5); });
+        setRowValue(after.mtSensor(), 1, "id_being", 1);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: состояние «Подкл.» → «Откл.»" };
+    QTest::newRow("detector offset") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendDetector(c, 1, 5); });
+        setRowValue(after.mtSensor(), 1, "offset", 3);
+    }) << QStringList { "Модуль 1, адрес 5, канал 1: смещение пусто → 3" };
+    QTest::newRow("first output") << Edit([](Configuration &before, Configuration &after) {
+        appendOutput(before, 2, 0, 0);
+        appendOutput(after, 2, 0, 2);
+    }) << QStringList { "Выход 2.1: режим «Пожар» → «Оповещение»" };
+    QTest::newRow("output 8 removed") << Edit([](Configuration &before, Configuration &) {
+        appendOutput(before, 2, 7, 0);
+    }) << QStringList { "Выход 2.8: удалён" };
+    QTest::newRow("output channel type and state") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendOutput(c, 2, 4, 0); });
+        setRowValue(after.mtReturn(), 1, "id_chan", 196);
+        setRowValue(after.mtReturn(), 1, "id_being", 1);
+    }) << QStringList { "Выход 2.5: тип канала «Выход с контролем» → «Выход пожаротушения»",
+                        "Выход 2.5: состояние пусто → «Откл.»" };
+    QTest::newRow("output key") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) { appendOutput(c, 2, 4, 0); });
+        setRowValue(before.mtReturn(), 1, "id_return", 2004);
+        setRowValue(after.mtReturn(), 1, "id_return", 2005);
+    }) << QStringList { "Выход 2.5: выход «2.5» → «2.6»" };
+    QTest::newRow("input message and state") << Edit([](Configuration &before, Configuration &after) {
+        both(before, after, [](Configuration &c) {
+            setRowValue(c.mtDev(), 4, "id_being", 0);
+            setRowValue(c.mtDev(), 4, "id_name", 3);
+        });
+        setRowValue(after.mtEntrance(), 2, "id_repent", 3);
+        setRowValue(after.mtEntrance(), 2, "id_being", 1);
+    }) << QStringList { "Вход 2 модуля 4: состояние «Подкл.» → «Откл.»",
+                        "Вход 2 модуля 4: сообщение «ВХІД 0 СПРАЦЮВАВ» → «ВХІД 2 СПРАЦЮВАВ»" };
+}
+
+void TestConfigurationDiff::codesAndOutputs_namedAsTheInstallerSeesThem()
+{
+    differences();
 }
 
 void TestConfigurationDiff::sameConfiguration_describesNothing()

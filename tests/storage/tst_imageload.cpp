@@ -100,6 +100,8 @@ private slots:
     void eightChannelModule_alwaysHasItsInputPair();
     void eightChannelInputs_settingsComeBack_data();
     void eightChannelInputs_settingsComeBack();
+    void eightChannelOutputInAnInputRecord_winsOverTheInput_data();
+    void eightChannelOutputInAnInputRecord_winsOverTheInput();
     void settingsValues_data();
     void settingsValues();
     void telephoneText_data();
@@ -452,6 +454,79 @@ void TestImageLoad::eightChannelInputs_settingsComeBack()
     commands.buildImage();
     QCOMPARE(config.image().Bytes().mid(channelOffset(3, 254) + 2, 3).toHex(),
              QByteArray(QByteArray(1, char(input1.at(0))) + char(input1.at(1)) + char(input1.at(2))).toHex());
+}
+
+void TestImageLoad::eightChannelOutputInAnInputRecord_winsOverTheInput_data()
+{
+    QTest::addColumn<int>("output"); // the output's number on the module, from 0
+    QTest::addColumn<int>("occupied"); // the input whose record the output takes
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("modeName");
+
+    // Modes 1 and 2 are also message numbers an input could read from the record.
+    QTest::newRow("output 7 in record 254") << 6 << 1 << 0 << "Пожар";
+    QTest::newRow("output 8 in record 255") << 7 << 2 << 2 << "Оповещение";
+    QTest::newRow("output 7 in record 254, extinguishing") << 6 << 1 << 1 << "Пожаротушение";
+}
+
+// What the grid shows of the output, "Пожар" among it, is what the file keeps: the input's
+// own settings go only into the record no output takes.
+void TestImageLoad::eightChannelOutputInAnInputRecord_winsOverTheInput()
+{
+    QFETCH(int, output);
+    QFETCH(int, occupied);
+    QFETCH(int, mode);
+    QFETCH(QString, modeName);
+
+    // Module 3, a КВ-8, with output `output`: channel type 195, `mode`, time 5, "Подкл.",
+    // zone 12, index 6.
+    const QByteArray outputRecord = QByteArray::fromHex("03c3") + char(mode) + QByteArray::fromHex("0500000c06")
+                                  + char(output);
+    QByteArray image = factoryImage();
+    setByte(image, 34 + 2, 3);
+    setByte(image, 50 + 2, 3);
+    image.replace(channelOffset(3, 248 + output), outputRecord.size(), outputRecord);
+    const int occupiedRecord = occupied == 1 ? 254 : 255;
+    const int freeRecord = occupied == 1 ? 255 : 254;
+
+    Configuration config;
+    RecordingNotifier notifier;
+    FileCommands commands(config, notifier);
+    QVERIFY(commands.openImage(*SettingsImage::fromBytes(image), "k.tab"));
+    MemTable &outputs = config.mtReturn();
+    QCOMPARE(outputs.rowCount(), 1);
+    QCOMPARE(outputs.rowValue(0, "mode").toString(), modeName);
+    MemTable &inputs = config.mtEntrance();
+    QCOMPARE(inputs.rowCount(), 2);
+    // The occupied record holds the output's settings, which the input does not take.
+    const int occupiedRow = occupied - 1;
+    QCOMPARE(inputs.rowValue(occupiedRow, "id_repent").toInt(), 1);
+    QCOMPARE(inputs.rowValue(occupiedRow, "level").toInt(), 0);
+    QCOMPARE(inputs.rowValue(occupiedRow, "id_being").toInt(), 0);
+
+    for (int row = 0; row < 2; ++row) {
+        QVERIFY(inputs.setRecNo(row + 1));
+        inputs.setValue("id_repent", 3);
+        inputs.setValue("level", 1);
+        inputs.setValue("id_being", 1);
+        inputs.post();
+    }
+    const QByteArray built = builtImage(config);
+    QCOMPARE(built.mid(channelOffset(3, occupiedRecord), 9).toHex(' '), outputRecord.toHex(' '));
+    QCOMPARE(built.mid(channelOffset(3, freeRecord) + 2, 3).toHex(' '), QByteArray("03 01 01"));
+
+    Configuration reopened;
+    QVERIFY(FileCommands(reopened, notifier).openImage(*SettingsImage::fromBytes(built), "k.tab"));
+    QCOMPARE(reopened.mtReturn().rowCount(), 1);
+    QCOMPARE(reopened.mtReturn().rowValue(0, "mode").toString(), modeName);
+    QCOMPARE(reopened.mtReturn().rowValue(0, "time").toInt(), 5);
+    QCOMPARE(reopened.mtReturn().rowValue(0, "bname").toString(), QStringLiteral("Подкл."));
+    const MemTable &inputsBack = reopened.mtEntrance();
+    QCOMPARE(inputsBack.rowValue(occupiedRow, "id_repent").toInt(), 1);
+    QCOMPARE(inputsBack.rowValue(1 - occupiedRow, "id_repent").toInt(), 3);
+    QCOMPARE(inputsBack.rowValue(1 - occupiedRow, "level").toInt(), 1);
+    QCOMPARE(inputsBack.rowValue(1 - occupiedRow, "id_being").toInt(), 1);
+    QVERIFY2(notifier.messages.isEmpty(), qPrintable(notifier.messages.join('\n')));
 }
 
 void TestImageLoad::settingsValues_data()

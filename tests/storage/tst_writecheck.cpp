@@ -40,6 +40,15 @@ void setModuleType(Configuration &config, int address, int type)
     config.mtDev().post();
 }
 
+// Module `address` as the grid makes it a КВ-8: with its two input rows.
+void makeEightChannel(Configuration &config, int address)
+{
+    QVERIFY(config.mtDev().locate(ModuleField::addr, address));
+    config.mtDev().setValue(ModuleField::id_being, 0);
+    config.mtDev().setValue(ModuleField::id_name, 3);
+    config.mtDev().post();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Change)
@@ -91,6 +100,24 @@ void TestWriteCheck::problems_data()
     QTest::newRow("eight-channel module without its inputs") << Change([](Configuration &config) {
         setModuleType(config, 5, 3);
     }) << QStringList { u"КВ-8 № 5: нет пары входов 1 и 2; настройки входов не будут записаны."_s };
+    QTest::newRow("eight-channel module, outputs beside its inputs") << Change([](Configuration &config) {
+        makeEightChannel(config, 3);
+        for (int number = 0; number < 6; ++number)
+            addOutput(config, 3, number);
+    }) << QStringList();
+    QTest::newRow("output 7 in the record of input 1") << Change([](Configuration &config) {
+        makeEightChannel(config, 3);
+        addOutput(config, 3, 6);
+    }) << QStringList { u"КВ-8 № 3: выход 7 занимает запись входа 1; настройки входа 1 не будут записаны."_s };
+    QTest::newRow("outputs 7 and 8 in the records of both inputs") << Change([](Configuration &config) {
+        makeEightChannel(config, 3);
+        addOutput(config, 3, 7);
+        addOutput(config, 3, 6);
+    }) << QStringList { u"КВ-8 № 3: выход 7 занимает запись входа 1; настройки входа 1 не будут записаны."_s,
+                        u"КВ-8 № 3: выход 8 занимает запись входа 2; настройки входа 2 не будут записаны."_s };
+    QTest::newRow("output 8 of a loop module, which has no inputs") << Change([](Configuration &config) {
+        addOutput(config, 1, 7);
+    }) << QStringList();
     QTest::newRow("zone names an output that is gone") << Change([](Configuration &config) {
         addOutput(config, 1, 0);
         QVERIFY(config.mtArea().locate(ZoneField::id, 12));

@@ -84,6 +84,15 @@ void TestMirvaneCli::initTestCase()
     dangling[SettingsImage::ZoneRecordOffset + (12 - 1) * SettingsImage::ZoneRecordSize + 120] = char(1);
     dangling[SettingsImage::ZoneRecordOffset + (12 - 1) * SettingsImage::ZoneRecordSize + 121] = char(253);
     QVERIFY(writeFile(path("dangling.tab"), dangling));
+    // Module 3 is a КВ-8 whose output 7, "Пожар", takes the record of its input 1.
+    QByteArray eightChannel = image;
+    eightChannel[34 + 2] = char(3);
+    eightChannel[50 + 2] = char(3);
+    eightChannel[66 + 2] = char(2);
+    const QByteArray output7 = QByteArray::fromHex("03c300050000000606");
+    eightChannel.replace(SettingsImage::ChannelTableOffset + 2 * 3072 + SettingsImage::ChannelRecordSize * 254,
+                         output7.size(), output7);
+    QVERIFY(writeFile(path("kv8.tab"), eightChannel));
 }
 
 void TestMirvaneCli::factory_writesAWholeImage()
@@ -175,6 +184,14 @@ void TestMirvaneCli::diff_data()
     QTest::newRow("renamed zone") << "sklad.tab" << "ofis.tab" << 1 << "Зона 12: имя «СКЛАД» → «ОФИС»\n";
     QTest::newRow("renamed back") << "ofis.tab" << "sklad.tab" << 1 << "Зона 12: имя «ОФИС» → «СКЛАД»\n";
     QTest::newRow("named zone") << "factory.tab" << "sklad.tab" << 1 << "Зона 12: имя пусто → «СКЛАД»\n";
+    QTest::newRow("eight-channel module added") << "factory.tab" << "kv8.tab" << 1
+                                                << "Модуль 3: тип нет → «КВ-8»\n"
+                                                   "Модуль 3: цепь «кольцевая цепь» → нет\n"
+                                                   "Модуль 3: название пусто → «КВ-8 № 3»\n"
+                                                   "Модуль 3: состояние «Откл.» → «Подкл.»\n"
+                                                   "Выход 3.7: добавлен\n"
+                                                   "Вход 1 модуля 3: добавлен\n"
+                                                   "Вход 2 модуля 3: добавлен\n";
 }
 
 void TestMirvaneCli::diff()
@@ -200,6 +217,8 @@ void TestMirvaneCli::check_data()
     QTest::newRow("a zone's output is gone")
             << "dangling.tab" << 1
             << "Зона 12: назначенный выход (модуль 1 выход 6) не существует; зона не будет его включать.\n";
+    QTest::newRow("an output in an input's record")
+            << "kv8.tab" << 1 << "КВ-8 № 3: выход 7 занимает запись входа 1; настройки входа 1 не будут записаны.\n";
 }
 
 void TestMirvaneCli::check()
