@@ -209,7 +209,7 @@ bool writeZoneNameSeeds(SeedFolder &seeds)
             && seeds.write("fuzz_zonenames", "typed",
                            text(QStringLiteral("1;склад\n2;\"цех; \"\"север\"\"\"\n\n500;%1\n").arg(QString(40, u'Я'))))
             && seeds.write("fuzz_zonenames", "refused",
-                           QByteArray("\xef\xbb\xbf7 склад\r\n0;x\r\n3;a\r\n3;b\r\n4;\"open\r\n"));
+                           QByteArray("\xef\xbb\xbf" "7 склад\r\n0;x\r\n3;a\r\n3;b\r\n4;\"open\r\n"));
 }
 
 } // namespace
