@@ -1,6 +1,7 @@
 #include <model/configuration.h>
 
 #include <image/devicecodes.h>
+#include <image/imagelayout.h>
 
 #include <algorithm>
 
@@ -28,6 +29,10 @@ FieldDef nameIn(const QString &name, int size, const QString &keyField,
 }
 
 FieldDef integers(const QString &name) { return FieldDef::integer(name); }
+
+// A byte of the image holds 0 .. 255; a digit-coded pair of bytes four decimal digits.
+constexpr int ByteMaximum = 255;
+constexpr int EventCodeMaximum = 9999;
 
 // Fields placed at the columns of their table's field constants.
 class FieldList
@@ -57,7 +62,8 @@ Configuration::Configuration()
       m_mtDev(QStringLiteral("mtDev"), moduleFields()),
       m_mtRepEnt(QStringLiteral("mtRepEnt"),
                  FieldList(MessageField::Count)(MessageField::id, integers(QStringLiteral("id")))(
-                         MessageField::name, FieldDef::string(QStringLiteral("name"), 40))),
+                         MessageField::name,
+                         FieldDef::string(QStringLiteral("name"), ImageLayout::MessageTextSize).storedAsCapitals())),
       m_mtArea(QStringLiteral("mtArea"), zoneFields()),
       m_mtAreaCopy(QStringLiteral("mtAreaCopy"), zoneFields()),
       m_mtSensor(QStringLiteral("mtSensor"), sensorFields()),
@@ -68,10 +74,12 @@ Configuration::Configuration()
       m_mtSensorNew(QStringLiteral("mtSensorNew"), sensorNewFields()),
       m_mtTempType(QStringLiteral("mtTempType"),
                    FieldList(ProfileField::Count)(ProfileField::id, integers(QStringLiteral("id")).readOnlyField())(
-                           ProfileField::begin_day, FieldDef::time(QStringLiteral("begin_day")))(
-                           ProfileField::begin_night, FieldDef::time(QStringLiteral("begin_night")))),
+                           ProfileField::begin_day, FieldDef::time(QStringLiteral("begin_day")).inTenMinuteSteps())(
+                           ProfileField::begin_night,
+                           FieldDef::time(QStringLiteral("begin_night")).inTenMinuteSteps())),
       m_mtRepComm(QStringLiteral("mtRepComm"),
-                  FieldList(EventCodeField::Count)(EventCodeField::code, integers(QStringLiteral("code")))(
+                  FieldList(EventCodeField::Count)(EventCodeField::code,
+                                                         integers(QStringLiteral("code")).within(0, EventCodeMaximum))(
                           EventCodeField::name, FieldDef::string(QStringLiteral("name"), 40).readOnlyField()))
 {
     installEditingRules(*this);
@@ -121,7 +129,7 @@ QVector<FieldDef> Configuration::zoneFields()
     FieldList fields(F::Count);
     fields(F::id, integers(QStringLiteral("id")))
           (F::num, FieldDef::string(QStringLiteral("num"), 8))
-          (F::name, FieldDef::string(QStringLiteral("name"), 40))
+          (F::name, FieldDef::string(QStringLiteral("name"), 40).storedAsCapitals())
           (F::id_being, integers(QStringLiteral("id_being")))
           (F::id_verif, integers(QStringLiteral("id_verif")))
           (F::id_temp, integers(QStringLiteral("id_temp")))
@@ -225,7 +233,7 @@ QVector<FieldDef> Configuration::entranceFields()
                                               return m_mtRepEnt.lookupValue(MessageField::id, key, MessageField::name);
                                           }))
             (F::num, integers(QStringLiteral("num")).readOnlyField())
-            (F::level, integers(QStringLiteral("level")))
+            (F::level, integers(QStringLiteral("level")).within(0, ByteMaximum))
             (F::mname, FieldDef::lookupIn(QStringLiteral("mname"), 20, QStringLiteral("id"),
                                           [this](const QVariant &key) {
                                               return m_mtDev.lookupValue(ModuleField::id_name, key, ModuleField::name);

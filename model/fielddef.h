@@ -1,5 +1,7 @@
 #pragma once
 
+#include <model/inputcheck.h>
+
 #include <QString>
 #include <QVariant>
 
@@ -26,6 +28,8 @@ struct FieldDef
     bool readOnly = false; // for the grids only; code may still write it
     // The program's own bookkeeping: read-only, and neither exported nor compared.
     bool internal = false;
+    // What an edit may write: a value the image would not keep as typed is not taken.
+    InputCheck input;
 
     QString keyField; // lookup: the row's own key field
     Lookup lookup;
@@ -62,6 +66,28 @@ struct FieldDef
         return field;
     }
 
+    // Text the image keeps in windows-1251 capitals, no longer than the field.
+    FieldDef storedAsCapitals() const
+    {
+        FieldDef field = *this;
+        field.input = InputCheck::text(size, InputCheck::Characters::Cp1251Capitals);
+        return field;
+    }
+
+    FieldDef within(int minimum, int maximum) const
+    {
+        FieldDef field = *this;
+        field.input = InputCheck::number(minimum, maximum);
+        return field;
+    }
+
+    FieldDef inTenMinuteSteps() const
+    {
+        FieldDef field = *this;
+        field.input = InputCheck::tenMinuteTime();
+        return field;
+    }
+
     FieldDef internalField() const
     {
         FieldDef field = readOnlyField();
@@ -79,6 +105,8 @@ private:
         field.kind = kind;
         field.type = type;
         field.size = size;
+        if (kind == FieldKind::Data && type == FieldType::String)
+            field.input = InputCheck::text(size, InputCheck::Characters::Any);
         return field;
     }
 };

@@ -52,6 +52,14 @@ ColumnSpec MemTableModel::columnSpec(int column) const
     return spec;
 }
 
+InputCheck MemTableModel::inputCheck(int column) const
+{
+    const int field = fieldOf(column);
+    if (!m_table || field < 0 || field >= m_table->fields().size() || !m_table->fields().at(field).isData())
+        return {};
+    return m_table->fields().at(field).input;
+}
+
 QVariant MemTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || !m_table || !checkIndex(index, CheckIndexOption::IndexIsValid))
@@ -95,17 +103,17 @@ bool MemTableModel::setData(const QModelIndex &index, const QVariant &value, int
     if (field.isData() && field.type == FieldType::Boolean && role == Qt::CheckStateRole)
         return m_table->setVisibleValue(index.row(), fieldNumber, value.value<Qt::CheckState>() == Qt::Checked);
     const bool lookup = field.kind == FieldKind::Lookup && field.reference;
+    if (field.isData() && (role == KeyRole || role == Qt::EditRole)) {
+        const std::optional<QVariant> taken = field.input.taken(value);
+        return taken && m_table->setVisibleValue(index.row(), fieldNumber, *taken);
+    }
     if (role == KeyRole) {
-        if (field.isData())
-            return m_table->setVisibleValue(index.row(), fieldNumber, value);
         if (!lookup || !field.reference->name(value).isValid())
             return false;
         return m_table->setVisibleValue(index.row(), m_table->fieldIndex(field.keyField), value.toInt());
     }
     if (role != Qt::EditRole)
         return false;
-    if (field.isData())
-        return m_table->setVisibleValue(index.row(), fieldNumber, value);
     if (lookup) {
         const std::optional<int> code = field.reference->idOfName(value.toString());
         return code && m_table->setVisibleValue(index.row(), m_table->fieldIndex(field.keyField), *code);

@@ -11,7 +11,8 @@
 // or one per field without one. Edits are ordinary writes, so the field's rule runs. A
 // lookup column offers its key (KeyRole) and the (key, name) pairs of its reference list
 // (ChoicesRole), and is edited by key, so that two codes with one name stay apart; an
-// edit by name (EditRole) takes the first code of that name.
+// edit by name (EditRole) takes the first code of that name. A data field takes only
+// what its input check passes, and takes it as the check reads it.
 class MemTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     MemTable *table() const { return m_table; }
     // How a column is shown; for a model without a list, made from the field.
     ColumnSpec columnSpec(int column) const;
+    // What an editor of a column's data field may take.
+    InputCheck inputCheck(int column) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

@@ -1,5 +1,6 @@
 #include <model/settingsinput.h>
 
+#include <image/imagelayout.h>
 #include <model/notifier.h>
 
 #include <algorithm>
@@ -33,6 +34,39 @@ QString FormatNumberPhone(const QString &Number, bool Tone)
 }
 
 namespace SettingsInput {
+
+using Characters = InputCheck::Characters;
+using Reopened = InputCheck::Reopened;
+
+InputCheck informationMessageCheck()
+{
+    return InputCheck::text(InformationMessageMaxLength, Characters::Cp1251Capitals, Reopened::Trimmed);
+}
+
+InputCheck accessCodeCheck()
+{
+    return InputCheck::text(ImageLayout::AccessCodeSize, Characters::Cp1251);
+}
+
+InputCheck registrationNumberCheck()
+{
+    return InputCheck::digitCoded(2, Reopened::ZeroPaddedOrEmpty);
+}
+
+InputCheck attemptsCheck()
+{
+    return InputCheck::digitCoded(1, Reopened::ZeroPadded);
+}
+
+InputCheck telephoneCheck()
+{
+    return InputCheck::text(0, Characters::Telephone);
+}
+
+InputCheck technologicalAddressCheck()
+{
+    return InputCheck::text(TechnologicalAddressMaxLength, Characters::Digits);
+}
 
 bool acceptAccessCodeKey(QChar key, Notifier &notifier)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <model/inputcheck.h>
 #include <model/systemsettings.h>
 
 #include <QChar>
@@ -63,6 +64,20 @@ inline constexpr int InformationMessageMaxLength = 39;
 inline constexpr int TechnologicalAddressMaxLength = 2;
 inline constexpr int TechnologicalAddressMin = 1;
 inline constexpr int TechnologicalAddressMax = 16;
+
+// What each box takes, from the bytes that keep it; the key filters below come first.
+// edInfMessage: 39 characters after the slot's space, kept in capitals, reloaded trimmed.
+InputCheck informationMessageCheck();
+// edAdminPass*, edMasterPass*: ten bytes, a character each.
+InputCheck accessCodeCheck();
+// edNumReg1/2: two digit-coded bytes, four digits, reloaded with leading zeros, 0 as empty.
+InputCheck registrationNumberCheck();
+// edCount: one digit-coded byte, two digits, reloaded with a leading zero.
+InputCheck attemptsCheck();
+// edTelNum1/2: the symbols of the raw form; the box's own limit follows the tone button.
+InputCheck telephoneCheck();
+// edAddrKLM.
+InputCheck technologicalAddressCheck();
 
 // Key filters: false means the key is dropped; the first two have told the user why.
 // edAdminPass*, edMasterPass*, edNumReg1/2, edCount.

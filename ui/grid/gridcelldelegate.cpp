@@ -1,8 +1,23 @@
 #include <ui/grid/gridcelldelegate.h>
 
 #include <ui/grid/titlecells.h>
+#include <ui/input/checkvalidator.h>
 
+#include <model/memtablemodel.h>
+
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QWidget>
+
+namespace {
+
+InputCheck checkOf(const QModelIndex &index)
+{
+    const auto *model = qobject_cast<const MemTableModel *>(index.model());
+    return model ? model->inputCheck(index.column()) : InputCheck();
+}
+
+} // namespace
 
 const QColor GridCellDelegate::OddRowColour(234, 244, 255);
 
@@ -19,10 +34,61 @@ void GridCellDelegate::initStyleOption(QStyleOptionViewItem *option, const QMode
 QWidget *GridCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                         const QModelIndex &index) const
 {
-    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    const InputCheck check = checkOf(index);
+    QWidget *editor = nullptr;
+    switch (check.kind()) {
+    case InputCheck::Kind::Number: {
+        // A spin box whatever the value, also an empty one, which would get a text box.
+        auto *box = new QSpinBox(parent);
+        box->setFrame(false);
+        box->setRange(check.minimum(), check.maximum());
+        editor = box;
+        break;
+    }
+    case InputCheck::Kind::Time: {
+        // Typed as HH:mm: a time box would offer every minute, most of which are not kept.
+        auto *box = new QLineEdit(parent);
+        box->setFrame(false);
+        CheckValidator::bind(box, check);
+        editor = box;
+        break;
+    }
+    case InputCheck::Kind::Text:
+        editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *box = qobject_cast<QLineEdit *>(editor))
+            CheckValidator::bind(box, check);
+        break;
+    case InputCheck::Kind::None:
+        editor = QStyledItemDelegate::createEditor(parent, option, index);
+        break;
+    }
     if (editor)
         nameAfterColumn(*editor, index);
     return editor;
+}
+
+void GridCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    const InputCheck check = checkOf(index);
+    auto *box = qobject_cast<QLineEdit *>(editor);
+    if (box && check.kind() == InputCheck::Kind::Time) {
+        box->setText(check.editText(index.data(Qt::EditRole)));
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void GridCellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    // A text the check does not pass whole (a time half typed) is not taken; the model
+    // refuses it too, so the cell keeps what it had.
+    if (const auto *box = qobject_cast<QLineEdit *>(editor); box && !box->hasAcceptableInput())
+        return;
+    if (const auto *box = qobject_cast<QLineEdit *>(editor); box && checkOf(index).kind() == InputCheck::Kind::Time) {
+        model->setData(index, box->text(), Qt::EditRole);
+        return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
 }
 
 void GridCellDelegate::nameAfterColumn(QWidget &editor, const QModelIndex &index)

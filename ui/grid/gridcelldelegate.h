@@ -6,7 +6,9 @@
 // A grid's ordinary cell: the 1st, 3rd, 5th … row shown is tinted, the others keep the
 // window's base colour; text that does not fit ends in "…". An editor is named after its
 // column's title. The cells that draw or edit otherwise build on it, so every cell of a
-// row has the same ground.
+// row has the same ground. A data field's editor takes only what its input check
+// passes: a text no longer than the field and in characters the image keeps, a number
+// within its range, a time the image stores.
 class GridCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -17,6 +19,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;

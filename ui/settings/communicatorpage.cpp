@@ -50,16 +50,16 @@ QHBoxLayout *addRow(QGridLayout *grid, int row, const QString &caption, QWidget 
     return controls;
 }
 
-QLineEdit *digitsBox(const QString &name, int length, SettingsBinder &binder, Notifier &notifier,
+QLineEdit *digitsBox(const QString &name, const InputCheck &check, SettingsBinder &binder, Notifier &notifier,
                      SettingsField<QString> field)
 {
     auto *box = new QLineEdit;
     box->setObjectName(name);
-    PageLayout::fitWidth(box, QString(length, u'0'));
+    PageLayout::fitWidth(box, QString(check.maxLength(), u'0'));
     new KeyFilter(box, [&notifier = notifier](QChar key) {
         return SettingsInput::acceptAccessCodeKey(key, notifier);
     });
-    binder.bindText(box, std::move(field), length);
+    binder.bindText(box, std::move(field), check);
     return box;
 }
 
@@ -140,15 +140,16 @@ CommunicatorPage::CommunicatorPage(Configuration &configuration, Notifier &notif
     grid->setVerticalSpacing(PageLayout::Spacing);
     int row = 0;
 
-    const auto addDigits = [&](const QString &caption, const QString &name, int length, SettingsField<QString> field) {
-        QLineEdit *box = digitsBox(name, length, *binder, notifier, std::move(field));
+    const auto addDigits = [&](const QString &caption, const QString &name, const InputCheck &check,
+                               SettingsField<QString> field) {
+        QLineEdit *box = digitsBox(name, check, *binder, notifier, std::move(field));
         QHBoxLayout *controls = addRow(grid, row++, caption, box);
         controls->addWidget(box);
         controls->addStretch();
     };
-    addDigits(u"Первый регистрационный номер "_s, u"edNumReg1"_s, RegistrationNumberLength,
+    addDigits(u"Первый регистрационный номер "_s, u"edNumReg1"_s, SettingsInput::registrationNumberCheck(),
               [](auto &settings) -> auto & { return settings.edNumReg1; });
-    addDigits(u"Второй регистрационный номер"_s, u"edNumReg2"_s, RegistrationNumberLength,
+    addDigits(u"Второй регистрационный номер"_s, u"edNumReg2"_s, SettingsInput::registrationNumberCheck(),
               [](auto &settings) -> auto & { return settings.edNumReg2; });
 
     for (const int number : { 1, 2 }) {
@@ -180,7 +181,7 @@ CommunicatorPage::CommunicatorPage(Configuration &configuration, Notifier &notif
     modeRow->addWidget(mode);
     modeRow->addStretch();
 
-    addDigits(u"Количество попыток"_s, u"edCount"_s, AttemptsLength,
+    addDigits(u"Количество попыток"_s, u"edCount"_s, SettingsInput::attemptsCheck(),
               [](auto &settings) -> auto & { return settings.edCount; });
 
     // The minutes share the caption: each box says which part of the time it holds.

@@ -15,8 +15,6 @@ class CommunicatorPage : public QWidget
 public:
     static constexpr int Width = 446;
     static constexpr int Height = 557;
-    static constexpr int RegistrationNumberLength = 4;
-    static constexpr int AttemptsLength = 3;
 
     CommunicatorPage(Configuration &configuration, Notifier &notifier, QWidget *parent = nullptr);
 };

@@ -1,5 +1,7 @@
 #include <ui/settings/settingsbinder.h>
 
+#include <ui/input/checkvalidator.h>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -30,11 +32,22 @@ SettingsBinder::SettingsBinder(Configuration &configuration, QObject *parent)
     connect(&notices, &ConfigurationNotices::settingsChanged, this, &SettingsBinder::showAll);
 }
 
-void SettingsBinder::bindText(QLineEdit *box, SettingsField<QString> field, int maxLength)
+void SettingsBinder::bindText(QLineEdit *box, SettingsField<QString> field, const InputCheck &check)
 {
+    box->setValidator(new CheckValidator(check, box));
     connect(box, &QLineEdit::textEdited, this, [this, field](const QString &text) {
         change([&](SystemSettings &settings) { field.of(settings) = text; });
     });
+    // Only after the person's own edit: passing through a box changes nothing.
+    connect(box, &QLineEdit::editingFinished, this, [this, box, field, check] {
+        if (!box->isModified())
+            return;
+        box->setModified(false);
+        const QString reopened = check.reopened(field.of(settings()));
+        if (reopened != field.of(settings()))
+            change([&](SystemSettings &settings) { field.of(settings) = reopened; });
+    });
+    const int maxLength = check.maxLength();
     addView([box, field, maxLength](const SystemSettings &settings) {
         showStoredText(box, field.of(settings), maxLength);
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/configuration.h>
+#include <model/inputcheck.h>
 #include <ui/settings/settingsfield.h>
 
 #include <QObject>
@@ -39,7 +40,9 @@ public:
         return m_configuration.changeSettings(std::forward<Change>(change));
     }
 
-    void bindText(QLineEdit *box, SettingsField<QString> field, int maxLength);
+    // The box takes what `check` passes; when the person leaves it, it shows what a save
+    // and a reload would show (leading zeros, capitals, no outer blanks).
+    void bindText(QLineEdit *box, SettingsField<QString> field, const InputCheck &check);
     void bindCheck(QCheckBox *box, SettingsField<bool> field);
     // How a control shows the settings: now, and after every load or change.
     void addView(View view);

@@ -47,12 +47,12 @@ QGroupBox *accessCodes(const QString &title, const QString &namePrefix,
     for (std::size_t i = 0; i < N; ++i) {
         const QString number = QString::number(i + 1);
         QLineEdit *box = PageLayout::addCaptionedBox(grid, int(i), u"Код доступа "_s + number, namePrefix + number);
-        PageLayout::fitWidth(box, QString(SystemPage::AccessCodeMaxLength, u'0'));
+        PageLayout::fitWidth(box, QString(SettingsInput::accessCodeCheck().maxLength(), u'0'));
         new KeyFilter(box, [&notifier = notifier](QChar key) {
             return SettingsInput::acceptAccessCodeKey(key, notifier);
         });
         binder.bindText(box, [codes, i](auto &settings) -> auto & { return (settings.*codes)[i]; },
-                        SystemPage::AccessCodeMaxLength);
+                        SettingsInput::accessCodeCheck());
     }
     return group;
 }
@@ -75,7 +75,7 @@ SystemPage::SystemPage(Configuration &configuration, Notifier &notifier, QWidget
     QLineEdit *message = PageLayout::addCaptionedBox(messageGrid, 0, u"Информационное сообщение"_s,
                                                      u"edInfMessage"_s, Qt::Alignment());
     binder->bindText(message, [](auto &settings) -> auto & { return settings.edInfMessage; },
-                     SettingsInput::InformationMessageMaxLength);
+                     SettingsInput::informationMessageCheck());
     page->addLayout(messageGrid);
 
     for (const Switch &item : Switches) {

@@ -15,7 +15,6 @@ class SystemPage : public QWidget
 public:
     static constexpr int Width = 512;
     static constexpr int Height = 557;
-    static constexpr int AccessCodeMaxLength = 10;
 
     SystemPage(Configuration &configuration, Notifier &notifier, QWidget *parent = nullptr);
 };

@@ -1,5 +1,6 @@
 #include <ui/settings/technologicaladdressbox.h>
 
+#include <ui/input/checkvalidator.h>
 #include <ui/settings/keyfilter.h>
 #include <ui/settings/settingsbinder.h>
 
@@ -27,6 +28,7 @@ TechnologicalAddressBox::TechnologicalAddressBox(Configuration &configuration, N
     box->setObjectName(u"edAddrKLM"_s);
     box->setGeometry(BoxGeometry);
     new KeyFilter(box, acceptTechnologicalAddressKey);
+    box->setValidator(new CheckValidator(technologicalAddressCheck(), box)); // a paste too
 
     auto *caption = new QLabel(u"Адрес технологического модуля"_s, this);
     caption->setObjectName(u"Label1"_s);

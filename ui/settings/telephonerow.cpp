@@ -1,5 +1,6 @@
 #include <ui/settings/telephonerow.h>
 
+#include <ui/input/checkvalidator.h>
 #include <ui/settings/keyfilter.h>
 #include <ui/settings/settingsbinder.h>
 
@@ -40,6 +41,8 @@ TelephoneRow::TelephoneRow(int number, SettingsBinder &binder, Notifier &notifie
     m_box->setObjectName(u"edTelNum"_s + suffix);
     new KeyFilter(m_box, [&notifier = notifier](QChar key) { return acceptTelephoneKey(key, notifier); });
     m_box->installEventFilter(this);
+    // A paste with the mouse brings only what the raw form can stand for.
+    m_box->setValidator(new CheckValidator(telephoneCheck(), m_box));
     // A paste with the mouse changes the text alone; the raw form follows the next key.
     connect(m_box, &QLineEdit::textEdited, this, [this](const QString &typed) {
         m_binder.change([&](SystemSettings &settings) { m_text.of(settings) = typed; });

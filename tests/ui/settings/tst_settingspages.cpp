@@ -282,13 +282,15 @@ void TestSettingsPages::keys_data()
     QTest::newRow("eleventh digit of a code") << u"edMasterPass1"_s << clicks(u"12345678901"_s) << u"1234567890"_s
                                               << nothing;
     QTest::newRow("fifth registration digit") << u"edNumReg1"_s << clicks(u"12345"_s) << u"1234"_s << nothing;
-    QTest::newRow("fourth attempts digit") << u"edCount"_s << clicks(u"1234"_s) << u"123"_s << nothing;
+    // One digit-coded byte keeps two digits.
+    QTest::newRow("third attempts digit") << u"edCount"_s << clicks(u"123"_s) << u"12"_s << nothing;
     QTest::newRow("17th telephone character") << u"edTelNum1"_s << clicks(u"1234567890123+*7"_s + u"8"_s)
                                               << u"1234567890123+*7"_s << nothing;
+    // In capitals as typed, as the panel keeps it.
     QTest::newRow("any text in the message") << u"edInfMessage"_s << key(Qt::Key_End) + clicks(u"Ab 1!"_s)
-                                             << u" Ab 1!"_s << nothing;
+                                             << u" AB 1!"_s << nothing;
     QTest::newRow("message limit") << u"edInfMessage"_s << key(Qt::Key_End) + clicks(QString(40, u'x'))
-                                   << u" "_s + QString(38, u'x') << nothing;
+                                   << u" "_s + QString(38, u'X') << nothing;
     QTest::newRow("letter in the address, silently") << u"edAddrKLM"_s << clicks(u"a"_s) << u"1"_s << nothing;
 }
 
