@@ -2,6 +2,7 @@
 // a grid description, how each kind of column is edited, what it paints (read back from
 // grabbed pixels) and how it follows the table's current row.
 
+#include "recordingnotifier.h"
 #include "unexpectedwarnings.h"
 
 #include <ui/font/programfont.h>
@@ -13,12 +14,14 @@
 #include <model/dialoggrids.h>
 #include <model/maingrids.h>
 #include <model/memtablemodel.h>
+#include <storage/filecommands.h>
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QHelpEvent>
 #include <QTest>
 #include <QToolTip>
@@ -51,6 +54,7 @@ public:
     }
 
     MemTable &table() { return m_grid.table(); }
+    Configuration &config() { return m_config; }
     DataGrid &grid() { return m_grid; }
     QWidget &cells() { return *m_grid.viewport(); }
 
@@ -147,6 +151,31 @@ QString lowestPart(const QString &title)
     return title.section(QLatin1Char('|'), -1).trimmed();
 }
 
+// A cell's text as the grid draws it: a name padded to its slot ends where the name does.
+QString drawnText(const QModelIndex &cell)
+{
+    QString text = cell.data().toString();
+    while (text.endsWith(u' '))
+        text.chop(1);
+    return text;
+}
+
+// The cell's editor opened with F2, its text replaced by the keys and committed with
+// Enter; keys go in one by one with their text, also where QTest knows only Latin-1.
+bool typeIntoCell(DataGrid &grid, const QModelIndex &cell, const QString &keys)
+{
+    grid.setCurrentIndex(cell);
+    QTest::keyClick(&grid, Qt::Key_F2);
+    QWidget *editor = grid.indexWidget(cell);
+    if (!editor)
+        return false;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    for (const QChar key : keys)
+        QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(key), Qt::NoModifier);
+    keyToEditor(editor, Qt::Key_Return);
+    return true;
+}
+
 int columnOf(const GridSpec &grid, int field)
 {
     for (int column = 0; column < grid.columns.size(); ++column) {
@@ -176,6 +205,8 @@ private slots:
     void editing_data();
     void editing();
     void lookup_editedByKey();
+    void typedCell_shownAsReopened_data();
+    void typedCell_shownAsReopened();
     void pictureColumn_drawsByValue();
     void mark_toggledByOneClick();
     void markTitle_isAButtonWithAChangeablePicture();
@@ -416,6 +447,78 @@ void TestDataGrid::editing()
     }
     QVERIFY2(opened && opened->inherits(editor.toLatin1()), opened ? opened->metaObject()->className() : "none");
     QCOMPARE(opened->accessibleName(), caption);
+}
+
+// Keys typed into the editors of every grid cell that takes text: the cell shows what a
+// saved and reopened file shows, and takes nothing the image would not keep as typed.
+void TestDataGrid::typedCell_shownAsReopened_data()
+{
+    QTest::addColumn<Grid>("grid");
+    QTest::addColumn<Table>("table");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+
+    const Grid zones = MainGrids::dbGridTableArea;
+    const Table area = &Configuration::mtArea;
+    QTest::newRow("zone name: 41 letters") << zones << area << 6 << int(ZoneField::name)
+                                           << u"склад"_s + QString(36, u'ї') << u"СКЛАД"_s + QString(35, u'Ї');
+    QTest::newRow("zone name: foreign characters") << zones << area << 0 << int(ZoneField::name)
+                                                   << u"Zone ☃ é € №7"_s << u"ZONE   € №7"_s;
+    const Grid messages = MainGrids::DBGridEh10;
+    const Table repEnt = &Configuration::mtRepEnt;
+    QTest::newRow("input message: 41 letters") << messages << repEnt << 2 << int(MessageField::name)
+                                               << QString(41, u'ж') << QString(40, u'Ж');
+    const Grid codes = MainGrids::DBGridEh6;
+    const Table repComm = &Configuration::mtRepComm;
+    QTest::newRow("event code: 99999") << codes << repComm << 26 << int(EventCodeField::code) << u"99999"_s
+                                       << u"9999"_s;
+    QTest::newRow("event code: minus") << codes << repComm << 0 << int(EventCodeField::code) << u"-5"_s << u"5"_s;
+    const Grid inputs = MainGrids::DBGridEh8;
+    const Table entrance = &Configuration::mtEntrance;
+    QTest::newRow("input level: 256") << inputs << entrance << 1 << int(InputField::level) << u"256"_s << u"25"_s;
+    QTest::newRow("input level: 255") << inputs << entrance << 0 << int(InputField::level) << u"255"_s << u"255"_s;
+    const Grid profiles = MainGrids::DBGridEh5;
+    const Table tempType = &Configuration::mtTempType;
+    QTest::newRow("day start: 23:50") << profiles << tempType << 0 << int(ProfileField::begin_day) << u"23:50"_s
+                                      << u"23:50"_s;
+    QTest::newRow("night start: 22:35") << profiles << tempType << 1 << int(ProfileField::begin_night)
+                                        << u"22:35"_s << u"00:00"_s;
+    QTest::newRow("day start: 25:70") << profiles << tempType << 3 << int(ProfileField::begin_day) << u"25:70"_s
+                                      << u"00:00"_s;
+}
+
+void TestDataGrid::typedCell_shownAsReopened()
+{
+    QFETCH(Grid, grid);
+    QFETCH(Table, table);
+    QFETCH(int, row);
+    QFETCH(int, field);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+
+    const GridSpec described = grid();
+    Rig rig(described, table);
+    MemTable &modules = rig.config().mtDev();
+    modules.first();
+    modules.setValue(ModuleField::id_name, 3); // an eight-channel module, for its inputs
+    modules.post();
+    QVERIFY(rig.show());
+    const QModelIndex cell = rig.index(row, columnOf(described, field));
+    QVERIFY(typeIntoCell(rig.grid(), cell, keys));
+    QCOMPARE(drawnText(cell), shown);
+
+    QTemporaryDir dir;
+    RecordingNotifier notifier;
+    FileCommands commands(rig.config(), notifier);
+    commands.buildImage();
+    QVERIFY(commands.saveFile(dir.filePath(u"typed.tab"_s)));
+    Configuration reopened;
+    QVERIFY(FileCommands(reopened, notifier).openFile(dir.filePath(u"typed.tab"_s)));
+    QCOMPARE(notifier.messages, QStringList());
+    const MemTableModel model(&(reopened.*table)());
+    QCOMPARE(drawnText(model.index(row, field)), shown);
 }
 
 // Device types 6 and 7 have one name; the drop-down tells them apart by key both ways.

@@ -9,6 +9,7 @@
 #include <storage/filecommands.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -181,6 +182,10 @@ private slots:
 
     void load_showsEveryControlAsStored_data();
     void load_showsEveryControlAsStored();
+    void typed_shownAsReopened_data();
+    void typed_shownAsReopened();
+    void paste_takenOnlyWhenKept_data();
+    void paste_takenOnlyWhenKept();
 
     void layout_withinTheirAreas_nothingClippedOrOverlapping();
 };
@@ -558,6 +563,89 @@ void TestSettingsPages::modeTyped()
     typeText(mode->lineEdit(), typed);
     QCOMPARE(mode->currentText(), typed);
     QCOMPARE(pages.configuration.settings().cbModeAndOr, index);
+}
+
+// Keys typed into a box that is then left: the box shows what a saved and reopened file
+// shows, and took nothing the image would not keep as typed.
+void TestSettingsPages::typed_shownAsReopened_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("message: 40 letters") << u"edInfMessage"_s << QString(40, u'ж') << QString(39, u'Ж');
+    QTest::newRow("message: foreign characters") << u"edInfMessage"_s << u"тест☃ é5"_s << u"ТЕСТ 5"_s;
+    QTest::newRow("message: outer blanks") << u"edInfMessage"_s << u"  тест  "_s << u"ТЕСТ"_s;
+    QTest::newRow("admin code 8: 11 digits") << u"edAdminPass8"_s << u"12345678901"_s << u"1234567890"_s;
+    QTest::newRow("installer code 4: 11 digits") << u"edMasterPass4"_s << u"98765432109"_s << u"9876543210"_s;
+    QTest::newRow("registration 1: 5 digits") << u"edNumReg1"_s << u"99999"_s << u"9999"_s;
+    QTest::newRow("registration 2: short") << u"edNumReg2"_s << u"42"_s << u"0042"_s;
+    QTest::newRow("registration 2: zero") << u"edNumReg2"_s << u"00"_s << QString();
+    QTest::newRow("attempts: 250") << u"edCount"_s << u"250"_s << u"25"_s;
+    QTest::newRow("attempts: one digit") << u"edCount"_s << u"7"_s << u"07"_s;
+    QTest::newRow("telephone 2: 15 symbols") << u"edTelNum2"_s << u"+*0123456789012"_s << u"+*0123456789012"_s;
+}
+
+void TestSettingsPages::typed_shownAsReopened()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+
+    Pages pages;
+    QVERIFY(pages.showActive());
+    auto *edit = pages.control<QLineEdit>(box);
+    edit->setFocus();
+    edit->selectAll();
+    typeText(edit, keys);
+    pages.control(box == u"edCount"_s ? u"edNumReg1"_s : u"edCount"_s)->setFocus();
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(storedText(pages.configuration.settings(), box), shown);
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"typed.tab"_s);
+    FileCommands commands(pages.configuration, pages.notifier);
+    commands.buildImage();
+    QVERIFY(commands.saveFile(file));
+    Pages reopened;
+    QVERIFY(FileCommands(reopened.configuration, reopened.notifier).openFile(file));
+    QCOMPARE(reopened.control<QLineEdit>(box)->text(), shown);
+    QCOMPARE(reopened.notifier.messages, QStringList());
+}
+
+// The context menu's paste passes no key filter: the box's check alone decides.
+void TestSettingsPages::paste_takenOnlyWhenKept_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("telephone marks") << u"edTelNum1"_s << u"12+3*"_s << u"12+3*"_s;
+    QTest::newRow("telephone letters") << u"edTelNum1"_s << u"12ab"_s << QString();
+    QTest::newRow("registration letters") << u"edNumReg1"_s << u"12ab"_s << QString();
+    QTest::newRow("code outside the code page") << u"edAdminPass1"_s << u"12☃"_s << QString();
+    QTest::newRow("message in capitals") << u"edInfMessage"_s << u"объект"_s << u"ОБЪЕКТ"_s;
+    QTest::newRow("message outside the code page") << u"edInfMessage"_s << u"😀"_s << QString();
+    QTest::newRow("address letters") << u"edAddrKLM"_s << u"x"_s << QString();
+}
+
+void TestSettingsPages::paste_takenOnlyWhenKept()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, pasted);
+    QFETCH(QString, text);
+
+    Pages pages;
+    auto *edit = pages.control<QLineEdit>(box);
+    edit->clear(); // the message's space, the address's 1, as shown only
+    const SystemSettings before = pages.configuration.settings();
+    QApplication::clipboard()->setText(pasted);
+    edit->paste();
+    QCOMPARE(edit->text(), text);
+    if (text.isEmpty())
+        QVERIFY(pages.configuration.settings() == before); // a refused paste changes nothing
+    else
+        QCOMPARE(storedText(pages.configuration.settings(), box), text);
 }
 
 void TestSettingsPages::load_showsEveryControlAsStored_data()
