@@ -159,7 +159,19 @@ bool writeSettingsInputSeeds(SeedFolder &seeds)
                                    { address, {} },
                                    { address, text(QStringLiteral("0x5")) },
                                    { format, text(QStringLiteral("123456789012345")) },
-                                   { format, text(QStringLiteral("+*1")) + '\x01' } }));
+                                   { format, text(QStringLiteral("+*1")) + '\x01' } }))
+            && seeds.write("fuzz_settingsinput", "checks",
+                           steps({ { 16, text(QStringLiteral("  объект ☃ 5 ")) },
+                                   { 17, text(QStringLiteral("12345678901")) },
+                                   { 18, text(QStringLiteral("12")) },
+                                   { 19, text(QStringLiteral("250")) },
+                                   { 20, text(QStringLiteral("+12*3")) },
+                                   { 21, text(QStringLiteral("17")) },
+                                   { 22, text(QStringLiteral("склад ґ №1 é")) },
+                                   { 23, text(QStringLiteral("256")) },
+                                   { 24, text(QStringLiteral("99999")) },
+                                   { 25, text(QStringLiteral("22:35")) },
+                                   { 25, text(QStringLiteral("23:50")) } }));
 }
 
 bool writeSearchSeeds(SeedFolder &seeds)

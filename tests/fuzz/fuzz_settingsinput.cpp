@@ -7,12 +7,17 @@
 // and what to do (operation % 8): 0 offer each UTF-16 unit of the bytes to the key filters,
 // 1 type the UTF-8 text into the box, 2 press "пауза", 3 press "пошук" (caret: byte 0, signed),
 // 4 set the tone button (byte 0, odd pressed), 5 load the text into the box, 6 type the text
-// as the technological address, 7 format the text as a raw telephone number.
+// as the technological address, 7 format the text as a raw telephone number. An operation
+// of 16 or more gives the UTF-8 text to the input check (operation - 16) % 10 of the boxes
+// and grid editors: what it takes can be typed key by key and comes back from the image.
 
 #include "fuzzsupport.h"
 #include "recordingnotifier.h"
 
+#include <image/cp1251.h>
 #include <model/settingsinput.h>
+
+#include <array>
 
 using namespace SettingsInput;
 
@@ -143,6 +148,66 @@ void typeTechnologicalAddress(SystemSettings &settings, const QString &text)
     FUZZ_CHECK(!address || (*address >= TechnologicalAddressMin && *address <= TechnologicalAddressMax), text);
 }
 
+const std::array<InputCheck, 10> &inputChecks()
+{
+    using Characters = InputCheck::Characters;
+    static const std::array<InputCheck, 10> checks {
+        informationMessageCheck(),
+        accessCodeCheck(),
+        registrationNumberCheck(),
+        attemptsCheck(),
+        telephoneCheck(),
+        technologicalAddressCheck(),
+        InputCheck::text(40, Characters::Cp1251Capitals), // zone names, input messages
+        InputCheck::number(0, 255), // input levels
+        InputCheck::number(0, 9999), // event codes
+        InputCheck::tenMinuteTime(), // day and night starts
+    };
+    return checks;
+}
+
+void checkInput(const InputCheck &check, const QString &given)
+{
+    using State = InputCheck::State;
+    QString text = given;
+    const State state = check.validate(text);
+    QString again = text;
+    FUZZ_CHECK(check.validate(again) == state && again == text, text);
+    FUZZ_CHECK(text.size() == given.size(), text); // capitals only, one for one
+    const std::optional<QVariant> taken = check.taken(text);
+    if (check.kind() != InputCheck::Kind::Text)
+        FUZZ_CHECK(taken.has_value() == (state == State::Acceptable), text);
+    if (state != State::Acceptable)
+        return;
+    // Typed key by key, no start of it is refused.
+    for (qsizetype length = 0; length < text.size(); ++length)
+        FUZZ_CHECK(check.validated(text.left(length)) != State::Invalid, text.left(length));
+    switch (check.kind()) {
+    case InputCheck::Kind::Text: {
+        FUZZ_CHECK(check.maxLength() == 0 || text.size() <= check.maxLength(), text);
+        FUZZ_CHECK(taken && taken->toString() == text, text);
+        const InputCheck::Characters characters = check.characters();
+        if (characters == InputCheck::Characters::Cp1251 || characters == InputCheck::Characters::Cp1251Capitals)
+            FUZZ_CHECK(Cp1251::decode(Cp1251::encode(text)) == text, text);
+        const QString reopened = check.reopened(text);
+        FUZZ_CHECK(check.reopened(reopened) == reopened, reopened);
+        FUZZ_CHECK(check.validated(reopened) == State::Acceptable, reopened);
+        break;
+    }
+    case InputCheck::Kind::Number:
+        FUZZ_CHECK(taken->toInt() >= check.minimum() && taken->toInt() <= check.maximum(), text);
+        break;
+    case InputCheck::Kind::Time: {
+        const QTime time = taken->toTime();
+        FUZZ_CHECK(time.isValid() && time.minute() % 10 == 0 && time.second() == 0, text);
+        FUZZ_CHECK(check.taken(InputCheck::timeText(time)) == taken, text);
+        break;
+    }
+    case InputCheck::Kind::None:
+        break;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -160,6 +225,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const int number = step->operation / 8 % 2 + 1;
         TelephoneEntry &entry = entries[number - 1];
         const QString text = QString::fromUtf8(step->bytes);
+        if (step->operation >= 16) {
+            checkInput(inputChecks().at((step->operation - 16) % inputChecks().size()), text);
+            continue;
+        }
         switch (step->operation % 8) {
         case 0:
             offerKeys(step->bytes);
