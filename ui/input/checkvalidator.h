@@ -15,7 +15,6 @@ class CheckValidator : public QValidator
 public:
     CheckValidator(InputCheck check, QObject *parent);
 
-    const InputCheck &check() const { return m_check; }
     State validate(QString &text, int &position) const override;
 
     // The box's length and validator from `check`; a stored text longer than the limit,
