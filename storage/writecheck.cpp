@@ -197,6 +197,24 @@ void checkZoneOutputs(const Configuration &config, const QSet<int> &keys, QStrin
 
 } // namespace
 
+// Without the end mark in its first 16 symbols, a number reads back with the ninth byte's
+// two zeros added: 16 digits (15 in tone dialling, whose mark takes one) fill them.
+void checkTelephones(const SystemSettings &settings, QStringList &problems)
+{
+    const std::pair<QString, QString> numbers[] = {
+        { QStringLiteral("Первый телефонный номер"), settings.edTelNum1Raw },
+        { QStringLiteral("Второй телефонный номер"), settings.edTelNum2Raw },
+    };
+    for (const auto &number : numbers) {
+        const QString &raw = number.second;
+        if (raw.isEmpty() || raw.contains(u'D') || raw.size() >= 18)
+            continue;
+        problems << QStringLiteral("%1: прибор хранит не больше 15 знаков (в тоновом наборе — 14); "
+                                   "номер будет прочитан с лишними нулями в конце.")
+                            .arg(number.first);
+    }
+}
+
 QStringList problems(const Configuration &config)
 {
     QStringList found;
@@ -206,6 +224,7 @@ QStringList problems(const Configuration &config)
     checkOutputs(config, modules, outputKeys, found);
     checkInputs(config, modules, found);
     checkZoneOutputs(config, outputKeys, found);
+    checkTelephones(config.settings(), found);
     return found;
 }
 

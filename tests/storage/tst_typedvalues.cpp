@@ -8,8 +8,10 @@
 #include <model/memtablemodel.h>
 #include <model/settingsinput.h>
 #include <storage/filecommands.h>
+#include <storage/writecheck.h>
 
 #include <QTemporaryDir>
+
 #include <QTest>
 
 #include <functional>
@@ -235,11 +237,19 @@ void TestTypedValues::settingsBox_shownAsReopened()
     });
     QCOMPARE(text, shown);
 
+    // The box takes 16 digits, which leave no room for the number's end mark: the check
+    // before saving names it instead.
+    const QStringList problems = WriteCheck::problems(config);
+    if (QTest::currentDataTag() == QByteArrayLiteral("telephone 1: 16 digits")) {
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.constFirst().startsWith(u"Первый телефонный номер: "_s), qPrintable(problems.constFirst()));
+        return;
+    }
+    QCOMPARE(problems, QStringList());
+
     Configuration reopened;
     QVERIFY(saveAndReopen(config, reopened));
     SystemSettings settings = reopened.settings();
-    if (QTest::currentDataTag() == QByteArrayLiteral("telephone 1: 16 digits"))
-        QEXPECT_FAIL("", "16 symbols leave no end mark: the ninth byte reads back as two more zeros", Continue);
     QCOMPARE(settingsText(settings, box), shown);
 }
 

@@ -1,4 +1,5 @@
 #include <model/configuration.h>
+#include <model/settingsinput.h>
 #include <storage/writecheck.h>
 
 #include <QTest>
@@ -71,6 +72,24 @@ void TestWriteCheck::problems_data()
         addDevice(config, 1, 2);
         addDevice(config, 1, 129);
         addOutput(config, 1, 7);
+    }) << QStringList();
+    QTest::newRow("telephone numbers: 16 and 15 symbols, pulse and tone") << Change([](Configuration &config) {
+        config.changeSettings([](SystemSettings &s) {
+            s.edTelNum1 = u"1234567890123456"_s;
+            s.edTelNum1Raw = FormatNumberPhone(s.edTelNum1, false);
+            s.edTelNum2 = u"123456789012345"_s;
+            s.edTelNum2Raw = FormatNumberPhone(s.edTelNum2, true);
+        });
+    }) << QStringList { u"Первый телефонный номер: прибор хранит не больше 15 знаков (в тоновом наборе — 14); "
+                        u"номер будет прочитан с лишними нулями в конце."_s,
+                        u"Второй телефонный номер: прибор хранит не больше 15 знаков (в тоновом наборе — 14); "
+                        u"номер будет прочитан с лишними нулями в конце."_s };
+    QTest::newRow("telephone numbers that fit, and one as loaded") << Change([](Configuration &config) {
+        config.changeSettings([](SystemSettings &s) {
+            s.edTelNum1 = u"123456789012345"_s;
+            s.edTelNum1Raw = FormatNumberPhone(s.edTelNum1, false);
+            s.edTelNum2Raw = u"123456789012345678"_s;
+        });
     }) << QStringList();
     QTest::newRow("detector channels beyond 248") << Change([](Configuration &config) {
         for (int i = 0; i < 250; ++i)
