@@ -116,16 +116,18 @@ void BandedHeader::paintCell(QPainter &painter, const TitleCell &cell, const QRe
     option.position = QStyleOptionHeader::Middle;
     style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
 
+    // A band or a title cut off at an edge keeps its text in the part in sight.
+    const QRect shown = rect.intersected(viewport()->rect());
     if (cell.icon >= 0) {
         const QPixmap picture = m_pictures.picture(cell.icon, devicePixelRatioF());
         if (!picture.isNull()) {
             QRect place(QPoint(), QSize(PictureList::Side, PictureList::Side));
-            place.moveCenter(rect.center());
+            place.moveCenter(shown.center());
             painter.drawPixmap(place, picture);
         }
         return;
     }
-    const QRect textRect = rect.adjusted(TextMargin, 0, -TextMargin, 0);
+    const QRect textRect = shown.adjusted(TextMargin, 0, -TextMargin, 0);
     painter.setPen(palette().color(QPalette::ButtonText));
     const int lines = wrappedLines(cell.text, textRect.width());
     if (lines > 1 && textRect.height() >= lines * fontMetrics().height())
