@@ -212,6 +212,18 @@ void DataGrid::changeEvent(QEvent *event)
         fitToFont();
 }
 
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // The current column of a grid of whole rows is shown nowhere: following a new row
+    // must not take the grid back to it.
+    const bool rowOnly = m_grid.wholeRows && current.isValid()
+            && (!previous.isValid() || previous.column() == current.column());
+    const int across = horizontalScrollBar()->value();
+    QTableView::currentChanged(current, previous);
+    if (rowOnly)
+        horizontalScrollBar()->setValue(across);
+}
+
 void DataGrid::scrollContentsBy(int dx, int dy)
 {
     QTableView::scrollContentsBy(dx, dy);
