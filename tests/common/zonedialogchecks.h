@@ -10,6 +10,7 @@
 
 #include <model/memtable.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -69,6 +70,19 @@ inline void clickMarkTitle(DataGrid *grid)
 {
     const QPoint at = markTitleCentre(grid);
     QTest::mouseClick(grid->bandedHeader()->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The mark column's title dragged over its neighbour and back, and let go where it was
+// pressed.
+inline void dragMarkTitleBack(DataGrid *grid)
+{
+    const QPoint at = markTitleCentre(grid);
+    QWidget *title = grid->bandedHeader()->viewport();
+    const QPoint away = at - QPoint(grid->columnWidth(markColumn(grid)) + QApplication::startDragDistance(), 0);
+    QTest::mousePress(title, Qt::LeftButton, {}, at);
+    QTest::mouseMove(title, away);
+    QTest::mouseMove(title, at);
+    QTest::mouseRelease(title, Qt::LeftButton, {}, at);
 }
 
 inline int markTitleIcon(const DataGrid *grid)

@@ -1,5 +1,6 @@
 #include <ui/grid/bandedheader.h>
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -151,16 +152,27 @@ void BandedHeader::mousePressEvent(QMouseEvent *event)
 {
     QHeaderView::mousePressEvent(event);
     m_pressedButton = event->button() == Qt::LeftButton ? buttonAt(event->position().toPoint()) : -1;
-    if (m_pressedButton >= 0)
+    if (m_pressedButton >= 0) {
         m_pressedWidth = sectionSize(m_pressedButton);
+        m_pressedAt = event->position().toPoint();
+        m_dragged = false;
+    }
+}
+
+void BandedHeader::mouseMoveEvent(QMouseEvent *event)
+{
+    QHeaderView::mouseMoveEvent(event);
+    if (m_pressedButton >= 0
+        && (event->position().toPoint() - m_pressedAt).manhattanLength() >= QApplication::startDragDistance())
+        m_dragged = true;
 }
 
 void BandedHeader::mouseReleaseEvent(QMouseEvent *event)
 {
     QHeaderView::mouseReleaseEvent(event);
     const int pressed = std::exchange(m_pressedButton, -1);
-    if (event->button() == Qt::LeftButton && pressed >= 0 && buttonAt(event->position().toPoint()) == pressed
-        && sectionSize(pressed) == m_pressedWidth)
+    if (event->button() == Qt::LeftButton && pressed >= 0 && !m_dragged
+        && buttonAt(event->position().toPoint()) == pressed && sectionSize(pressed) == m_pressedWidth)
         emit titleButtonClicked(pressed);
 }
 

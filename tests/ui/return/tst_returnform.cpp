@@ -138,6 +138,8 @@ private slots:
     void markTitles_showTheCheckAgain();
     void marks_leaveTheListWhereItStandsSideways_data();
     void marks_leaveTheListWhereItStandsSideways();
+    void markTitle_draggedBackToItsPlace_changesNoMark_data();
+    void markTitle_draggedBackToItsPlace_changesNoMark();
     void frame();
     void layout_data();
     void layout();
@@ -350,6 +352,28 @@ void tst_ReturnForm::marks_leaveTheListWhereItStandsSideways()
 
     QVERIFY(grid->table().visibleValue(row, OutputField::boolarea).toBool());
     QCOMPARE(across->value(), across->maximum());
+}
+
+void tst_ReturnForm::markTitle_draggedBackToItsPlace_changesNoMark_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("the zone's outputs") << u"dbgeReturnZone"_s;
+    QTest::newRow("every output") << u"dbgeReturnAcc"_s;
+}
+
+void tst_ReturnForm::markTitle_draggedBackToItsPlace_changesNoMark()
+{
+    QFETCH(QString, list);
+    Rig rig;
+    QVERIFY(rig.open());
+    rig.give({ 3000, 3001 });
+    DataGrid *grid = rig.form->findChild<DataGrid *>(list);
+    clickMark(grid, 0);
+    const QVector<bool> before = marks(grid, OutputField::boolarea);
+
+    dragMarkTitleBack(grid);
+    QCOMPARE(markTitleIcon(grid), MarkTitles::Check);
+    QCOMPARE(marks(grid, OutputField::boolarea), before);
 }
 
 void tst_ReturnForm::frame()

@@ -134,6 +134,8 @@ private slots:
     void markTitles_showTheCheckAgain();
     void marks_leaveTheListWhereItStandsSideways_data();
     void marks_leaveTheListWhereItStandsSideways();
+    void markTitle_draggedBackToItsPlace_changesNoMark_data();
+    void markTitle_draggedBackToItsPlace_changesNoMark();
     void frame();
     void layout_data();
     void layout();
@@ -367,6 +369,36 @@ void tst_ZoneForm::marks_leaveTheListWhereItStandsSideways()
     QVERIFY(grid->table().visibleValue(row, SensorField::boolarea).toBool());
     QCOMPARE(across->value(), across->maximum());
     QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(row, markColumn(grid)))));
+}
+
+void tst_ZoneForm::markTitle_draggedBackToItsPlace_changesNoMark_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("the zone's devices") << u"dbgeSensorZone"_s;
+    QTest::newRow("the free devices") << u"dbgeSensorAcc"_s;
+}
+
+// Only a click sets or clears every mark; a drag does not, even one let go in its place.
+void tst_ZoneForm::markTitle_draggedBackToItsPlace_changesNoMark()
+{
+    QFETCH(QString, list);
+    Rig rig;
+    QVERIFY(rig.open(3));
+    Rig::mark(rig.freeList(), Devices[0]);
+    Rig::mark(rig.freeList(), Devices[1]);
+    press(*rig.form, "BitBtn1");
+    DataGrid *grid = rig.form->findChild<DataGrid *>(list);
+    clickMark(grid, 0);
+    const QVector<bool> before = marks(grid, SensorField::boolarea);
+    const int column = markColumn(grid);
+
+    dragMarkTitleBack(grid);
+    QCOMPARE(grid->bandedHeader()->visualIndex(column), column);
+    QCOMPARE(markTitleIcon(grid), MarkTitles::Check);
+    QCOMPARE(marks(grid, SensorField::boolarea), before);
+
+    clickMarkTitle(grid);
+    QCOMPARE(marks(grid, SensorField::boolarea), QVector<bool>(before.size(), true));
 }
 
 void tst_ZoneForm::frame()
