@@ -120,7 +120,8 @@ FieldDef Configuration::moduleLabel(int size)
     return FieldDef::lookupIn(QStringLiteral("mname"), size, QStringLiteral("id_dev"),
                               [this](const QVariant &key) {
                                   return m_mtDev.lookupValue(ModuleField::addr, key, ModuleField::mname);
-                              });
+                              })
+            .readingFrom(m_mtDev);
 }
 
 QVector<FieldDef> Configuration::zoneFields()
@@ -228,16 +229,20 @@ QVector<FieldDef> Configuration::entranceFields()
             (F::id_being, integers(QStringLiteral("id_being")))
             (F::bname, beingName(6))
             (F::id_repent, integers(QStringLiteral("id_repent")))
-            (F::rname, FieldDef::lookupIn(QStringLiteral("rname"), 30, QStringLiteral("id_repent"),
-                                          [this](const QVariant &key) {
-                                              return m_mtRepEnt.lookupValue(MessageField::id, key, MessageField::name);
-                                          }))
+            (F::rname, FieldDef::lookupIn(
+                               QStringLiteral("rname"), 30, QStringLiteral("id_repent"),
+                               [this](const QVariant &key) {
+                                   return m_mtRepEnt.lookupValue(MessageField::id, key, MessageField::name);
+                               },
+                               [this] { return inputMessages(); })
+                               .readingFrom(m_mtRepEnt))
             (F::num, integers(QStringLiteral("num")).readOnlyField())
             (F::level, integers(QStringLiteral("level")).within(0, ByteMaximum))
             (F::mname, FieldDef::lookupIn(QStringLiteral("mname"), 20, QStringLiteral("id"),
                                           [this](const QVariant &key) {
                                               return m_mtDev.lookupValue(ModuleField::id_name, key, ModuleField::name);
                                           })
+                               .readingFrom(m_mtDev)
                                .readOnlyField());
 }
 
@@ -261,6 +266,17 @@ QVector<FieldDef> Configuration::sensorNewFields()
             (F::snum, serialText(F::saddrh))
             (F::addr, integers(QStringLiteral("addr")))
             (F::note, FieldDef::string(QStringLiteral("note"), 60));
+}
+
+ReferenceTable Configuration::inputMessages() const
+{
+    QVector<ReferenceTable::Row> rows;
+    for (int row = 0; row < m_mtRepEnt.rowCount(); ++row) {
+        const QVariant id = m_mtRepEnt.rowValue(row, MessageField::id);
+        if (!id.isNull())
+            rows.append({ id.toInt(), m_mtRepEnt.rowValue(row, MessageField::name).toString(), {} });
+    }
+    return ReferenceTable(m_mtRepEnt.tableName(), rows);
 }
 
 void Configuration::setSettings(const SystemSettings &settings)

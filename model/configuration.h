@@ -82,6 +82,8 @@ private:
     QVector<FieldDef> sensorNewFields();
     FieldDef beingName(int size) const;
     FieldDef moduleLabel(int size);
+    // The input messages as the inputs' message column offers them, by number.
+    ReferenceTable inputMessages() const;
     void createFixedRows();
 
     SettingsImage m_image;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/inputcheck.h>
+#include <model/referencetables.h>
 
 #include <QString>
 #include <QVariant>
@@ -8,7 +9,6 @@
 #include <functional>
 
 class MemTable;
-class ReferenceTable;
 
 enum class FieldType { Integer, String, Boolean, Time };
 enum class FieldKind { Data, Lookup, Calculated };
@@ -20,6 +20,8 @@ struct FieldDef
 {
     using Lookup = std::function<QVariant(const QVariant &key)>;
     using Calculation = std::function<QVariant(const MemTable &table, int row)>;
+    // The codes and names a grid offers for a lookup, as they stand when asked.
+    using Choices = std::function<ReferenceTable()>;
 
     QString name;
     FieldKind kind = FieldKind::Data;
@@ -33,7 +35,8 @@ struct FieldDef
 
     QString keyField; // lookup: the row's own key field
     Lookup lookup;
-    const ReferenceTable *reference = nullptr; // lookup whose names can be picked in a grid
+    Choices choices; // a lookup whose names can be picked in a grid
+    const MemTable *source = nullptr; // a table the lookup reads: its changes change what it shows
     Calculation calculate;
 
     static FieldDef integer(const QString &name) { return make(name, FieldKind::Data, FieldType::Integer); }
@@ -49,7 +52,15 @@ struct FieldDef
         FieldDef field = make(name, FieldKind::Lookup, FieldType::String, size);
         field.keyField = keyField;
         field.lookup = std::move(lookup);
-        field.reference = reference;
+        if (reference)
+            field.choices = [reference] { return *reference; };
+        return field;
+    }
+    // A lookup into a list the user edits: the names offered change with it.
+    static FieldDef lookupIn(const QString &name, int size, const QString &keyField, Lookup lookup, Choices choices)
+    {
+        FieldDef field = lookupIn(name, size, keyField, std::move(lookup));
+        field.choices = std::move(choices);
         return field;
     }
     static FieldDef calculated(const QString &name, int size, Calculation calculate)
@@ -85,6 +96,13 @@ struct FieldDef
     {
         FieldDef field = *this;
         field.input = InputCheck::tenMinuteTime();
+        return field;
+    }
+
+    FieldDef readingFrom(const MemTable &table) const
+    {
+        FieldDef field = *this;
+        field.source = &table;
         return field;
     }
 

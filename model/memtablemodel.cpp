@@ -3,6 +3,8 @@
 #include <model/memtable.h>
 #include <model/referencetables.h>
 
+#include <QSet>
+
 MemTableModel::MemTableModel(MemTable *table, QObject *parent) : MemTableModel(table, {}, parent) { }
 
 MemTableModel::MemTableModel(MemTable *table, QVector<ColumnSpec> columns, QObject *parent)
@@ -22,6 +24,34 @@ MemTableModel::MemTableModel(MemTable *table, QVector<ColumnSpec> columns, QObje
         beginResetModel();
         endResetModel();
     });
+    followLookupSources();
+}
+
+void MemTableModel::followLookupSources()
+{
+    QSet<const MemTable *> sources;
+    for (int column = 0; column < columnCount(); ++column) {
+        if (const MemTable *source = m_table->fields().at(fieldOf(column)).source)
+            sources.insert(source);
+    }
+    for (const MemTable *source : std::as_const(sources)) {
+        const auto changed = [this, source] { sourceChanged(source); };
+        connect(source, &MemTable::rowChanged, this, changed);
+        connect(source, &MemTable::rowInserted, this, changed);
+        connect(source, &MemTable::rowRemoved, this, changed);
+        connect(source, &MemTable::reset, this, changed);
+    }
+}
+
+void MemTableModel::sourceChanged(const MemTable *source)
+{
+    const int rows = rowCount();
+    if (rows == 0)
+        return;
+    for (int column = 0; column < columnCount(); ++column) {
+        if (m_table->fields().at(fieldOf(column)).source == source)
+            emit dataChanged(index(0, column), index(rows - 1, column), { Qt::DisplayRole, Qt::EditRole });
+    }
 }
 
 int MemTableModel::rowCount(const QModelIndex &parent) const
@@ -73,10 +103,11 @@ QVariant MemTableModel::data(const QModelIndex &index, int role) const
         return m_table->visibleValue(index.row(), key);
     }
     if (role == ChoicesRole) {
-        if (field.kind != FieldKind::Lookup || !field.reference)
+        if (field.kind != FieldKind::Lookup || !field.choices)
             return {};
         QVariantList choices;
-        for (const ReferenceTable::Row &row : field.reference->rows())
+        const ReferenceTable offered = field.choices();
+        for (const ReferenceTable::Row &row : offered.rows())
             choices.append(QVariant(QVariantList { row.id, row.name }));
         return choices;
     }
@@ -102,20 +133,20 @@ bool MemTableModel::setData(const QModelIndex &index, const QVariant &value, int
     const FieldDef &field = m_table->fields().at(fieldNumber);
     if (field.isData() && field.type == FieldType::Boolean && role == Qt::CheckStateRole)
         return m_table->setVisibleValue(index.row(), fieldNumber, value.value<Qt::CheckState>() == Qt::Checked);
-    const bool lookup = field.kind == FieldKind::Lookup && field.reference;
+    const bool lookup = field.kind == FieldKind::Lookup && field.choices;
     if (field.isData() && (role == KeyRole || role == Qt::EditRole)) {
         const std::optional<QVariant> taken = field.input.taken(value);
         return taken && m_table->setVisibleValue(index.row(), fieldNumber, *taken);
     }
     if (role == KeyRole) {
-        if (!lookup || !field.reference->name(value).isValid())
+        if (!lookup || !field.choices().name(value).isValid())
             return false;
         return m_table->setVisibleValue(index.row(), m_table->fieldIndex(field.keyField), value.toInt());
     }
     if (role != Qt::EditRole)
         return false;
     if (lookup) {
-        const std::optional<int> code = field.reference->idOfName(value.toString());
+        const std::optional<int> code = field.choices().idOfName(value.toString());
         return code && m_table->setVisibleValue(index.row(), m_table->fieldIndex(field.keyField), *code);
     }
     return false;
@@ -131,7 +162,7 @@ Qt::ItemFlags MemTableModel::flags(const QModelIndex &index) const
         return flags;
     if (field.isData() && field.type == FieldType::Boolean)
         return flags | Qt::ItemIsUserCheckable;
-    if (field.isData() || (field.kind == FieldKind::Lookup && field.reference))
+    if (field.isData() || (field.kind == FieldKind::Lookup && field.choices))
         flags |= Qt::ItemIsEditable;
     return flags;
 }

@@ -11,8 +11,9 @@
 // or one per field without one. Edits are ordinary writes, so the field's rule runs. A
 // lookup column offers its key (KeyRole) and the (key, name) pairs of its reference list
 // (ChoicesRole), and is edited by key, so that two codes with one name stay apart; an
-// edit by name (EditRole) takes the first code of that name. A data field takes only
-// what its input check passes, and takes it as the check reads it.
+// edit by name (EditRole) takes the first code of that name. A lookup into another
+// configuration table changes with it. A data field takes only what its input check
+// passes, and takes it as the check reads it.
 class MemTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -46,6 +47,9 @@ public:
 
 private:
     int fieldOf(int column) const;
+    // A lookup that reads another table shows anew whatever that table's rows now say.
+    void followLookupSources();
+    void sourceChanged(const MemTable *source);
 
     QPointer<MemTable> m_table;
     QVector<ColumnSpec> m_columns; // empty: one column per field

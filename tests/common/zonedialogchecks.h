@@ -10,6 +10,7 @@
 
 #include <model/memtable.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -48,14 +49,40 @@ inline void clickMark(DataGrid *grid, int row)
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
 }
 
-// The lowest title cell of the mark column, scrolled into sight first.
-inline void clickMarkTitle(DataGrid *grid)
+// A click on a row's mark where the list now stands sideways, the mark in sight.
+inline void clickMarkInSight(DataGrid *grid, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row, markColumn(grid)));
+    QVERIFY(grid->viewport()->rect().contains(cell));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// The middle of the mark column's lowest title cell, scrolled into sight first.
+inline QPoint markTitleCentre(DataGrid *grid)
 {
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
-    BandedHeader *title = grid->bandedHeader();
+    const BandedHeader *title = grid->bandedHeader();
     const int column = markColumn(grid);
-    const QPoint at(title->sectionViewportPosition(column) + title->sectionSize(column) / 2, title->height() - 4);
-    QTest::mouseClick(title->viewport(), Qt::LeftButton, {}, at);
+    return { title->sectionViewportPosition(column) + title->sectionSize(column) / 2, title->height() - 4 };
+}
+
+inline void clickMarkTitle(DataGrid *grid)
+{
+    const QPoint at = markTitleCentre(grid);
+    QTest::mouseClick(grid->bandedHeader()->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The mark column's title dragged over its neighbour and back, and let go where it was
+// pressed.
+inline void dragMarkTitleBack(DataGrid *grid)
+{
+    const QPoint at = markTitleCentre(grid);
+    QWidget *title = grid->bandedHeader()->viewport();
+    const QPoint away = at - QPoint(grid->columnWidth(markColumn(grid)) + QApplication::startDragDistance(), 0);
+    QTest::mousePress(title, Qt::LeftButton, {}, at);
+    QTest::mouseMove(title, away);
+    QTest::mouseMove(title, at);
+    QTest::mouseRelease(title, Qt::LeftButton, {}, at);
 }
 
 inline int markTitleIcon(const DataGrid *grid)

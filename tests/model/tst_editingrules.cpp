@@ -1,8 +1,14 @@
 #include "unexpectedwarnings.h"
 
 #include <model/configuration.h>
+#include <model/maingrids.h>
+#include <model/memtablemodel.h>
 
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 using ByteChanges = QMap<int, int>; // image offset -> byte
 
@@ -91,6 +97,8 @@ private slots:
     void moduleType_eightChannel_placesItsPairAmongOthers();
     void inputFields_storeIntoTheirChannelRecord_data();
     void inputFields_storeIntoTheirChannelRecord();
+    void inputMessage_chosenByKeyInTheInputsGrid_data();
+    void inputMessage_chosenByKeyInTheInputsGrid();
     void heatClass_onlyOnHeatChannels_data();
     void heatClass_onlyOnHeatChannels();
     void outputMode_unsupervisedOutputNeverNotifies_data();
@@ -296,6 +304,73 @@ void TestEditingRules::inputFields_storeIntoTheirChannelRecord()
     QByteArray expected = before;
     expected[offset] = char(value);
     QCOMPARE(config.image().Bytes(), expected);
+}
+
+void TestEditingRules::inputMessage_chosenByKeyInTheInputsGrid_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("record");
+
+    QTest::newRow("input 1") << 1 << 254;
+    QTest::newRow("input 2") << 2 << 255;
+}
+
+// The message column offers the input messages as they now read, and a choice is the
+// input's message in the row and in the image at once.
+void TestEditingRules::inputMessage_chosenByKeyInTheInputsGrid()
+{
+    QFETCH(int, number);
+    QFETCH(int, record);
+
+    Configuration config;
+    selectModule(config, 6);
+    config.mtDev().setValue("id_name", 3);
+    MemTable &messages = config.mtRepEnt();
+    QVERIFY(messages.locate("id", 3));
+    messages.setValue("name", QStringLiteral("тривога"));
+    const QByteArray before = config.image().Bytes();
+
+    const GridSpec grid = MainGrids::DBGridEh8();
+    MemTableModel model(&config.mtEntrance(), grid.columns);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    const auto column = std::find_if(grid.columns.cbegin(), grid.columns.cend(),
+                                     [](const ColumnSpec &c) { return c.field == InputField::rname; });
+    QVERIFY(column != grid.columns.cend());
+    const QModelIndex cell = model.index(number - 1, int(column - grid.columns.cbegin()));
+    QCOMPARE(config.mtEntrance().visibleValue(cell.row(), InputField::num).toInt(), number);
+
+    QVERIFY(model.flags(cell).testFlag(Qt::ItemIsEditable));
+    QCOMPARE(cell.data(MemTableModel::KeyRole).toInt(), 1);
+    QCOMPARE(cell.data(MemTableModel::ChoicesRole).toList(),
+             (QVariantList { QVariantList { 1, QStringLiteral("ВХІД 0 СПРАЦЮВАВ") },
+                             QVariantList { 2, QStringLiteral("ВХІД 1 СПРАЦЮВАВ") },
+                             QVariantList { 3, QStringLiteral("ТРИВОГА") },
+                             QVariantList { 4, QStringLiteral("ВХІД 3 СПРАЦЮВАВ") } }));
+
+    QVERIFY(model.setData(cell, 3, MemTableModel::KeyRole));
+    QCOMPARE(config.mtEntrance().visibleValue(cell.row(), InputField::id_repent).toInt(), 3);
+    QCOMPARE(cell.data().toString(), QStringLiteral("ТРИВОГА"));
+    QByteArray expected = before;
+    expected[channelOffset(6, record) + 2] = 3;
+    QCOMPARE(config.image().Bytes(), expected);
+
+    QVERIFY(!model.setData(cell, 5, MemTableModel::KeyRole)); // no fifth message
+    QVERIFY(model.setData(cell, QStringLiteral("ВХІД 3 СПРАЦЮВАВ"))); // by name, as a paste gives it
+    QCOMPARE(config.mtEntrance().visibleValue(cell.row(), InputField::id_repent).toInt(), 4);
+    expected[channelOffset(6, record) + 2] = 4;
+    QCOMPARE(config.image().Bytes(), expected);
+
+    // A message retyped in its own list is shown anew in the inputs' column.
+    QSignalSpy shown(&model, &QAbstractItemModel::dataChanged);
+    QVERIFY(messages.locate("id", 4));
+    messages.setValue("name", QStringLiteral("пожежа"));
+    QCOMPARE(cell.data().toString(), QStringLiteral("ПОЖЕЖА"));
+    QVERIFY(std::any_of(shown.cbegin(), shown.cend(), [&cell](const QList<QVariant> &change) {
+        const QModelIndex first = change.at(0).toModelIndex();
+        const QModelIndex last = change.at(1).toModelIndex();
+        return first.column() <= cell.column() && cell.column() <= last.column() && first.row() <= cell.row()
+                && cell.row() <= last.row();
+    }));
 }
 
 void TestEditingRules::heatClass_onlyOnHeatChannels_data()

@@ -1,5 +1,6 @@
 #include <ui/grid/bandedheader.h>
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -116,16 +117,18 @@ void BandedHeader::paintCell(QPainter &painter, const TitleCell &cell, const QRe
     option.position = QStyleOptionHeader::Middle;
     style()->drawControl(QStyle::CE_HeaderSection, &option, &painter, this);
 
+    // A band or a title cut off at an edge keeps its text in the part in sight.
+    const QRect shown = rect.intersected(viewport()->rect());
     if (cell.icon >= 0) {
         const QPixmap picture = m_pictures.picture(cell.icon, devicePixelRatioF());
         if (!picture.isNull()) {
             QRect place(QPoint(), QSize(PictureList::Side, PictureList::Side));
-            place.moveCenter(rect.center());
+            place.moveCenter(shown.center());
             painter.drawPixmap(place, picture);
         }
         return;
     }
-    const QRect textRect = rect.adjusted(TextMargin, 0, -TextMargin, 0);
+    const QRect textRect = shown.adjusted(TextMargin, 0, -TextMargin, 0);
     painter.setPen(palette().color(QPalette::ButtonText));
     const int lines = wrappedLines(cell.text, textRect.width());
     if (lines > 1 && textRect.height() >= lines * fontMetrics().height())
@@ -149,16 +152,27 @@ void BandedHeader::mousePressEvent(QMouseEvent *event)
 {
     QHeaderView::mousePressEvent(event);
     m_pressedButton = event->button() == Qt::LeftButton ? buttonAt(event->position().toPoint()) : -1;
-    if (m_pressedButton >= 0)
+    if (m_pressedButton >= 0) {
         m_pressedWidth = sectionSize(m_pressedButton);
+        m_pressedAt = event->position().toPoint();
+        m_dragged = false;
+    }
+}
+
+void BandedHeader::mouseMoveEvent(QMouseEvent *event)
+{
+    QHeaderView::mouseMoveEvent(event);
+    if (m_pressedButton >= 0
+        && (event->position().toPoint() - m_pressedAt).manhattanLength() >= QApplication::startDragDistance())
+        m_dragged = true;
 }
 
 void BandedHeader::mouseReleaseEvent(QMouseEvent *event)
 {
     QHeaderView::mouseReleaseEvent(event);
     const int pressed = std::exchange(m_pressedButton, -1);
-    if (event->button() == Qt::LeftButton && pressed >= 0 && buttonAt(event->position().toPoint()) == pressed
-        && sectionSize(pressed) == m_pressedWidth)
+    if (event->button() == Qt::LeftButton && pressed >= 0 && !m_dragged
+        && buttonAt(event->position().toPoint()) == pressed && sectionSize(pressed) == m_pressedWidth)
         emit titleButtonClicked(pressed);
 }
 

@@ -34,12 +34,14 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // The lowest title cell of a button column was clicked.
+    // The lowest title cell of a button column was clicked: pressed and released there,
+    // without a drag or a resize between.
     void titleButtonClicked(int column);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
@@ -54,4 +56,6 @@ private:
     PictureList m_pictures { QStringLiteral("title") };
     int m_pressedButton = -1;
     int m_pressedWidth = 0; // a press that resizes the column is no click
+    QPoint m_pressedAt;
+    bool m_dragged = false; // nor one that drags it, even back to its own place
 };

@@ -13,6 +13,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QScrollBar>
 
 #include <map>
 
@@ -77,6 +78,7 @@ DataGrid::DataGrid(const GridSpec &grid, MemTable &table, QWidget *parent)
     setWordWrap(false);
     setTextElideMode(Qt::ElideRight);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     if (grid.wholeRows) {
         setSelectionBehavior(QAbstractItemView::SelectRows);
         setEditTriggers(QAbstractItemView::NoEditTriggers); // marks answer clicks without an editor
@@ -208,4 +210,46 @@ void DataGrid::changeEvent(QEvent *event)
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         fitToFont();
+}
+
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // The current column of a grid of whole rows is shown nowhere: following a new row
+    // must not take the grid back to it.
+    const bool rowOnly = m_grid.wholeRows && current.isValid()
+            && (!previous.isValid() || previous.column() == current.column());
+    const int across = horizontalScrollBar()->value();
+    QTableView::currentChanged(current, previous);
+    if (rowOnly)
+        horizontalScrollBar()->setValue(across);
+}
+
+void DataGrid::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    keepFirstColumnWhole();
+    if (dx != 0)
+        m_header->viewport()->update(); // a band cut at an edge centres its text anew
+}
+
+void DataGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    keepFirstColumnWhole();
+}
+
+// At the end of its range the view lines the last column up with the right edge: the
+// first column shown is then cut, and its text, which starts at its left, is out of sight.
+void DataGrid::keepFirstColumnWhole()
+{
+    const QScrollBar *bar = horizontalScrollBar();
+    if (horizontalScrollMode() != ScrollPerItem || bar->maximum() == 0 || bar->value() != bar->maximum())
+        return;
+    const int before = m_header->offset();
+    m_header->setOffsetToSectionPosition(bar->value());
+    if (m_header->offset() == before)
+        return;
+    viewport()->update();
+    m_header->viewport()->update();
+    updateEditorGeometries();
 }

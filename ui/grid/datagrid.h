@@ -15,6 +15,9 @@ class MemTableModel;
 // A column of NaturalWidth is as wide as the field's values (its size in characters, ten
 // for numbers) or its lowest title, whichever is wider. A double-click on a stepping
 // column sets the next of its choices, after the last the first, without an editor.
+// Scrolled sideways, it moves a whole column at a time and starts with a whole column,
+// also at the end, where room may be left after the last. A grid of whole rows stays where
+// it stands sideways when only its current row moves (a click on a mark, a mark title).
 class DataGrid : public QTableView
 {
     Q_OBJECT
@@ -42,11 +45,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void updateGeometries() override;
 
 private:
     void setUpIndicator();
     void setUpColumns();
     void fitToFont();
+    void keepFirstColumnWhole();
 
     const GridSpec m_grid;
     MemTable &m_table;

@@ -19,6 +19,7 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -81,6 +82,25 @@ void addSensors(MemTable &sensors, std::initializer_list<int> types)
     for (const int type : types) {
         sensors.append();
         sensors.setValue(SensorField::id_sen, type);
+        sensors.post();
+    }
+}
+
+// Appends sensor rows whose every shown column has a text.
+void addDescribedSensors(MemTable &sensors, int count)
+{
+    for (int row = 0; row < count; ++row) {
+        sensors.append();
+        sensors.setValue(SensorField::id_sen, 2);
+        sensors.setValue(SensorField::id_chan, 2);
+        sensors.setValue(SensorField::id_dev, 1);
+        sensors.setValue(SensorField::addr, 100 + row);
+        sensors.setValue(SensorField::id_mode, 1);
+        sensors.setValue(SensorField::id_being, 0);
+        sensors.setValue(SensorField::ver, 3);
+        sensors.setValue(SensorField::year, 2021);
+        sensors.setValue(SensorField::month, 7);
+        sensors.setValue(SensorField::saddrl, 0x1a);
         sensors.post();
     }
 }
@@ -216,6 +236,8 @@ private slots:
     void followed_afterEveryKeyAndClick();
     void indicator_data();
     void indicator();
+    void scrolledSideways_firstColumnShownWhole_data();
+    void scrolledSideways_firstColumnShownWhole();
 };
 
 void TestDataGrid::initTestCase()
@@ -808,6 +830,76 @@ void TestDataGrid::indicator()
         QVERIFY(inkSpan(9).first < inkSpan(8).first);
         QVERIFY(qAbs(inkSpan(9).second - inkSpan(8).second) <= 1);
     }
+}
+
+void TestDataGrid::scrolledSideways_firstColumnShownWhole_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("byKey"); // End moves to the last column; else the scroll bar
+
+    for (const int width : { 380, 420, 450, 470 })
+        QTest::addRow("%d pixels, scroll bar", width) << width << false;
+    QTest::newRow("450 pixels, End") << 450 << true;
+}
+
+// Scrolled to the right end, the grid starts with a whole column, whose text and title are
+// drawn in sight, and still shows the last column whole.
+void TestDataGrid::scrolledSideways_firstColumnShownWhole()
+{
+    QFETCH(int, width);
+    QFETCH(bool, byKey);
+
+    Rig rig(MainGrids::dbgTableSensor(), &Configuration::mtSensor);
+    addDescribedSensors(rig.table(), 3);
+    rig.grid().resize(width, 200);
+    QVERIFY(rig.show());
+    QScrollBar *across = rig.grid().horizontalScrollBar();
+    QVERIFY(across->maximum() > 0);
+    if (byKey) {
+        rig.grid().setCurrentIndex(rig.index(1, 0));
+        QTest::keyClick(&rig.grid(), Qt::Key_End);
+    } else {
+        across->setValue(across->maximum());
+    }
+    QCOMPARE(across->value(), across->maximum());
+
+    DataGrid &grid = rig.grid();
+    const int first = grid.columnAt(0);
+    QCOMPARE(grid.columnViewportPosition(first), 0);
+    int last = grid.model()->columnCount() - 1;
+    while (grid.isColumnHidden(last))
+        --last;
+    QVERIFY(grid.columnViewportPosition(last) + grid.columnWidth(last) <= grid.viewport()->width());
+
+    const auto dark = [](const QColor &c) { return qGray(c.rgb()) < 100; };
+    QVERIFY(pixelsOf(rig.shot(), rig.inside(2, first), dark) > 0);
+    const BandedHeader &header = *grid.bandedHeader();
+    const QVector<TitleCell> cells = header.cells();
+    const auto title = std::find_if(cells.cbegin(), cells.cend(),
+                                    [first](const TitleCell &cell) { return cell.column == first; });
+    QVERIFY(title != cells.cend());
+    const QRect titleShown = title->rect.translated(-header.offset(), 0).adjusted(2, 2, -2, -2);
+    QVERIFY(titleShown.left() >= 0);
+    const QImage titles = header.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(pixelsOf(titles, titleShown, dark) > 0);
+
+    // The band, cut at the left, has its text in the middle of the part in sight.
+    const QRect band = cells.constFirst().rect.translated(-header.offset(), 0);
+    QCOMPARE(cells.constFirst().text, u"Список извещателей зоны"_s);
+    QVERIFY(band.left() < 0);
+    const QRect bandShown = band.intersected(header.viewport()->rect()).adjusted(2, 2, -2, -2);
+    int left = bandShown.right();
+    int right = bandShown.left();
+    for (int y = bandShown.top(); y <= bandShown.bottom(); ++y) {
+        for (int x = bandShown.left(); x <= bandShown.right(); ++x) {
+            if (dark(titles.pixelColor(x, y))) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+        }
+    }
+    QVERIFY(left < right);
+    QVERIFY2(qAbs((left + right) / 2 - bandShown.center().x()) <= 3, qPrintable(QString::number(left)));
 }
 
 QTEST_MAIN(TestDataGrid)

@@ -29,9 +29,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -51,6 +53,12 @@ QStringList menuCaptions(const QMenu *menu)
     for (const QAction *action : menu->actions())
         captions << (action->isSeparator() ? u"-"_s : action->text());
     return captions;
+}
+
+// The lines a label takes on the screen, from its height.
+int shownLines(const QLabel &label)
+{
+    return qRound(double(label.height()) / label.fontMetrics().lineSpacing());
 }
 
 } // namespace
@@ -92,6 +100,8 @@ private slots:
     void report_savedThenPrintOffered_data();
     void report_savedThenPrintOffered();
     void csv_exportedAndZoneNamesTakenBack();
+    void keyMessages_showTheirLineBreaks_data();
+    void keyMessages_showTheirLineBreaks();
 
 private:
     void createForm();
@@ -842,6 +852,52 @@ void TestMainForm::csv_exportedAndZoneNamesTakenBack()
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(fileBytes(zonesFile) == exported, answer == u"Нет"_s);
     }
+}
+
+// A refused key's message keeps the lines its text breaks with carriage returns, also
+// where the style draws message texts as plain labels (the Windows style does).
+void TestMainForm::keyMessages_showTheirLineBreaks_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<int>("lines");
+
+    for (const QString &style : { u"Windows"_s, u"Fusion"_s }) {
+        QTest::addRow("first telephone number, %s", qPrintable(style)) << u"edTelNum1"_s << 5 << style << 3;
+        QTest::addRow("second telephone number, %s", qPrintable(style)) << u"edTelNum2"_s << 5 << style << 3;
+    }
+    QTest::newRow("access code: one line") << u"edAdminPass3"_s << 4 << u"Windows"_s << 1;
+}
+
+void TestMainForm::keyMessages_showTheirLineBreaks()
+{
+    QFETCH(QString, box);
+    QFETCH(int, page);
+    QFETCH(QString, style);
+    QFETCH(int, lines);
+
+    const QString before = QApplication::style()->name();
+    const auto restore = qScopeGuard([&before] { QApplication::setStyle(before); });
+    QVERIFY(QApplication::setStyle(style));
+    m_form->findChild<QTabWidget *>(u"PageControl"_s)->setCurrentIndex(page);
+    auto *edit = m_form->findChild<QLineEdit *>(box);
+    QVERIFY(edit);
+    edit->setFocus();
+    int shown = -1;
+    whenModalOpens([&shown](QWidget *modal) {
+        auto *message = qobject_cast<QMessageBox *>(modal);
+        const auto *label = modal->findChild<QLabel *>(u"qt_msgbox_label"_s);
+        if (label)
+            shown = shownLines(*label);
+        if (message)
+            message->button(QMessageBox::Ok)->click();
+        else
+            modal->close();
+    });
+    QTest::keyClick(edit, Qt::Key_A);
+    QCOMPARE(shown, lines);
+    QVERIFY(edit->text().isEmpty());
 }
 
 QTEST_MAIN(TestMainForm)

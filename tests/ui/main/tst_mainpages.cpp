@@ -16,6 +16,7 @@
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +65,7 @@ private slots:
     void moduleGrid_downArrowMovesBothLists();
     void deviceGrid_keepsItsPlaceWhileASearchAddsRows();
     void outputsPage_titleButtonsAndAssignment();
+    void inputsPage_messageChosenByKeys();
     void openingAFile_refreshesEveryPage();
     void zonesPage_opensTheZoneDialogs_data();
     void zonesPage_opensTheZoneDialogs();
@@ -347,6 +349,59 @@ void TestMainPages::outputsPage_titleButtonsAndAssignment()
     QTest::mouseClick(m_form->findChild<QPushButton *>(u"BitBtn3"_s), Qt::LeftButton);
     QCOMPARE(listed->model()->rowCount(), 0);
     QCOMPARE(zone3.outputLink(0).module, 0);
+}
+
+// A message retyped in its list is offered by that text in the inputs' message column,
+// and choosing it there with the keyboard gives the input that message, in the image too.
+void TestMainPages::inputsPage_messageChosenByKeys()
+{
+    Configuration &config = m_form->configuration();
+    QVERIFY(config.mtDev().locate(ModuleField::addr, 6));
+    config.mtDev().setValue(ModuleField::id_name, 3); // its two inputs appear
+    showPage(3);
+    const auto *inputs = m_form->findChild<DataGrid *>(u"DBGridEh8"_s);
+    auto *messages = m_form->findChild<DataGrid *>(u"DBGridEh10"_s);
+    QVERIFY(inputs && messages);
+    QCOMPARE(inputs->model()->rowCount(), 2);
+    const auto modeByte = [&config](int record) {
+        return ConstChannelRecord(std::as_const(config).image().ChannelRecord(6, record)).mode();
+    };
+    const int otherInput = modeByte(254);
+    const auto commit = [](QWidget *editor) {
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(); // the editor's answer comes as a queued call
+    };
+
+    click(messages, 2, 0);
+    QTest::keyClick(messages, Qt::Key_F2);
+    auto *text = qobject_cast<QLineEdit *>(messages->indexWidget(messages->model()->index(2, 0)));
+    QVERIFY(text);
+    text->selectAll();
+    QTest::keyClicks(text, "alarm 3");
+    commit(text);
+
+    int column = 0;
+    while (inputs->grid().columns.at(column).field != InputField::rname)
+        ++column;
+    auto *inputGrid = grid("DBGridEh8");
+    click(inputGrid, 1, column);
+    QCOMPARE(config.mtEntrance().asInteger(InputField::num), 2);
+    QTest::keyClick(inputGrid, Qt::Key_F2);
+    const QModelIndex cell = inputGrid->model()->index(1, column);
+    auto *box = qobject_cast<QComboBox *>(inputGrid->indexWidget(cell));
+    QVERIFY(box);
+    QCOMPARE(box->currentText(), u"ВХІД 0 СПРАЦЮВАВ"_s);
+    QCOMPARE(box->itemText(2), u"ALARM 3"_s);
+    QTest::keyClick(box, Qt::Key_Down);
+    QTest::keyClick(box, Qt::Key_Down);
+    commit(box);
+
+    QVERIFY(!inputGrid->indexWidget(cell));
+    QCOMPARE(cell.data().toString(), u"ALARM 3"_s);
+    QCOMPARE(config.mtEntrance().visibleValue(1, InputField::id_repent).toInt(), 3);
+    QCOMPARE(config.mtEntrance().visibleValue(0, InputField::id_repent).toInt(), 1);
+    QCOMPARE(modeByte(255), 3);
+    QCOMPARE(modeByte(254), otherInput);
 }
 
 void TestMainPages::openingAFile_refreshesEveryPage()

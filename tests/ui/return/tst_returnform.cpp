@@ -136,6 +136,10 @@ private slots:
     void markTitle_setsThenClearsEveryMark();
     void markTitles_showTheCheckAgain_data();
     void markTitles_showTheCheckAgain();
+    void marks_leaveTheListWhereItStandsSideways_data();
+    void marks_leaveTheListWhereItStandsSideways();
+    void markTitle_draggedBackToItsPlace_changesNoMark_data();
+    void markTitle_draggedBackToItsPlace_changesNoMark();
     void frame();
     void layout_data();
     void layout();
@@ -312,6 +316,64 @@ void tst_ReturnForm::markTitles_showTheCheckAgain()
         press(*rig.form, qPrintable(how));
     QCOMPARE(markTitleIcon(rig.zoneList()), MarkTitles::Check);
     QCOMPARE(markTitleIcon(rig.allList()), MarkTitles::Check);
+}
+
+void tst_ReturnForm::marks_leaveTheListWhereItStandsSideways_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<bool>("title"); // the mark title, or one row's mark
+
+    for (const QString &list : { u"dbgeReturnZone"_s, u"dbgeReturnAcc"_s }) {
+        QTest::addRow("%s: a mark", qPrintable(list)) << list << false;
+        QTest::addRow("%s: the mark title", qPrintable(list)) << list << true;
+    }
+}
+
+// Narrowed until it scrolls sideways, a list stays where it stands when a mark is set.
+void tst_ReturnForm::marks_leaveTheListWhereItStandsSideways()
+{
+    QFETCH(QString, list);
+    QFETCH(bool, title);
+    Rig rig;
+    QVERIFY(rig.open());
+    rig.give({ 3000, 3001 });
+    DataGrid *grid = rig.form->findChild<DataGrid *>(list);
+    grid->resize(grid->width() / 2, grid->height());
+    QScrollBar *across = grid->horizontalScrollBar();
+    QVERIFY(across->maximum() > 0);
+    across->setValue(across->maximum());
+    const int row = grid->model()->rowCount() - 1; // not the current row
+    QVERIFY(row > 0);
+
+    if (title)
+        clickMarkTitle(grid);
+    else
+        clickMarkInSight(grid, row);
+
+    QVERIFY(grid->table().visibleValue(row, OutputField::boolarea).toBool());
+    QCOMPARE(across->value(), across->maximum());
+}
+
+void tst_ReturnForm::markTitle_draggedBackToItsPlace_changesNoMark_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("the zone's outputs") << u"dbgeReturnZone"_s;
+    QTest::newRow("every output") << u"dbgeReturnAcc"_s;
+}
+
+void tst_ReturnForm::markTitle_draggedBackToItsPlace_changesNoMark()
+{
+    QFETCH(QString, list);
+    Rig rig;
+    QVERIFY(rig.open());
+    rig.give({ 3000, 3001 });
+    DataGrid *grid = rig.form->findChild<DataGrid *>(list);
+    clickMark(grid, 0);
+    const QVector<bool> before = marks(grid, OutputField::boolarea);
+
+    dragMarkTitleBack(grid);
+    QCOMPARE(markTitleIcon(grid), MarkTitles::Check);
+    QCOMPARE(marks(grid, OutputField::boolarea), before);
 }
 
 void tst_ReturnForm::frame()

@@ -132,6 +132,10 @@ private slots:
     void markTitle_setsThenClearsEveryMark();
     void markTitles_showTheCheckAgain_data();
     void markTitles_showTheCheckAgain();
+    void marks_leaveTheListWhereItStandsSideways_data();
+    void marks_leaveTheListWhereItStandsSideways();
+    void markTitle_draggedBackToItsPlace_changesNoMark_data();
+    void markTitle_draggedBackToItsPlace_changesNoMark();
     void frame();
     void layout_data();
     void layout();
@@ -324,6 +328,77 @@ void tst_ZoneForm::markTitles_showTheCheckAgain()
         press(*rig.form, qPrintable(how));
     QCOMPARE(markTitleIcon(rig.zoneList()), MarkTitles::Check);
     QCOMPARE(markTitleIcon(rig.freeList()), MarkTitles::Check);
+}
+
+void tst_ZoneForm::marks_leaveTheListWhereItStandsSideways_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<bool>("title"); // the mark title, or one row's mark
+
+    for (const QString &list : { u"dbgeSensorZone"_s, u"dbgeSensorAcc"_s }) {
+        QTest::addRow("%s: a mark", qPrintable(list)) << list << false;
+        QTest::addRow("%s: the mark title", qPrintable(list)) << list << true;
+    }
+}
+
+// Scrolled to the marks at the right, a list stays there when one is set: the mark just
+// set stays in sight.
+void tst_ZoneForm::marks_leaveTheListWhereItStandsSideways()
+{
+    QFETCH(QString, list);
+    QFETCH(bool, title);
+    Rig rig;
+    QVERIFY(rig.open(3));
+    DataGrid *grid = rig.form->findChild<DataGrid *>(list);
+    if (grid == rig.zoneList()) {
+        Rig::mark(rig.freeList(), Devices[0]);
+        Rig::mark(rig.freeList(), Devices[1]);
+        press(*rig.form, "BitBtn1");
+    }
+    QScrollBar *across = grid->horizontalScrollBar();
+    QVERIFY(across->maximum() > 0);
+    across->setValue(across->maximum());
+    const int row = grid->model()->rowCount() - 1; // not the current row
+    QVERIFY(row > 0);
+
+    if (title)
+        clickMarkTitle(grid);
+    else
+        clickMarkInSight(grid, row);
+
+    QVERIFY(grid->table().visibleValue(row, SensorField::boolarea).toBool());
+    QCOMPARE(across->value(), across->maximum());
+    QVERIFY(grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(row, markColumn(grid)))));
+}
+
+void tst_ZoneForm::markTitle_draggedBackToItsPlace_changesNoMark_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("the zone's devices") << u"dbgeSensorZone"_s;
+    QTest::newRow("the free devices") << u"dbgeSensorAcc"_s;
+}
+
+// Only a click sets or clears every mark; a drag does not, even one let go in its place.
+void tst_ZoneForm::markTitle_draggedBackToItsPlace_changesNoMark()
+{
+    QFETCH(QString, list);
+    Rig rig;
+    QVERIFY(rig.open(3));
+    Rig::mark(rig.freeList(), Devices[0]);
+    Rig::mark(rig.freeList(), Devices[1]);
+    press(*rig.form, "BitBtn1");
+    DataGrid *grid = rig.form->findChild<DataGrid *>(list);
+    clickMark(grid, 0);
+    const QVector<bool> before = marks(grid, SensorField::boolarea);
+    const int column = markColumn(grid);
+
+    dragMarkTitleBack(grid);
+    QCOMPARE(grid->bandedHeader()->visualIndex(column), column);
+    QCOMPARE(markTitleIcon(grid), MarkTitles::Check);
+    QCOMPARE(marks(grid, SensorField::boolarea), before);
+
+    clickMarkTitle(grid);
+    QCOMPARE(marks(grid, SensorField::boolarea), QVector<bool>(before.size(), true));
 }
 
 void tst_ZoneForm::frame()
