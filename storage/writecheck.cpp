@@ -215,6 +215,16 @@ void checkTelephones(const SystemSettings &settings, QStringList &problems)
     }
 }
 
+// A typed text that names neither mode leaves none chosen, and the panel gets no mode.
+void checkDiallingMode(const SystemSettings &settings, QStringList &problems)
+{
+    if (settings.cbModeAndOr == 0 || settings.cbModeAndOr == 1)
+        return;
+    problems << QStringLiteral("Режим дозвона: не выбран ни «ИЛИ», ни «И»; прибор получит код %1, "
+                               "а после чтения поле останется пустым.")
+                        .arg(settings.cbModeAndOr & 0xFF);
+}
+
 QStringList problems(const Configuration &config)
 {
     QStringList found;
@@ -225,6 +235,7 @@ QStringList problems(const Configuration &config)
     checkInputs(config, modules, found);
     checkZoneOutputs(config, outputKeys, found);
     checkTelephones(config.settings(), found);
+    checkDiallingMode(config.settings(), found);
     return found;
 }
 

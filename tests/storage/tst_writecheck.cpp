@@ -91,6 +91,10 @@ void TestWriteCheck::problems_data()
             s.edTelNum2Raw = u"123456789012345678"_s;
         });
     }) << QStringList();
+    QTest::newRow("a dialling mode typed that is neither") << Change([](Configuration &config) {
+        config.changeSettings([](SystemSettings &s) { s.cbModeAndOr = -1; });
+    }) << QStringList { u"Режим дозвона: не выбран ни «ИЛИ», ни «И»; прибор получит код 255, а после чтения поле "
+                        u"останется пустым."_s };
     QTest::newRow("detector channels beyond 248") << Change([](Configuration &config) {
         for (int i = 0; i < 250; ++i)
             addDevice(config, 1, 2 + i % 128);
