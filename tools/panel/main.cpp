@@ -11,6 +11,7 @@
 
 #include <image/settingsimage.h>
 #include <link/frames.h>
+#include <link/virtualpanels.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,8 +31,9 @@ const QString description = QStringLiteral(
         "Виртуальный прибор «Ворсен-А» для проверки обмена без прибора.\n"
         "\n"
         "Создаёт псевдотерминал и печатает его имя первой строкой; программа открывает его\n"
-        "как COM-порт. Прибор отвечает на установку адреса, чтение и запись памяти настроек\n"
-        "(204800 байт с адреса 0x1D044000) и переход в рабочий режим.\n"
+        "как COM-порт. Пока прибор работает, окно настройки порта предлагает его как\n"
+        "«виртуальный прибор (<имя>)». Прибор отвечает на установку адреса, чтение и запись\n"
+        "памяти настроек (204800 байт с адреса 0x1D044000) и переход в рабочий режим.\n"
         "\n"
         "Запись по адресу 0x1FC03000 передаётся технологическому КЛМ, который отвечает на\n"
         "сообщения поиска новых устройств по сценарию (--scenario, JSON):\n"
@@ -202,6 +204,13 @@ int main(int argc, char *argv[])
             : LineDevice::createPseudoTerminal(&error);
     if (!device)
         return refuse(error);
+    // So that the program's port list offers the new terminal; a device given is already known.
+    std::optional<VirtualPanelAnnouncement> announcement;
+    if (!parser.isSet(port)) {
+        announcement.emplace(device->path());
+        if (!announcement->error().isEmpty())
+            tell(announcement->error());
+    }
 
     LoopModule module(std::move(scenario), Frames::moduleAddressByte(technologicalAddress));
     VirtualPanel panel(memory, module);

@@ -8,10 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSerialPortInfo>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -26,44 +23,19 @@ QString choiceOr(const QComboBox *list, const QString &kept)
     return list->currentIndex() < 0 ? kept : list->currentText();
 }
 
-// Digit runs compare as numbers, so "COM2" comes before "COM10" and "ttyS2" before "ttyS10".
-bool naturallyBefore(const QString &a, const QString &b)
-{
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a.at(i).isDigit() && b.at(j).isDigit()) {
-            const qsizetype startA = i;
-            const qsizetype startB = j;
-            while (i < a.size() && a.at(i).isDigit())
-                ++i;
-            while (j < b.size() && b.at(j).isDigit())
-                ++j;
-            const qulonglong numberA = a.mid(startA, i - startA).toULongLong();
-            const qulonglong numberB = b.mid(startB, j - startB).toULongLong();
-            if (numberA != numberB)
-                return numberA < numberB;
-            continue;
-        }
-        const int order = QString::compare(a.mid(i, 1), b.mid(j, 1), Qt::CaseInsensitive);
-        if (order != 0)
-            return order < 0;
-        ++i;
-        ++j;
-    }
-    if ((a.size() - i) != (b.size() - j))
-        return (a.size() - i) < (b.size() - j);
-    return a < b; // a total order, so the list comes out the same on every run
-}
-
 } // namespace
 
 SetupDialog::SetupDialog(const PortSettings &current, QWidget *parent)
-    : SetupDialog(current, systemPortNames(), parent)
+    : SetupDialog(current, PortChoices::available(current.port), parent)
 {
 }
 
 SetupDialog::SetupDialog(const PortSettings &current, const QStringList &portNames, QWidget *parent)
+    : SetupDialog(current, PortChoices::choices(portNames, {}, current.port), parent)
+{
+}
+
+SetupDialog::SetupDialog(const PortSettings &current, const QList<PortChoice> &ports, QWidget *parent)
     : QDialog(parent), m_current(current), m_result(current)
 {
     setWindowTitle(u"Setup"_s);
@@ -72,7 +44,10 @@ SetupDialog::SetupDialog(const PortSettings &current, const QStringList &portNam
     group->setObjectName(u"Settings"_s);
     auto *grid = new QGridLayout(group);
     grid->setColumnMinimumWidth(1, ListMinimumWidth);
-    m_port = addList(grid, u"Port"_s, u"cbPort"_s, portChoices(portNames, current.port), current.port);
+    m_port = addList(grid, u"Port"_s, u"cbPort"_s, {}, QString());
+    for (const PortChoice &port : ports)
+        m_port->addItem(port.caption, port.name);
+    m_port->setCurrentIndex(m_port->findData(current.port));
     m_baudRate = addList(grid, u"Baud rate"_s, u"cbBaudRate"_s, PortSettings::baudRates(), current.baudRate);
     m_dataBits = addList(grid, u"Data bits"_s, u"cbDataBits"_s, PortSettings::dataBitsList(), current.dataBits);
     m_stopBits = addList(grid, u"Stop bits"_s, u"cbStopBits"_s, PortSettings::stopBitsList(), current.stopBits);
@@ -120,7 +95,7 @@ QComboBox *SetupDialog::addList(QGridLayout *grid, const QString &caption, const
 PortSettings SetupDialog::chosen() const
 {
     PortSettings settings = m_current;
-    settings.port = choiceOr(m_port, m_current.port);
+    settings.port = m_port->currentIndex() < 0 ? m_current.port : m_port->currentData().toString();
     settings.baudRate = choiceOr(m_baudRate, m_current.baudRate);
     settings.dataBits = choiceOr(m_dataBits, m_current.dataBits);
     settings.stopBits = choiceOr(m_stopBits, m_current.stopBits);
@@ -133,24 +108,4 @@ void SetupDialog::accept()
 {
     m_result = chosen();
     QDialog::accept();
-}
-
-QStringList SetupDialog::systemPortNames()
-{
-    QStringList names;
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &port : ports)
-        names.append(port.portName());
-    return names;
-}
-
-QStringList SetupDialog::portChoices(const QStringList &names, const QString &current)
-{
-    QStringList choices = names;
-    if (!current.isEmpty())
-        choices.append(current);
-    choices.removeAll(QString());
-    choices.removeDuplicates();
-    std::sort(choices.begin(), choices.end(), naturallyBefore);
-    return choices;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <link/portchoices.h>
 #include <link/portsettings.h>
 
 #include <QDialog>
@@ -14,7 +15,7 @@ class SetupDialog : public QDialog
     Q_OBJECT
 
 public:
-    // Offers the serial ports the system reports.
+    // Offers the serial ports the system reports and the virtual panels running.
     explicit SetupDialog(const PortSettings &current, QWidget *parent = nullptr);
     // Offers the given port names instead, so the choice does not depend on the machine.
     SetupDialog(const PortSettings &current, const QStringList &portNames, QWidget *parent = nullptr);
@@ -24,12 +25,9 @@ public:
 
     void accept() override;
 
-    static QStringList systemPortNames();
-    // Each name once, in natural order ("COM2" before "COM10"); the current port is kept
-    // even when the system does not report it, so opening and confirming does not lose it.
-    static QStringList portChoices(const QStringList &names, const QString &current);
-
 private:
+    SetupDialog(const PortSettings &current, const QList<PortChoice> &ports, QWidget *parent);
+
     QComboBox *addList(QGridLayout *grid, const QString &caption, const QString &name,
                        const QStringList &values, const QString &current);
     PortSettings chosen() const;

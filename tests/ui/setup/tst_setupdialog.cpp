@@ -1,14 +1,19 @@
 #include "portsettingstostring.h"
+#ifdef MIRVANE_PANEL
+#include "panelprocess.h"
+#endif
 
 #include <ui/font/programfont.h>
 #include <ui/setup/setupdialog.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -83,7 +88,7 @@ class tst_SetupDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { installProgramFont(); }
+    void initTestCase();
 
     void eachListOffersExactlyItsValues_data();
     void eachListOffersExactlyItsValues();
@@ -99,7 +104,21 @@ private slots:
     void cancelling_appliesNone();
     void captions_labelsAndAccessibleNames();
     void layout_fixedCentredOnScreen_nothingClipped();
+#ifdef MIRVANE_PANEL
+    void virtualPanel_offeredWhileItRuns();
+#endif
+
+private:
+    // The virtual panels' announcements of this suite alone, not of panels other suites run.
+    QTemporaryDir m_runtime;
 };
+
+void tst_SetupDialog::initTestCase()
+{
+    installProgramFont();
+    QVERIFY(m_runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
 
 void tst_SetupDialog::eachListOffersExactlyItsValues_data()
 {
@@ -368,6 +387,54 @@ void tst_SetupDialog::layout_fixedCentredOnScreen_nothingClipped()
         }
     }
 }
+
+#ifdef MIRVANE_PANEL
+void tst_SetupDialog::virtualPanel_offeredWhileItRuns()
+{
+    PortSettings current = unusual();
+    const auto offered = [&current](const QString &caption) {
+        const SetupDialog dialog(current);
+        return list(dialog, u"cbPort"_s)->findText(caption) >= 0;
+    };
+
+    PanelProcess panel({});
+    QVERIFY(panel.port().startsWith(u'/'));
+    const QString caption = u"виртуальный прибор (%1)"_s.arg(panel.port());
+    {
+        SetupDialog dialog(current);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QComboBox *ports = list(dialog, u"cbPort"_s);
+        QVERIFY(ports->findText(u"COM2"_s) >= 0); // the current port, kept
+        const int index = ports->findText(caption);
+        QVERIFY2(index >= 0, qPrintable(caption));
+        ports->setCurrentIndex(index);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(u"OK"_s), Qt::LeftButton);
+        QCOMPARE(dialog.settings().port, panel.port());
+        current = dialog.settings();
+    }
+    {
+        const SetupDialog reopened(current);
+        QCOMPARE(list(reopened, u"cbPort"_s)->currentText(), caption);
+    }
+
+    QVERIFY(panel.terminate());
+    QVERIFY(!offered(caption));
+    // The port chosen is kept, under its own name now.
+    {
+        const SetupDialog reopened(current);
+        QCOMPARE(list(reopened, u"cbPort"_s)->currentText(), panel.port());
+    }
+
+    // One that could not take its announcement away is not offered either.
+    PanelProcess killed({});
+    QVERIFY(!killed.port().isEmpty());
+    const QString killedCaption = u"виртуальный прибор (%1)"_s.arg(killed.port());
+    QVERIFY(offered(killedCaption));
+    killed.kill();
+    QVERIFY(!offered(killedCaption));
+}
+#endif
 
 QTEST_MAIN(tst_SetupDialog)
 #include "tst_setupdialog.moc"
