@@ -176,7 +176,8 @@ void BandedHeader::mouseReleaseEvent(QMouseEvent *event)
         emit titleButtonClicked(pressed);
 }
 
-// A column's hint shows over its own lowest title cell, not over a band it shares.
+// A column's hint shows over its own lowest title cell, not over a band it shares. A column
+// without one is named there: its title may be a picture, or cut by a narrow column.
 bool BandedHeader::viewportEvent(QEvent *event)
 {
     if (event->type() != QEvent::ToolTip || !model())
@@ -186,7 +187,9 @@ bool BandedHeader::viewportEvent(QEvent *event)
     for (const TitleCell &cell : cells()) {
         if (cell.column < 0 || !cell.rect.contains(at))
             continue;
-        const QString hint = model()->headerData(cell.column, Qt::Horizontal, Qt::ToolTipRole).toString();
+        QString hint = model()->headerData(cell.column, Qt::Horizontal, Qt::ToolTipRole).toString();
+        if (hint.isEmpty())
+            hint = titleCaption(model()->headerData(cell.column, Qt::Horizontal).toString());
         if (!hint.isEmpty()) {
             QToolTip::showText(help->globalPos(), hint, this, cell.rect.translated(-offset(), 0));
             return true;

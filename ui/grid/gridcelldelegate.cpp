@@ -5,8 +5,13 @@
 
 #include <model/memtablemodel.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QWidget>
 
 namespace {
@@ -89,6 +94,33 @@ void GridCellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, 
         return;
     }
     QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+bool GridCellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                 const QModelIndex &index)
+{
+    if (event->type() == QEvent::ToolTip && index.isValid() && !index.data(Qt::ToolTipRole).isValid()) {
+        const QString whole = cutText(option, index);
+        if (!whole.isEmpty()) {
+            QToolTip::showText(event->globalPos(), whole, view->viewport(), option.rect);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
+
+QString GridCellDelegate::cutText(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    if (!cell.features.testFlag(QStyleOptionViewItem::HasDisplay) || cell.text.isEmpty())
+        return {};
+    // The room the style lays the text out in: the text rectangle less its margins.
+    const QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+    const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget)
+                               .adjusted(margin, 0, -margin, 0);
+    return QFontMetricsF(cell.font).horizontalAdvance(cell.text) > room.width() ? cell.text : QString();
 }
 
 void GridCellDelegate::nameAfterColumn(QWidget &editor, const QModelIndex &index)

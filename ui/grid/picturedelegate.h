@@ -13,6 +13,12 @@ public:
     PictureDelegate(const QString &list, QObject *parent = nullptr);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // A picture has no text to cut.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
 
 private:
     PictureList m_pictures;

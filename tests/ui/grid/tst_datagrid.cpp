@@ -196,6 +196,23 @@ bool typeIntoCell(DataGrid &grid, const QModelIndex &cell, const QString &keys)
     return true;
 }
 
+// What a pointer resting at the point brings up: the mouse moved there, then the tooltip
+// event the system sends after a while. The tip is taken down at once, so that the next
+// look sees only its own.
+QString tooltipAt(QWidget &widget, const QPoint &at)
+{
+    QTest::mouseMove(&widget, at);
+    QHelpEvent help(QEvent::ToolTip, at, widget.mapToGlobal(at));
+    QApplication::sendEvent(&widget, &help);
+    const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->inherits("QTipLabel"))
+            window->close();
+    }
+    return shown;
+}
+
 int columnOf(const GridSpec &grid, int field)
 {
     for (int column = 0; column < grid.columns.size(); ++column) {
@@ -232,6 +249,9 @@ private slots:
     void markTitle_isAButtonWithAChangeablePicture();
     void header_bandsAndPictures();
     void titleHint_showsOverItsOwnCellOnly();
+    void titleHint_namesAColumnWithoutOne_data();
+    void titleHint_namesAColumnWithoutOne();
+    void cutCell_showsItsWholeTextOnHover();
     void oddRows_tinted();
     void followed_afterEveryKeyAndClick();
     void indicator_data();
@@ -682,6 +702,81 @@ void TestDataGrid::titleHint_showsOverItsOwnCellOnly()
     };
     QCOMPARE(hintAt(QPoint(markCell.center().x(), band.center().y())), QString());
     QCOMPARE(hintAt(markCell.center()), u"Отметить все  выходы зоны"_s);
+}
+
+void TestDataGrid::titleHint_namesAColumnWithoutOne_data()
+{
+    QTest::addColumn<Grid>("grid");
+    QTest::addColumn<Table>("table");
+    QTest::addColumn<QString>("cellText"); // the title cell pointed at, by its text; empty for the picture
+    QTest::addColumn<int>("column"); // or by its column
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("type picture") << Grid(MainGrids::DBGridEh3) << Table(&Configuration::mtDev) << QString() << 0
+                                  << u"Тип"_s;
+    QTest::newRow("text") << Grid(MainGrids::DBGridEh3) << Table(&Configuration::mtDev) << u"Адрес"_s << -1
+                          << u"Адрес"_s;
+    QTest::newRow("wrapped in a narrow column")
+            << Grid(MainGrids::DBGridEh8) << Table(&Configuration::mtEntrance) << QString() << 4
+            << u"Уровень нормального состояния"_s;
+    QTest::newRow("band, shared") << Grid(MainGrids::DBGridEh3) << Table(&Configuration::mtDev)
+                                  << u"Список модулей"_s << -1 << QString();
+    QTest::newRow("own hint kept") << Grid(DialogGrids::dbgeReturnZone) << Table(&Configuration::mtReturn)
+                                   << QString() << columnOf(DialogGrids::dbgeReturnZone(), OutputField::boolarea)
+                                   << u"Отметить все  выходы зоны"_s;
+}
+
+void TestDataGrid::titleHint_namesAColumnWithoutOne()
+{
+    QFETCH(Grid, grid);
+    QFETCH(Table, table);
+    QFETCH(QString, cellText);
+    QFETCH(int, column);
+    QFETCH(QString, hint);
+    Rig rig(grid(), table);
+    QVERIFY(rig.show());
+    BandedHeader &header = *rig.grid().bandedHeader();
+    QRect place;
+    for (const TitleCell &cell : header.cells()) {
+        if ((column >= 0 && cell.column == column) || (column < 0 && cell.text == cellText))
+            place = cell.rect;
+    }
+    QVERIFY(place.isValid());
+    QCOMPARE(tooltipAt(*header.viewport(), place.center() - QPoint(header.offset(), 0)), hint);
+}
+
+// A zone name longer than its column ends in "…" and shows whole under the pointer; a
+// cell that shows its text whole has no tooltip.
+void TestDataGrid::cutCell_showsItsWholeTextOnHover()
+{
+    Rig rig(MainGrids::dbgAreaReturn(), &Configuration::mtArea);
+    const int name = columnOf(rig.grid().grid(), ZoneField::name);
+    const int state = columnOf(rig.grid().grid(), ZoneField::bname);
+    const int mark = columnOf(rig.grid().grid(), ZoneField::boolarea);
+    QVERIFY(rig.table().setVisibleValue(0, ZoneField::name, u"ЛЕСТНИЧНАЯ КЛЕТКА ВОСТОЧНОГО КРЫЛА"_s));
+    QVERIFY(rig.table().setVisibleValue(1, ZoneField::name, u"СКЛАД"_s));
+    QVERIFY(rig.show());
+    const QString whole = drawnText(rig.index(0, name));
+    QCOMPARE(whole, u"ЛЕСТНИЧНАЯ КЛЕТКА ВОСТОЧНОГО КРЫЛА"_s);
+    QVERIFY(rig.grid().fontMetrics().horizontalAdvance(whole) > rig.grid().columnWidth(name));
+
+    QCOMPARE(tooltipAt(rig.cells(), rig.centre(0, name)), whole);
+    QCOMPARE(tooltipAt(rig.cells(), rig.centre(1, name)), QString());
+    QCOMPARE(tooltipAt(rig.cells(), rig.centre(0, state)), QString());
+    QCOMPARE(tooltipAt(rig.cells(), rig.centre(0, mark)), QString());
+
+    // Near the width the name needs, the tooltip comes exactly where the drawn name differs
+    // from the same name drawn with room to spare: where it is cut.
+    const int needed = rig.grid().fontMetrics().horizontalAdvance(whole);
+    QSet<bool> seen;
+    for (int width = needed - 4; width <= needed + 16; ++width) {
+        rig.grid().setColumnWidth(name, width + 200);
+        const QImage roomy = rig.shot().copy(rig.inside(0, name).adjusted(0, 0, -200, 0));
+        rig.grid().setColumnWidth(name, width);
+        const bool cut = rig.shot().copy(rig.inside(0, name)) != roomy;
+        seen.insert(cut);
+        QCOMPARE(tooltipAt(rig.cells(), rig.centre(0, name)), cut ? whole : QString());
+    }
+    QCOMPARE(seen.size(), 2);
 }
 
 // The modules' header: one band over all columns, the arrow over the type picture column,
