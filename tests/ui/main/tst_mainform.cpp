@@ -83,6 +83,7 @@ private slots:
     void shortcuts_reachTheirCommands();
     void menuBar_reachedByAltAndF10_data();
     void menuBar_reachedByAltAndF10();
+    void menuBar_reachedByAltAlone();
     void pages_turnedByCtrlTab();
     void toolBar_reachedByTabAndPressedBySpace();
     void unsavedChanges_askedBeforeTheyAreLost_data();
@@ -375,6 +376,21 @@ void TestMainForm::menuBar_reachedByAltAndF10()
     QTRY_COMPARE(QApplication::activePopupWidget(), opened);
     QTest::keyClick(opened, Qt::Key_Escape);
     QTRY_VERIFY(!opened->isVisible());
+}
+
+// Alt pressed and let go: the bar takes the keyboard, its first menu marked and not yet open.
+void TestMainForm::menuBar_reachedByAltAlone()
+{
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Alt);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt);
+    QTRY_COMPARE(QApplication::focusWidget(), m_form->menuBar());
+    QCOMPARE(m_form->menuBar()->activeAction(), m_form->menuBar()->findChild<QMenu *>(u"A1"_s)->menuAction());
+    QVERIFY(!QApplication::activePopupWidget());
+    QTest::keyClick(m_form->menuBar(), Qt::Key_Down); // then opens it
+    QTRY_COMPARE(QApplication::activePopupWidget(), m_form->menuBar()->findChild<QMenu *>(u"A1"_s));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
 }
 
 // Wherever the focus is: here in a grid of the page, which would keep Ctrl+Tab to itself.
