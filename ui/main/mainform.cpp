@@ -245,7 +245,7 @@ void TMainForm::createMenu()
         action->setShortcut(key);
         action->setAutoRepeat(false); // held down, a key would start a transfer anew on every repeat
     }
-    // As on Windows, F10 takes the keyboard to the menu bar: the first menu opens.
+    // F10 takes the keyboard to the menu bar, its first menu open.
     new QShortcut(Qt::Key_F10, this, [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
     createOptions();
     createFileOwn();
@@ -383,6 +383,7 @@ void TMainForm::createPages(QWidget *client)
         m_pages->setCurrentIndex((m_pages->currentIndex() + by + m_pages->count()) % m_pages->count());
     };
     new QShortcut(Qt::CTRL | Qt::Key_Tab, this, [turnPage] { turnPage(1); });
+    // Shift with Tab arrives as Backtab.
     new QShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, this, [turnPage] { turnPage(-1); });
 }
 
