@@ -15,6 +15,7 @@
 #include <ui/comparison/comparisonform.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
+#include <ui/language/qttranslation.h>
 #include <ui/main/mainform.h>
 #include <ui/newsensor/newsensorform.h>
 #include <ui/progress/progressform.h>
@@ -127,6 +128,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
     Q_INIT_RESOURCE(resources);
     installProgramFont();
+    QtTranslation::install(); // the windows as the program shows them
 
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.isEmpty() || arguments.size() > 2) {

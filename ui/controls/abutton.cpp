@@ -2,7 +2,10 @@
 
 #include <ui/controls/roundedpath.h>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QBitmap>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -20,12 +23,50 @@ QColor white(int alpha)
     return QColor(255, 255, 255, alpha);
 }
 
+// A plain widget would be announced as a pane: this one is a push button with a press action.
+class AButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit AButtonAccessible(TAButton *button) : QAccessibleWidget(button, QAccessible::Button) { }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == pressAction())
+            static_cast<TAButton *>(widget())->click();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface *accessibleButton(const QString &, QObject *object)
+{
+    auto *button = qobject_cast<TAButton *>(object);
+    return button ? new AButtonAccessible(button) : nullptr;
+}
+
 } // namespace
 
 TAButton::TAButton(QWidget *parent) : QWidget(parent)
 {
+    [[maybe_unused]] static const bool accessible = (QAccessible::installFactory(&accessibleButton), true);
     resize(DefaultSide, DefaultSide);
+    // Only Tab: a click leaves the focus in the grid, so that an edit under way is kept.
+    setFocusPolicy(Qt::TabFocus);
     applyTransparency();
+}
+
+void TAButton::click()
+{
+    if (isEnabled())
+        emit clicked();
 }
 
 void TAButton::setImage(const QImage &image)
@@ -93,6 +134,43 @@ void TAButton::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
+// As a push button: Enter at once, Space on its release.
+void TAButton::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            m_spacePressed = true;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            click();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void TAButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (std::exchange(m_spacePressed, false))
+        click();
+}
+
+void TAButton::focusOutEvent(QFocusEvent *event)
+{
+    m_spacePressed = false; // Space let go elsewhere presses nothing
+    QWidget::focusOutEvent(event);
+}
+
 // Blended at one opacity over the face colour, then drawn without every pixel of the colour
 // in the blend's bottom-left corner: the picture's plain background drops out.
 void TAButton::drawPicture(QPainter &painter, int opacity) const
@@ -128,5 +206,12 @@ void TAButton::paintEvent(QPaintEvent *)
             outlinePath(painter, roundedPath(i, i, w - (i + 1), h - (i + 1), FrameRadius), white(GlowAlpha[i - 1]));
     } else {
         outlinePath(painter, roundedPath(5, 5, w - 6, h - 6, FrameRadius), white(ThinFrameAlpha));
+    }
+    if (hasFocus()) {
+        // Dotted, at the edge: outside the glow frames and the picture, which keep their look.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(0, 0, w - 1, h - 1));
     }
 }

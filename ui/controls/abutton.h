@@ -10,7 +10,8 @@ class QPainter;
 // on its parent's surface and has no pressed look.
 //
 // Its hint goes to the status bar only: the owner gives it a status tip and no tool tip,
-// and sets its accessible name to the same hint.
+// and sets its accessible name to the same hint. Tab reaches it, a click does not take the
+// focus; with the focus, Space and Enter press it. Accessibility tools see a push button.
 class TAButton : public QWidget
 {
     Q_OBJECT
@@ -36,6 +37,9 @@ public:
     // True while the mouse is over the button.
     bool isGlowing() const { return m_glow; }
 
+    // Runs the button's command as a click does; nothing while disabled.
+    void click();
+
 signals:
     // On release of the left button over the button after a press on it; the second press
     // of a double-click makes no second click.
@@ -48,6 +52,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void applyTransparency();
@@ -58,4 +65,5 @@ private:
     bool m_glow = false;
     bool m_transparent = true;
     bool m_pressed = false;
+    bool m_spacePressed = false;
 };

@@ -102,6 +102,13 @@ const Menu Menus[] = {
         { "N12", "О програме", &TMainForm::N12Click } } },
 };
 
+// Keys of the commands used most, shown beside their menu items. Writing is kept apart
+// from reading by Ctrl, so that a slip of the finger does not overwrite the panel.
+const std::pair<const char *, QKeyCombination> Shortcuts[] = {
+    { "N3", Qt::CTRL | Qt::Key_O }, { "N4", Qt::CTRL | Qt::Key_S }, { "N9", QKeyCombination(Qt::Key_F5) },
+    { "N8", Qt::CTRL | Qt::Key_F5 }, { "COM1", QKeyCombination(Qt::Key_F9) },
+};
+
 struct Page
 {
     const char *component;
@@ -179,6 +186,8 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     createToolBar(client);
     createPages(client);
     createStatusBar();
+    // On the page tabs, not the tool bar before them: Shift+Tab reaches the tool bar from there.
+    m_pages->setFocus();
     setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -220,7 +229,8 @@ void TMainForm::createMenu()
 {
     menuBar()->setObjectName(u"MainMenu"_s);
     for (const Menu &menu : Menus) {
-        QMenu *submenu = menuBar()->addMenu(QString::fromUtf8(menu.caption));
+        // The first letter, underlined, opens the menu with Alt.
+        QMenu *submenu = menuBar()->addMenu(u'&' + QString::fromUtf8(menu.caption));
         submenu->setObjectName(QString::fromLatin1(menu.component));
         for (const MenuItem &item : menu.items) {
             QAction *action = item.component ? submenu->addAction(QString::fromUtf8(item.caption))
@@ -230,6 +240,13 @@ void TMainForm::createMenu()
                 connect(action, &QAction::triggered, this, item.handler);
         }
     }
+    for (const auto &[component, key] : Shortcuts) {
+        auto *action = menuBar()->findChild<QAction *>(QString::fromLatin1(component));
+        action->setShortcut(key);
+        action->setAutoRepeat(false); // held down, a key would start a transfer anew on every repeat
+    }
+    // F10 takes the keyboard to the menu bar, its first menu open.
+    new QShortcut(Qt::Key_F10, this, [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
     createOptions();
     createFileOwn();
 }
@@ -361,6 +378,13 @@ void TMainForm::createPages(QWidget *client)
     }
     // A page chosen by mouse or keyboard alike.
     connect(m_pages, &QTabWidget::currentChanged, this, &TMainForm::PageControlChange);
+    // Wherever the focus is in the window, not only on the page's tabs.
+    const auto turnPage = [this](int by) {
+        m_pages->setCurrentIndex((m_pages->currentIndex() + by + m_pages->count()) % m_pages->count());
+    };
+    new QShortcut(Qt::CTRL | Qt::Key_Tab, this, [turnPage] { turnPage(1); });
+    // Shift with Tab arrives as Backtab.
+    new QShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, this, [turnPage] { turnPage(-1); });
 }
 
 void TMainForm::createStatusBar()

@@ -6,6 +6,7 @@
 #include <ui/controls/apanel.h>
 #include <ui/font/programfont.h>
 
+#include <QAccessible>
 #include <QDir>
 #include <QEnterEvent>
 #include <QHelpEvent>
@@ -14,6 +15,8 @@
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolTip>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -165,10 +168,12 @@ struct ToolBar
 };
 
 enum Gesture { LeftClick, RightClick, LeftReleasedOutside, ReleaseWithoutPress, DoubleClick };
+enum KeyGesture { KeyClick, KeyPressOnly, KeyReleaseOnly, KeyClickDisabled, SpaceLetGoElsewhere };
 
 } // namespace
 
 Q_DECLARE_METATYPE(Gesture)
+Q_DECLARE_METATYPE(KeyGesture)
 
 class TestAComponents : public QObject
 {
@@ -189,6 +194,10 @@ private slots:
     void button_statusTipNoBalloon();
     void button_clicked_data();
     void button_clicked();
+    void button_keys_data();
+    void button_keys();
+    void button_focusFrame();
+    void button_accessibleAsAPushButton();
 
     void panel_defaults();
     void panel_neverSmallerThanTen_data();
@@ -469,6 +478,113 @@ void TestAComponents::button_clicked()
         break;
     }
     QCOMPARE(clicked.size(), clicks);
+}
+
+void TestAComponents::button_keys_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<KeyGesture>("gesture");
+    QTest::addColumn<int>("clicks");
+
+    QTest::newRow("Space") << Qt::Key_Space << KeyClick << 1;
+    QTest::newRow("Space: on the release, not the press") << Qt::Key_Space << KeyPressOnly << 0;
+    QTest::newRow("Space released without a press") << Qt::Key_Space << KeyReleaseOnly << 0;
+    QTest::newRow("Space let go after the focus left") << Qt::Key_Space << SpaceLetGoElsewhere << 0;
+    QTest::newRow("Return: on the press") << Qt::Key_Return << KeyPressOnly << 1;
+    QTest::newRow("Enter of the keypad") << Qt::Key_Enter << KeyClick << 1;
+    QTest::newRow("Space, disabled") << Qt::Key_Space << KeyClickDisabled << 0;
+    QTest::newRow("Return, disabled") << Qt::Key_Return << KeyClickDisabled << 0;
+    QTest::newRow("another key") << Qt::Key_A << KeyClick << 0;
+}
+
+void TestAComponents::button_keys()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(KeyGesture, gesture);
+    QFETCH(int, clicks);
+
+    Rig rig;
+    auto *other = new QWidget(&rig.surface);
+    other->setFocusPolicy(Qt::StrongFocus);
+    other->setGeometry(80, 80, 10, 10);
+    rig.surface.show();
+    rig.surface.activateWindow(); // no window manager does it under Xvfb
+    QVERIFY(QTest::qWaitForWindowActive(&rig.surface));
+    rig.button.setFocus(Qt::TabFocusReason);
+    QVERIFY(rig.button.hasFocus());
+    QSignalSpy clicked(&rig.button, &TAButton::clicked);
+    switch (gesture) {
+    case KeyClick:
+        QTest::keyClick(&rig.button, key);
+        break;
+    case KeyPressOnly:
+        QTest::keyPress(&rig.button, key);
+        break;
+    case KeyReleaseOnly:
+        QTest::keyRelease(&rig.button, key);
+        break;
+    case KeyClickDisabled:
+        rig.button.setEnabled(false);
+        QTest::keyClick(&rig.button, key);
+        break;
+    case SpaceLetGoElsewhere:
+        QTest::keyPress(&rig.button, key);
+        other->setFocus(Qt::TabFocusReason);
+        rig.button.setFocus(Qt::TabFocusReason);
+        QTest::keyRelease(&rig.button, key);
+        break;
+    }
+    QCOMPARE(clicked.size(), clicks);
+}
+
+// Tab reaches the button and then it shows a frame; a click leaves the focus where it was.
+void TestAComponents::button_focusFrame()
+{
+    Rig rig;
+    auto *other = new QWidget(&rig.surface);
+    other->setFocusPolicy(Qt::StrongFocus);
+    other->setGeometry(80, 80, 10, 10);
+    QWidget::setTabOrder(other, &rig.button);
+    rig.surface.show();
+    rig.surface.activateWindow(); // no window manager does it under Xvfb
+    QVERIFY(QTest::qWaitForWindowActive(&rig.surface));
+    other->setFocus(Qt::OtherFocusReason);
+    const QImage unfocused = rig.shot();
+
+    QTest::mouseClick(&rig.button, Qt::LeftButton, {}, QPoint(30, 30));
+    QVERIFY(other->hasFocus());
+    QTest::keyClick(other, Qt::Key_Tab);
+    QVERIFY(rig.button.hasFocus());
+    const QImage focused = rig.shot();
+    QVERIFY(focused != unfocused);
+    QCOMPARE(focused.copy(1, 1, 62, 62), unfocused.copy(1, 1, 62, 62)); // only the edge: picture and frames as they were
+
+    QTest::keyClick(&rig.button, Qt::Key_Tab);
+    QVERIFY(other->hasFocus());
+    QCOMPARE(rig.shot(), unfocused);
+}
+
+void TestAComponents::button_accessibleAsAPushButton()
+{
+    Rig rig;
+    rig.button.setAccessibleName(u"Открыть файл"_s);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&rig.button);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::PushButton);
+    QCOMPARE(accessible->text(QAccessible::Name), u"Открыть файл"_s);
+    QVERIFY(accessible->state().focusable);
+
+    QAccessibleActionInterface *actions = accessible->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    QSignalSpy clicked(&rig.button, &TAButton::clicked);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.size(), 1);
+
+    rig.button.setEnabled(false);
+    QVERIFY(!actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.size(), 1);
 }
 
 void TestAComponents::panel_defaults()

@@ -35,6 +35,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +79,13 @@ private slots:
     void toolBar_buttonsAndHints_data();
     void toolBar_buttonsAndHints();
     void menuAndButton_reachTheSameCommand();
+    void shortcuts_reachTheirCommands_data();
+    void shortcuts_reachTheirCommands();
+    void menuBar_reachedByAltAndF10_data();
+    void menuBar_reachedByAltAndF10();
+    void menuBar_reachedByAltAlone();
+    void pages_turnedByCtrlTab();
+    void toolBar_reachedByTabAndPressedBySpace();
     void unsavedChanges_askedBeforeTheyAreLost_data();
     void unsavedChanges_askedBeforeTheyAreLost();
     void saveAndOpen_throughTheFileDialogs();
@@ -91,6 +99,7 @@ private slots:
     void backups_listedAndOpened();
     void about_closesOnRelease();
     void writeAndRead_throughTheWindow();
+    void escape_cancelsAWrite_data();
     void escape_cancelsAWrite();
     void write_thatCannotStart_keepsTheEditsUnsaved_data();
     void write_thatCannotStart_keepsTheEditsUnsaved();
@@ -220,7 +229,7 @@ void TestMainForm::menus()
 
     auto *found = m_form->menuBar()->findChild<QMenu *>(menu);
     QVERIFY(found);
-    QCOMPARE(found->title(), caption);
+    QCOMPARE(found->title(), u'&' + caption); // the caption, its first letter the access key
     QCOMPARE(menuCaptions(found), items);
 }
 
@@ -279,6 +288,177 @@ void TestMainForm::menuAndButton_reachTheSameCommand()
     });
     m_form->findChild<QAction *>(u"N7"_s)->trigger();
     QVERIFY(told);
+    QCOMPARE(replaced.size(), 2);
+}
+
+void TestMainForm::shortcuts_reachTheirCommands_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QKeySequence>("key");
+
+    QTest::newRow("open file") << "N3" << QKeySequence(Qt::CTRL | Qt::Key_O);
+    QTest::newRow("save file") << "N4" << QKeySequence(Qt::CTRL | Qt::Key_S);
+    QTest::newRow("read from the panel") << "N9" << QKeySequence(Qt::Key_F5);
+    QTest::newRow("write to the panel") << "N8" << QKeySequence(Qt::CTRL | Qt::Key_F5);
+    QTest::newRow("port setup") << "COM1" << QKeySequence(Qt::Key_F9);
+}
+
+// Pressed in the zone grid; whatever the command opens is closed unanswered.
+void TestMainForm::shortcuts_reachTheirCommands()
+{
+    QFETCH(QString, command);
+    QFETCH(QKeySequence, key);
+
+    const QStringList commands { u"N3"_s, u"N4"_s, u"N9"_s, u"N8"_s, u"COM1"_s };
+    std::vector<std::unique_ptr<QSignalSpy>> triggered;
+    for (const QString &name : commands) {
+        auto *action = m_form->findChild<QAction *>(name);
+        QVERIFY(action);
+        if (name == command)
+            QCOMPARE(action->shortcut(), key); // shown beside the item
+        triggered.push_back(std::make_unique<QSignalSpy>(action, &QAction::triggered));
+    }
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *focus = m_form->findChild<QTableView *>(u"dbGridTableArea"_s);
+    QVERIFY(focus);
+    focus->setFocus();
+
+    int opened = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()); modal && modal->isVisible()) {
+            ++opened;
+            modal->reject();
+        }
+    });
+    closer.start(20);
+    QTest::keySequence(focus, key);
+    QTRY_COMPARE(opened, 1);
+    for (int i = 0; i < commands.size(); ++i)
+        QCOMPARE(triggered.at(i)->size(), commands.at(i) == command ? 1 : 0);
+
+    // Held down, the key starts its command once.
+    const QKeyCombination held = key[0];
+    QTest::simulateEvent(focus, true, held.key(), held.keyboardModifiers(), QString(), true);
+    QTest::simulateEvent(focus, false, held.key(), held.keyboardModifiers(), QString(), true);
+    QCOMPARE(triggered.at(commands.indexOf(command))->size(), 1);
+}
+
+void TestMainForm::menuBar_reachedByAltAndF10_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("letter"); // with Alt; empty: F10
+
+    QTest::newRow("Alt+Ф: file") << "A1" << "ф";
+    QTest::newRow("Alt+О: options") << "N1" << "о";
+    QTest::newRow("Alt+П: help") << "N2" << "п";
+    QTest::newRow("F10: the first menu") << "A1" << "";
+}
+
+void TestMainForm::menuBar_reachedByAltAndF10()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, letter);
+
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QWidget *focus = QApplication::focusWidget();
+    if (letter.isEmpty()) {
+        QTest::keyClick(focus, Qt::Key_F10);
+    } else {
+        // QTest's own clicks know Latin keys only; a Cyrillic key's code is its capital letter.
+        const auto key = Qt::Key(letter.toUpper().at(0).unicode());
+        QTest::sendKeyEvent(QTest::Press, focus, key, letter, Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Release, focus, key, letter, Qt::AltModifier);
+    }
+    auto *opened = m_form->menuBar()->findChild<QMenu *>(menu);
+    QTRY_COMPARE(QApplication::activePopupWidget(), opened);
+    QTest::keyClick(opened, Qt::Key_Escape);
+    QTRY_VERIFY(!opened->isVisible());
+}
+
+// Alt pressed and let go: the bar takes the keyboard, its first menu marked and not yet open.
+void TestMainForm::menuBar_reachedByAltAlone()
+{
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Alt);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Alt);
+    QTRY_COMPARE(QApplication::focusWidget(), m_form->menuBar());
+    QCOMPARE(m_form->menuBar()->activeAction(), m_form->menuBar()->findChild<QMenu *>(u"A1"_s)->menuAction());
+    QVERIFY(!QApplication::activePopupWidget());
+    QTest::keyClick(m_form->menuBar(), Qt::Key_Down); // then opens it
+    QTRY_COMPARE(QApplication::activePopupWidget(), m_form->menuBar()->findChild<QMenu *>(u"A1"_s));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+}
+
+// Wherever the focus is: here in a grid of the page, which would keep Ctrl+Tab to itself.
+void TestMainForm::pages_turnedByCtrlTab()
+{
+    auto *pages = m_form->findChild<QTabWidget *>(u"PageControl"_s);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *grid = pages->currentWidget()->findChild<QTableView *>();
+    QVERIFY(grid);
+    grid->setFocus();
+    QVERIFY(grid->hasFocus());
+    // The key let go where the focus has gone, as the keyboard does.
+    const auto turn = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyPress(QApplication::focusWidget(), key, modifiers);
+        QTest::keyRelease(QApplication::focusWidget(), key, modifiers);
+    };
+
+    turn(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages->currentIndex(), 1);
+    QCOMPARE(m_form->configuration().mtSensor().filter(), u"id_dev =1"_s); // the page's filters, as by a click
+    QVERIFY(pages->currentWidget()->isAncestorOf(QApplication::focusWidget()));
+
+    // As X11 delivers Ctrl+Shift+Tab.
+    turn(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(m_form->configuration().mtSensor().filter(), u"id_area =1"_s);
+    turn(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(pages->currentIndex(), pages->count() - 1); // round to the last
+    turn(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(pages->currentIndex(), 0);
+}
+
+// The tool bar comes before the page tabs, where the focus starts; the grids keep Tab to
+// themselves, to go from cell to cell.
+void TestMainForm::toolBar_reachedByTabAndPressedBySpace()
+{
+    QString error;
+    QVERIFY2(TabFile::RecordArrayToFile(SettingsImage(), m_dir->filePath(u"adjustments/заводские.tab"_s), &error),
+             qPrintable(error));
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *pages = m_form->findChild<QTabWidget *>(u"PageControl"_s);
+    QCOMPARE(QApplication::focusWidget(), pages->tabBar());
+
+    const QStringList buttons { "AButton1", "AButton2", "AButton3", "AButton4", "AButton5", "AButton7", "AButton8" };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    QStringList reached;
+    for (int i = 0; i < buttons.size(); ++i)
+        reached.prepend(press(Qt::Key_Backtab, Qt::ShiftModifier));
+    QCOMPARE(reached, buttons);
+    reached.clear();
+    for (int i = 1; i < buttons.size(); ++i)
+        reached << press(Qt::Key_Tab);
+    QCOMPARE(reached, buttons.mid(1));
+    QCOMPARE(press(Qt::Key_Tab), pages->tabBar()->objectName());
+    QCOMPARE(pages->currentIndex(), 0);
+
+    for (int i = 0; i < 5; ++i)
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), u"AButton3"_s);
+    QSignalSpy replaced(&m_form->configuration().notices(), &ConfigurationNotices::replaced);
+    press(Qt::Key_Space);
+    QCOMPARE(replaced.size(), 1);
+    press(Qt::Key_Return);
     QCOMPARE(replaced.size(), 2);
 }
 
@@ -558,24 +738,59 @@ void TestMainForm::writeAndRead_throughTheWindow()
 #endif
 }
 
+void TestMainForm::escape_cancelsAWrite_data()
+{
+    QTest::addColumn<QString>("focus"); // empty: where it is at start, on the page tabs
+    QTest::addColumn<bool>("inProgressWindow");
+
+    QTest::newRow("the main window active") << "" << false;
+    // whose key filter would otherwise take Esc for a wrong key
+    QTest::newRow("in an access code box") << "edAdminPass1" << false;
+    QTest::newRow("the progress window active") << "" << true;
+}
+
 void TestMainForm::escape_cancelsAWrite()
 {
 #ifndef MIRVANE_PANEL
     QSKIP("needs mirvane-panel");
 #else
+    QFETCH(QString, focus);
+    QFETCH(bool, inProgressWindow);
+
     PanelProcess panel({ u"--baud"_s, u"115200"_s }); // about 12 ms a block: time to press Esc
     choosePort(panel);
 
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    if (!focus.isEmpty()) {
+        auto *box = m_form->findChild<QLineEdit *>(focus);
+        QVERIFY(box);
+        m_form->findChild<QTabWidget *>(u"PageControl"_s)->setCurrentIndex(4);
+        box->setFocus();
+        QVERIFY(box->hasFocus());
+    }
     QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
     QTimer watch;
     bool pressed = false;
+    bool progressActive = false;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         auto *progress = m_form->findChild<TProgressForm *>();
-        if (!pressed && progress && progress->position() >= 500) {
+        if (pressed || !progress || !progress->isVisible())
+            return;
+        if (inProgressWindow) {
+            // As when the user clicks on it.
+            progress->activateWindow();
+            if (!progress->isActiveWindow())
+                return;
+            progressActive = true;
+        }
+        if (progress->position() >= 500) {
             pressed = true;
-            QTest::keyClick(m_form.get(), Qt::Key_Escape);
+            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+            QVERIFY(target);
+            if (!focus.isEmpty())
+                QCOMPARE(target->objectName(), focus);
+            QTest::keyClick(target, Qt::Key_Escape);
         }
     });
     watch.start(5);
@@ -593,6 +808,7 @@ void TestMainForm::escape_cancelsAWrite()
                     .match(told);
     QVERIFY2(match.hasMatch(), qPrintable(told));
     QVERIFY(match.captured(1).toInt() > 500);
+    QCOMPARE(progressActive, inProgressWindow);
     m_form.reset(); // the port closes before the panel frees its pseudo-terminal
 #endif
 }
