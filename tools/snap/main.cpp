@@ -185,9 +185,9 @@ int main(int argc, char *argv[])
             now += 131;
             progress.advance();
         }
-        // The bar shows the position a frame later.
+        // The bar shows the position a moment later.
         QEventLoop frame;
-        QTimer::singleShot(100, &frame, &QEventLoop::quit);
+        QTimer::singleShot(200, &frame, &QEventLoop::quit);
         frame.exec();
         if (TProgressForm *window = progress.form())
             ok = save(snapshot(*window), folder, QStringLiteral("progress.png")) && ok;

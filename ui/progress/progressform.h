@@ -59,7 +59,7 @@ private:
     int m_pacePosition = 0;
     qint64 m_timeLeftShownAt = 0;
     // The bar repaints at once on every visible change, which would cost a paint and a
-    // flush to the screen for every few blocks; it is shown the position a frame at a time.
+    // flush to the screen for every few blocks; it is shown the position a few times a second.
     int m_position = 0;
     QTimer m_barRefresh;
 };

@@ -96,7 +96,7 @@ void tst_ProgressWindow::transfer_showsStepsAndEnds()
     for (int i = 1; i < Blocks; ++i)
         driven.progress.advance();
     QCOMPARE(form->position(), Blocks - 1);
-    // The bar follows within a frame, not on every block.
+    // The bar follows a moment later, not on every block.
     auto *bar = form->findChild<QProgressBar *>(u"ProgressBar"_s);
     QVERIFY(bar->value() < Blocks - 1);
     QTRY_COMPARE_WITH_TIMEOUT(bar->value(), Blocks - 1, 1000);
