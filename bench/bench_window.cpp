@@ -5,6 +5,9 @@
 //                           each beside the same transfer without a window.
 //   bench_window pages      opening the largest configuration until the page shown is
 //                           painted, then switching through every page, each painted.
+//   bench_window progress   full unpaced writes and reads against mirvane-panel, each with
+//                           the progress window shown and updated, beside the same transfer
+//                           with no window: what the window's updates cost.
 
 #include "maximalconfiguration.h"
 
@@ -17,16 +20,21 @@
 #include <storage/filecommands.h>
 #include <ui/font/programfont.h>
 #include <ui/main/mainform.h>
+#include <ui/progress/progressform.h>
+#include <ui/progress/progresswindow.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
+#include <ctime>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -179,6 +187,166 @@ int transfers(int argc, char *argv[])
     return 0;
 }
 
+bool startPanel(QProcess &panel, PortSettings &settings)
+{
+    panel.start(QStringLiteral(MIRVANE_PANEL), {});
+    if (!panel.waitForStarted() || !panel.waitForReadyRead(5000))
+        return false;
+    settings.port = QString::fromLocal8Bit(panel.readLine()).trimmed();
+    return true;
+}
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// Wall and processor time of one transfer; the processor time is this process's alone,
+// all its threads, so a busy machine touches it less than the wall time.
+struct Cost
+{
+    double wall = -1;
+    double processor = 0;
+};
+
+Cost costOf(MemoryTransfer &transfer, const std::function<void()> &start)
+{
+    const std::clock_t before = std::clock();
+    const double wall = secondsFor(transfer, start);
+    return { wall, double(std::clock() - before) / CLOCKS_PER_SEC };
+}
+
+// The window shown and closed as a transfer does, but never updated: what showing it
+// costs, apart from what its updates cost.
+class ShownOnly : public TransferProgress
+{
+public:
+    explicit ShownOnly(TransferProgress &window) : m_window(window) { }
+    void start(const QString &text, int maximum) override { m_window.start(text, maximum); }
+    void advance() override { }
+    void finish() override { m_window.finish(); }
+
+private:
+    TransferProgress &m_window;
+};
+
+// One side of the comparison: its own panel, port and transfer.
+struct Side
+{
+    explicit Side(const QString &transferFile) { transfer.setTransferFile(transferFile); }
+
+    QProcess panel;
+    PortSettings settings;
+    QtSerialLink link;
+    PacketChannel channel { link };
+    Configuration config; // what is written costs the same whatever it holds
+    SilentNotifier notifier;
+    MemoryTransfer transfer { channel, config, notifier };
+};
+
+int progressWindow(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    installProgramFont();
+
+    QTemporaryDir dir;
+    enum { Updated, Shown, Bare, Sides };
+    const char *const names[Sides] = { "window updated", "window shown, not updated", "no window" };
+    std::vector<std::unique_ptr<Side>> sides;
+    for (int side = 0; side < Sides; ++side) {
+        sides.push_back(std::make_unique<Side>(dir.filePath(QStringLiteral("side%1.tab").arg(side))));
+        if (!startPanel(sides.back()->panel, sides.back()->settings))
+            return 1;
+    }
+    QString status;
+    ProgressWindow updatedWindow(nullptr, [&status](const QString &text) { status = text; });
+    ProgressWindow shownWindow(nullptr, [&status](const QString &text) { status = text; });
+    ShownOnly shownOnly(shownWindow);
+    sides[Updated]->transfer.setProgress(&updatedWindow);
+    sides[Shown]->transfer.setProgress(&shownOnly);
+
+    // Rounds of all three, each round in another order, so that a drift of the machine's
+    // speed touches every side alike; the shares are taken within a round. The first round
+    // only warms up.
+    constexpr int rounds = 100;
+    std::vector<double> wall[2][Sides];
+    std::vector<double> processor[2][Sides];
+    std::vector<double> updateShares[2];
+    std::vector<double> updateProcessorShares[2];
+    std::vector<double> windowShares[2];
+    std::vector<double> windowProcessorShares[2];
+    for (int round = 0; round <= rounds; ++round) {
+        for (const bool write : { true, false }) {
+            Cost costs[Sides];
+            for (int i = 0; i < Sides; ++i) {
+                const int side = (round + i) % Sides;
+                Side &s = *sides[side];
+                costs[side] = costOf(s.transfer, [&] {
+                    if (write)
+                        s.transfer.writeToPanel(s.settings);
+                    else
+                        s.transfer.readFromPanel(s.settings);
+                });
+                if (costs[side].wall < 0)
+                    return 1;
+            }
+            if (round == 0)
+                continue;
+            for (int side = 0; side < Sides; ++side) {
+                wall[write][side].push_back(costs[side].wall);
+                processor[write][side].push_back(costs[side].processor);
+            }
+            updateShares[write].push_back((costs[Updated].wall - costs[Shown].wall) / costs[Bare].wall);
+            updateProcessorShares[write].push_back((costs[Updated].processor - costs[Shown].processor)
+                                                   / costs[Bare].processor);
+            windowShares[write].push_back(costs[Updated].wall / costs[Bare].wall - 1);
+            windowProcessorShares[write].push_back(costs[Updated].processor / costs[Bare].processor - 1);
+        }
+    }
+    for (const bool write : { true, false }) {
+        std::printf("%s, %d rounds:\n", write ? "full writes" : "full reads", rounds);
+        for (int side = 0; side < Sides; ++side)
+            std::printf("  %-26s median %.1f ms (processor %.1f ms)\n", names[side], median(wall[write][side]) * 1e3,
+                        median(processor[write][side]) * 1e3);
+        std::printf("  the window's updates: median %+.1f %% of the time, %+.1f %% of the processor\n",
+                    median(updateShares[write]) * 100, median(updateProcessorShares[write]) * 100);
+        std::printf("  the window, shown and updated: median %+.1f %% of the time, %+.1f %% of the processor\n",
+                    median(windowShares[write]) * 100, median(windowProcessorShares[write]) * 100);
+    }
+    // One update alone: the processor time of the window's showing a new position, its
+    // paint and flush included, with no transfer around it.
+    {
+        ProgressWindow window(nullptr, [](const QString &) { });
+        window.start(QStringLiteral("Идет чтение из прибора"), 1600);
+        QEventLoop settle; // shown and painted
+        QTimer::singleShot(200, &settle, &QEventLoop::quit);
+        settle.exec();
+        TProgressForm *form = window.form();
+        QWidget *bar = form->findChild<QProgressBar *>();
+        QWidget *block = form->findChild<QWidget *>(QStringLiteral("lbBlock"));
+        constexpr int updates = 400;
+        const std::clock_t before = std::clock();
+        for (int update = 0; update < updates; ++update) {
+            for (int step = 0; step < 4; ++step)
+                window.advance();
+            // What the refresh timer does, then the paint and flush of what it changed.
+            form->setMaximum(form->maximum());
+            bar->repaint();
+            block->repaint();
+        }
+        const double each = double(std::clock() - before) / CLOCKS_PER_SEC / updates;
+        std::printf("one update of the window, alone: %.2f ms of the processor\n", each * 1e3);
+        window.finish();
+    }
+    for (const std::unique_ptr<Side> &side : sides) {
+        side->panel.terminate();
+        side->panel.waitForFinished();
+    }
+    return 0;
+}
+
 double millisecondsSince(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
@@ -248,6 +416,8 @@ int main(int argc, char *argv[])
         return transfers(argc, argv);
     if (mode == "pages")
         return pages(argc, argv);
-    std::fprintf(stderr, "usage: bench_window startup|transfer|pages\n");
+    if (mode == "progress")
+        return progressWindow(argc, argv);
+    std::fprintf(stderr, "usage: bench_window startup|transfer|pages|progress\n");
     return 2;
 }

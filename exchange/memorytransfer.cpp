@@ -13,6 +13,7 @@
 #include <systemerror/systemerror.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace Frames;
 
@@ -87,7 +88,7 @@ bool MemoryTransfer::writeToPanel(const PortSettings &settings)
 {
     ImageBuilder::build(m_config);
     QString error;
-    if (!TabFile::RecordArrayToFile(m_config.image(), m_transferFile, &error)) {
+    if (!TabFile::RecordArrayToFile(m_config.image(), transferPath(), &error)) {
         m_notifier.warning(error);
         return false;
     }
@@ -120,6 +121,9 @@ bool MemoryTransfer::start(Mode mode, const PortSettings &settings)
         return false;
     }
     m_succeeded = true;
+    m_outcome = { mode == Mode::Writing   ? TransferOutcome::Kind::Write
+                  : mode == Mode::Reading ? TransferOutcome::Kind::Read
+                                          : TransferOutcome::Kind::Compare };
     m_cancelRequested = false;
     m_mode = mode;
     m_blockCounter = BlockCount;
@@ -140,6 +144,7 @@ bool MemoryTransfer::switchToWorkingMode(const PortSettings &settings)
     // A transfer under way stops here: its next reply is only compared.
     stopBlockTransfer();
     m_succeeded = true;
+    m_outcome = {};
     sendWorkingMode(true);
     return m_mode == Mode::AwaitingWorkingMode;
 }
@@ -167,7 +172,7 @@ void MemoryTransfer::endCancelled()
         abort(QStringLiteral("Запись отменена: с блока %1 из %2 память прибора не содержит новую конфигурацию.")
                       .arg(firstOld)
                       .arg(BlockCount),
-              true);
+              true, firstOld);
         return;
     }
     case Mode::Verifying:
@@ -215,7 +220,7 @@ void MemoryTransfer::handleSendFailure(const QString &reason)
         return;
     case Mode::AwaitingWorkingMode:
         settle();
-        m_succeeded = false;
+        workingModeNotConfirmed();
         m_notifier.warning(QStringLiteral("Не удалось передать команду перехода в рабочий режим: %1").arg(reason));
         emit finished(false);
         return;
@@ -275,17 +280,17 @@ void MemoryTransfer::handleWriteReply(const QByteArray &frame)
         return;
     }
     if (acknowledged == 0) {
-        QFile file(m_transferFile);
+        QFile file(transferPath());
         int code = 0;
         if (!SystemError::attempt([&] { return file.open(QIODevice::ReadOnly); }, code)) {
             abort(QStringLiteral("Не удалось прочитать файл «%1»: %2. Запись не начата.")
-                          .arg(shown(m_transferFile), SystemError::describe(file, code)),
+                          .arg(shown(transferPath()), SystemError::describe(file, code)),
                   true);
             return;
         }
         m_image = file.read(SettingsImage::Size);
         if (m_image.size() != SettingsImage::Size) {
-            abort(QStringLiteral("Файл «%1» короче образа настроек. Запись не начата.").arg(shown(m_transferFile)),
+            abort(QStringLiteral("Файл «%1» короче образа настроек. Запись не начата.").arg(shown(transferPath())),
                   true);
             return;
         }
@@ -318,11 +323,11 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
     const int block = currentBlock(); // the block this reply carries; 0 for the address echo
     if (block == 0) {
         // The echo is not checked: the first data reply shows whether the panel answers.
-        m_file.setFileName(m_transferFile);
+        m_file.setFileName(transferPath());
         int code = 0;
         if (!SystemError::attempt([this] { return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate); }, code)) {
             abort(QStringLiteral("Не удалось создать файл «%1»: %2. Чтение не начато.")
-                          .arg(shown(m_transferFile), SystemError::describe(m_file, code)),
+                          .arg(shown(transferPath()), SystemError::describe(m_file, code)),
                   true);
             return;
         }
@@ -343,7 +348,7 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
     int code = 0;
     if (!SystemError::attempt([&] { return m_file.write(data) == data.size() && m_file.flush(); }, code)) {
         abort(QStringLiteral("Не удалось записать файл «%1»: %2. Чтение прервано.")
-                          .arg(shown(m_transferFile), SystemError::describe(m_file, code))
+                          .arg(shown(transferPath()), SystemError::describe(m_file, code))
                       + unchanged,
               true);
         return;
@@ -359,14 +364,16 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
     if (m_progress)
         m_progress->finish();
     m_mode = Mode::Idle;
-    QFile read(m_transferFile);
+    QFile read(transferPath());
     if (read.open(QIODevice::ReadOnly))
         keepBackup(read.readAll(), false);
     FileCommands files(m_config, m_notifier);
-    if (files.openFile(m_transferFile))
+    if (files.openFile(transferPath())) {
         emit configurationLoaded();
-    else
+    } else {
         m_succeeded = false; // the user has been told why
+        m_outcome.end = TransferOutcome::End::NotLoaded;
+    }
     sendWorkingMode(true);
 }
 
@@ -391,7 +398,7 @@ void MemoryTransfer::startVerifying()
     m_readBack.clear();
     m_readBack.reserve(SettingsImage::Size);
     if (m_progress)
-        m_progress->startStep(QStringLiteral("Идет проверка записи"), BlockCount);
+        m_progress->start(QStringLiteral("Идет проверка записи"), BlockCount);
     m_expectedReply = SetAddress(SettingsAddress);
     sendFrame(m_expectedReply);
 }
@@ -435,10 +442,13 @@ void MemoryTransfer::handleVerifyReply(const QByteArray &frame)
 // Differences by block, then in the configuration's words.
 void MemoryTransfer::reportVerification()
 {
-    if (m_readBack == m_image)
+    if (m_readBack == m_image) {
+        m_outcome.verified = true;
         return;
+    }
     constexpr int MostLines = 20;
     m_succeeded = false;
+    m_outcome.end = TransferOutcome::End::VerifyDiffers;
     QString message = QStringLiteral("Проверка записи: прибор хранит не то, что было записано. Отличаются блоки %1 из %2.")
                               .arg(differingBlocks(m_image, m_readBack).join(QStringLiteral(", ")))
                               .arg(BlockCount);
@@ -493,7 +503,7 @@ void MemoryTransfer::handleWorkingModeReply(const QByteArray &frame)
 {
     settle();
     if (AnalizePasket(frame, m_expectedReply) != 0) {
-        m_succeeded = false;
+        workingModeNotConfirmed();
         m_notifier.information(wrongPacket);
     }
     emit finished(m_succeeded);
@@ -532,9 +542,10 @@ void MemoryTransfer::replyTimedOut()
         return;
     case Mode::AwaitingWorkingMode:
         settle();
-        m_succeeded = m_succeeded && !m_reportWorkingModeSilence;
-        if (m_reportWorkingModeSilence)
+        if (m_reportWorkingModeSilence) {
+            workingModeNotConfirmed();
             m_notifier.warning(QStringLiteral("Прибор не ответил на команду перехода в рабочий режим."));
+        }
         emit finished(m_succeeded);
         return;
     }
@@ -547,6 +558,7 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
     m_replyTimer.stop();
     if (!isTransferring()) {
         settle();
+        workingModeNotConfirmed();
         m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
         emit finished(false);
         return;
@@ -559,8 +571,11 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
           false);
 }
 
-void MemoryTransfer::abort(const QString &message, bool panelAnswers)
+void MemoryTransfer::abort(const QString &message, bool panelAnswers, std::optional<int> stoppedAt)
 {
+    const bool verifying = m_mode == Mode::Verifying;
+    m_outcome.end = verifying ? TransferOutcome::End::VerifyStopped : TransferOutcome::End::Stopped;
+    m_outcome.block = qBound(0, stoppedAt.value_or(currentBlock()), BlockCount);
     stopBlockTransfer();
     m_blockCounter = 0;
     m_succeeded = false;
@@ -573,6 +588,19 @@ void MemoryTransfer::abort(const QString &message, bool panelAnswers)
     settle();
     m_notifier.warning(message);
     emit finished(false);
+}
+
+// Whatever came before went as told; only the last step is missing.
+void MemoryTransfer::workingModeNotConfirmed()
+{
+    m_succeeded = false;
+    if (m_outcome.end == TransferOutcome::End::Done)
+        m_outcome.end = TransferOutcome::End::NoWorkingMode;
+}
+
+QString MemoryTransfer::transferPath() const
+{
+    return QFileInfo(m_transferFile).absoluteFilePath();
 }
 
 void MemoryTransfer::endQuietly()

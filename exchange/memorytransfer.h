@@ -1,10 +1,13 @@
 #pragma once
 
+#include <exchange/transferoutcome.h>
 #include <link/packetchannel.h>
 
 #include <QFile>
 #include <QObject>
 #include <QTimer>
+
+#include <optional>
 
 class Configuration;
 class Notifier;
@@ -53,6 +56,8 @@ public:
     void cancel();
 
     Mode mode() const { return m_mode; }
+    // How the last exchange ended; in force once finished() is emitted.
+    const TransferOutcome &outcome() const { return m_outcome; }
     int blockCounter() const { return m_blockCounter; }
 
     void handleReply(const QByteArray &frame) override;
@@ -85,7 +90,11 @@ private:
     void handleWorkingModeReply(const QByteArray &frame);
     void replyTimedOut();
     // Ends a transfer; the panel is told to go back to work when it is still answering.
-    void abort(const QString &message, bool panelAnswers);
+    // `stoppedAt` is the block that did not get through; by default the one awaited.
+    void abort(const QString &message, bool panelAnswers, std::optional<int> stoppedAt = std::nullopt);
+    void workingModeNotConfirmed();
+    // Absolute, so that a message names the file wherever the program was started.
+    QString transferPath() const;
     void sendWorkingMode(bool reportSilence);
     void stopBlockTransfer();
     void settle();
@@ -109,6 +118,7 @@ private:
     QFile m_file; // what is being read
     QTimer m_replyTimer;
     bool m_succeeded = true;
+    TransferOutcome m_outcome;
     BackupStore *m_backups = nullptr;
     bool m_reportWorkingModeSilence = true;
 };

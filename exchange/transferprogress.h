@@ -10,9 +10,6 @@ public:
     // Shows the window (a fresh one, or the one left open by an unfinished transfer),
     // sets its text and the bar's maximum; the window also copies the text to the status bar.
     virtual void start(const QString &text, int maximum) = 0;
-    // A further step of the same transfer (the check after a write): the window shows its
-    // text, while the status bar keeps the transfer's own.
-    virtual void startStep(const QString &text, int maximum) { start(text, maximum); }
     virtual void advance() = 0;
     virtual void finish() = 0;
 };

@@ -82,6 +82,11 @@ QString openFailure(int code, const QString &reason)
     return QStringLiteral("Unable to open com port (Error: %1)\n%2").arg(code).arg(reason);
 }
 
+QString openFailure(int code, const QString &port, const QString &reason)
+{
+    return openFailure(code, QStringLiteral("Порт «%1»: %2").arg(port, reason));
+}
+
 const QString PortStopped = QStringLiteral("порт перестал работать (отсоединён кабель?)");
 
 // Why the line failed. A read that finds the line hung up fails without a number of its
@@ -143,7 +148,7 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
     int code = 0;
     if (!SystemError::attempt([this] { return m_port.open(QIODevice::ReadWrite); }, code)) {
         code = openErrorNumber(m_port.error(), code);
-        setError(error, openFailure(code, SystemError::describe(code)));
+        setError(error, openFailure(code, settings.port, SystemError::describe(code)));
         m_port.clearError();
         return false;
     }

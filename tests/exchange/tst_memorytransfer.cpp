@@ -13,7 +13,10 @@
 #include <storage/filecommands.h>
 #include <storage/imagebuilder.h>
 
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,6 +74,12 @@ QByteArray panelImage()
     return config.image().Bytes();
 }
 
+// What the status bar says once the exchange is over, at 10:42.
+QString statusAfter(const MemoryTransfer &transfer)
+{
+    return transfer.outcome().statusText(QTime(10, 42));
+}
+
 struct Rig
 {
     Rig()
@@ -119,6 +128,10 @@ private slots:
     void cutReply_doesNotSwallowTheNextEcho();
     void transferFileFault_endsRead_portStillDelivers_data();
     void transferFileFault_endsRead_portStillDelivers();
+    void transferFile_namedInFull_data();
+    void transferFile_namedInFull();
+    void workingModeAfterATransfer_unconfirmed_data();
+    void workingModeAfterATransfer_unconfirmed();
     void panelImageThatCannotBeShown_isRefusedWhole();
     void portCannotBeOpened_commandDoesNotStart();
     void workingMode_data();
@@ -168,6 +181,7 @@ void TestMemoryTransfer::read_fillsTablesFromThePanel()
     QCOMPARE(rig.config.settings().edNumReg1, QStringLiteral("4321"));
 
     QCOMPARE(rig.progress.texts, QStringList { "Идет чтение из прибора" });
+    QCOMPARE(statusAfter(rig.transfer), " Прочитано из прибора 10:42");
     QCOMPARE(rig.progress.maximum, 1600);
     QCOMPARE(rig.progress.position, 1599);
     QVERIFY(!rig.progress.shown);
@@ -194,6 +208,7 @@ void TestMemoryTransfer::write_sendsTheBuiltImage()
     QCOMPARE(rig.progress.texts, QStringList { "Идет запись в прибор" });
     QCOMPARE(rig.progress.position, 1599);
     QVERIFY(!rig.progress.shown);
+    QCOMPARE(statusAfter(rig.transfer), " Записано в прибор 10:42");
 }
 
 void TestMemoryTransfer::cancel_atBlock500_data()
@@ -201,13 +216,17 @@ void TestMemoryTransfer::cancel_atBlock500_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("at"); // the bar's position when Esc comes
     QTest::addColumn<QString>("message"); // empty: the transfer ends well
+    QTest::addColumn<QString>("status");
 
     QTest::newRow("write") << "write" << 500
-                           << "Запись отменена: с блока 502 из 1600 память прибора не содержит новую конфигурацию.";
-    QTest::newRow("read") << "read" << 500 << "Чтение отменено. Настройки в программе не изменены.";
-    QTest::newRow("compare") << "compare" << 500 << "Сравнение с прибором отменено.";
+                           << "Запись отменена: с блока 502 из 1600 память прибора не содержит новую конфигурацию."
+                           << " Запись прервана на блоке 502, 10:42";
+    QTest::newRow("read") << "read" << 500 << "Чтение отменено. Настройки в программе не изменены."
+                          << " Чтение прервано на блоке 501, 10:42";
+    QTest::newRow("compare") << "compare" << 500 << "Сравнение с прибором отменено."
+                             << " Сравнение с прибором прервано на блоке 501, 10:42";
     // The last block is on its way: the write is whole once it is acknowledged.
-    QTest::newRow("write, last block") << "write" << 1599 << QString();
+    QTest::newRow("write, last block") << "write" << 1599 << QString() << " Записано в прибор 10:42";
 }
 
 void TestMemoryTransfer::cancel_atBlock500()
@@ -215,6 +234,7 @@ void TestMemoryTransfer::cancel_atBlock500()
     QFETCH(QString, command);
     QFETCH(int, at);
     QFETCH(QString, message);
+    QFETCH(QString, status);
 
     const bool writing = command == "write";
     Rig rig;
@@ -236,6 +256,7 @@ void TestMemoryTransfer::cancel_atBlock500()
 
     QCOMPARE(finished.first().first().toBool(), message.isEmpty());
     QCOMPARE(rig.notifier.warnings, message.isEmpty() ? QStringList() : QStringList { message });
+    QCOMPARE(statusAfter(rig.transfer), status);
     QCOMPARE(rig.link.sent.last(), WriteModeWork()); // the panel goes back to work
     QVERIFY(!rig.progress.shown);
     if (writing) {
@@ -252,17 +273,20 @@ void TestMemoryTransfer::verifiedWrite_data()
 {
     QTest::addColumn<int>("changedOffset"); // the byte the panel changes once written; -1 none
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("status");
 
-    QTest::newRow("the panel holds what was sent") << -1 << QString();
+    QTest::newRow("the panel holds what was sent") << -1 << QString() << " Записано в прибор и проверено 10:42";
     QTest::newRow("the panel changed a byte") << 100000
                                               << "Проверка записи: прибор хранит не то, что было записано. "
-                                                 "Отличаются блоки 782 из 1600.";
+                                                 "Отличаются блоки 782 из 1600."
+                                              << " Записано в прибор, но проверка нашла отличия 10:42";
 }
 
 void TestMemoryTransfer::verifiedWrite()
 {
     QFETCH(int, changedOffset);
     QFETCH(QString, message);
+    QFETCH(QString, status);
 
     Rig rig;
     rig.transfer.setVerifyAfterWrite(true);
@@ -281,6 +305,7 @@ void TestMemoryTransfer::verifiedWrite()
     QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), 1600);
     QCOMPARE(rig.link.sent.count(SetAddress(SettingsAddress)), 2);
     QCOMPARE(rig.link.sent.last(), WriteModeWork()); // the panel goes back to work either way
+    QCOMPARE(statusAfter(rig.transfer), status);
     if (message.isEmpty())
         QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
     else
@@ -370,10 +395,15 @@ void TestMemoryTransfer::compareFault_endsWithOneMessage_data()
     QTest::addColumn<int>("at"); // reply number; reply 1 is the address echo
     QTest::addColumn<QString>("message");
 
+    QTest::addColumn<QString>("status");
+
     QTest::newRow("silent midway") << "silent" << 800
-                                   << "Прибор не отвечает. Сравнение с прибором прервано на блоке 799 из 1600.";
-    QTest::newRow("damaged reply") << "corrupt" << 5 << "Пришел неверный пакет! Сравнение с прибором прервано на блоке 4 из 1600.";
-    QTest::newRow("cable pulled") << "line" << 300 << "Связь с прибором потеряна: cable pulled. Сравнение с прибором прервано.";
+                                   << "Прибор не отвечает. Сравнение с прибором прервано на блоке 799 из 1600."
+                                   << " Сравнение с прибором прервано на блоке 799, 10:42";
+    QTest::newRow("damaged reply") << "corrupt" << 5 << "Пришел неверный пакет! Сравнение с прибором прервано на блоке 4 из 1600."
+                                   << " Сравнение с прибором прервано на блоке 4, 10:42";
+    QTest::newRow("cable pulled") << "line" << 300 << "Связь с прибором потеряна: cable pulled. Сравнение с прибором прервано."
+                                  << " Сравнение с прибором прервано на блоке 299, 10:42";
 }
 
 void TestMemoryTransfer::compareFault_endsWithOneMessage()
@@ -381,6 +411,7 @@ void TestMemoryTransfer::compareFault_endsWithOneMessage()
     QFETCH(QString, fault);
     QFETCH(int, at);
     QFETCH(QString, message);
+    QFETCH(QString, status);
 
     Rig rig;
     rig.link.memory = panelImage();
@@ -393,6 +424,7 @@ void TestMemoryTransfer::compareFault_endsWithOneMessage()
     QCOMPARE(finished.first().first().toBool(), false);
     QCOMPARE(compared.size(), 0);
     QCOMPARE(rig.notifier.messages, QStringList { message });
+    QCOMPARE(statusAfter(rig.transfer), status);
     QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
     QVERIFY(!rig.progress.shown);
     QCOMPARE(rig.transfer.mode(), MemoryTransfer::Mode::Idle);
@@ -404,13 +436,20 @@ void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing_data()
     QTest::addColumn<int>("at"); // reply number; reply 1 is the address echo
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("workingModeSent");
+    QTest::addColumn<QString>("status");
 
-    QTest::newRow("silent from the start") << "silent" << 1 << "Прибор не отвечает. Чтение прервано на блоке 1 из 1600." << false;
-    QTest::newRow("silent midway") << "silent" << 800 << "Прибор не отвечает. Чтение прервано на блоке 799 из 1600." << false;
-    QTest::newRow("damaged reply") << "corrupt" << 5 << "Пришел неверный пакет! Чтение прервано на блоке 4 из 1600." << true;
-    QTest::newRow("damaged last block") << "corrupt" << 1601 << "Пришел неверный пакет! Чтение прервано на блоке 1600 из 1600." << true;
-    QTest::newRow("cable pulled") << "line" << 300 << "Связь с прибором потеряна: cable pulled. Чтение прервано." << false;
-    QTest::newRow("write to the port fails") << "write" << 10 << "Не удалось передать данные в порт: write failed" << false;
+    QTest::newRow("silent from the start") << "silent" << 1 << "Прибор не отвечает. Чтение прервано на блоке 1 из 1600." << false
+                                           << " Чтение не начато 10:42";
+    QTest::newRow("silent midway") << "silent" << 800 << "Прибор не отвечает. Чтение прервано на блоке 799 из 1600." << false
+                                   << " Чтение прервано на блоке 799, 10:42";
+    QTest::newRow("damaged reply") << "corrupt" << 5 << "Пришел неверный пакет! Чтение прервано на блоке 4 из 1600." << true
+                                   << " Чтение прервано на блоке 4, 10:42";
+    QTest::newRow("damaged last block") << "corrupt" << 1601 << "Пришел неверный пакет! Чтение прервано на блоке 1600 из 1600." << true
+                                        << " Чтение прервано на блоке 1600, 10:42";
+    QTest::newRow("cable pulled") << "line" << 300 << "Связь с прибором потеряна: cable pulled. Чтение прервано." << false
+                                  << " Чтение прервано на блоке 299, 10:42";
+    QTest::newRow("write to the port fails") << "write" << 10 << "Не удалось передать данные в порт: write failed" << false
+                                             << " Чтение прервано на блоке 9, 10:42";
 }
 
 void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing()
@@ -419,6 +458,7 @@ void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing()
     QFETCH(int, at);
     QFETCH(QString, message);
     QFETCH(bool, workingModeSent);
+    QFETCH(QString, status);
 
     Rig rig;
     rig.link.memory = panelImage();
@@ -439,6 +479,7 @@ void TestMemoryTransfer::readFault_endsWithOneMessage_changesNothing()
     QCOMPARE(rig.notifier.messages.size(), 1);
     QVERIFY2(rig.notifier.messages.first().startsWith(message), qPrintable(rig.notifier.messages.first()));
     QCOMPARE(rig.link.sent.last() == WriteModeWork(), workingModeSent);
+    QCOMPARE(statusAfter(rig.transfer), status);
     QCOMPARE(loaded.size(), 0);
     QVERIFY(ConfigurationSnapshot::of(rig.config) == before);
     QVERIFY(!rig.progress.shown);
@@ -453,11 +494,18 @@ void TestMemoryTransfer::writeFault_endsAtTheBlock_data()
     QTest::addColumn<int>("blocksSent");
     QTest::addColumn<bool>("workingModeSent");
 
-    QTest::newRow("address not echoed") << "corrupt" << 1 << "Пришел неверный пакет! Прибор не принял адрес" << 0 << true;
-    QTest::newRow("wrong acknowledgement") << "corrupt" << 11 << "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 10 из 1600." << 10 << true;
-    QTest::newRow("last block not acknowledged") << "corrupt" << 1601 << "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 1600 из 1600." << 1600 << true;
-    QTest::newRow("silent") << "silent" << 100 << "Прибор не отвечает. Запись прервана на блоке 99 из 1600." << 99 << false;
-    QTest::newRow("cable pulled") << "line" << 2 << "Связь с прибором потеряна: cable pulled. Запись прервана." << 1 << false;
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("address not echoed") << "corrupt" << 1 << "Пришел неверный пакет! Прибор не принял адрес" << 0 << true
+                                        << " Запись не начата 10:42";
+    QTest::newRow("wrong acknowledgement") << "corrupt" << 11 << "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 10 из 1600." << 10 << true
+                                           << " Запись прервана на блоке 10, 10:42";
+    QTest::newRow("last block not acknowledged") << "corrupt" << 1601 << "Пришел неверный пакет! Запись прервана: прибор не подтвердил блок 1600 из 1600." << 1600 << true
+                                                 << " Запись прервана на блоке 1600, 10:42";
+    QTest::newRow("silent") << "silent" << 100 << "Прибор не отвечает. Запись прервана на блоке 99 из 1600." << 99 << false
+                            << " Запись прервана на блоке 99, 10:42";
+    QTest::newRow("cable pulled") << "line" << 2 << "Связь с прибором потеряна: cable pulled. Запись прервана." << 1 << false
+                                  << " Запись прервана на блоке 1, 10:42";
 }
 
 void TestMemoryTransfer::writeFault_endsAtTheBlock()
@@ -467,6 +515,7 @@ void TestMemoryTransfer::writeFault_endsAtTheBlock()
     QFETCH(QString, message);
     QFETCH(int, blocksSent);
     QFETCH(bool, workingModeSent);
+    QFETCH(QString, status);
 
     Rig rig;
     (fault == "silent" ? rig.link.silentAt : fault == "corrupt" ? rig.link.corruptAt : rig.link.lineFailsAt) = at;
@@ -479,6 +528,7 @@ void TestMemoryTransfer::writeFault_endsAtTheBlock()
     QCOMPARE(rig.link.sentWithCommand(CommandWriteMemory, 133), blocksSent);
     QCOMPARE(rig.link.sent.last() == WriteModeWork(), workingModeSent);
     QVERIFY(!rig.progress.shown);
+    QCOMPARE(statusAfter(rig.transfer), status);
 }
 
 void TestMemoryTransfer::cutReply_doesNotSwallowTheNextEcho_data()
@@ -552,6 +602,65 @@ void TestMemoryTransfer::transferFileFault_endsRead_portStillDelivers()
     QCOMPARE(finished.first().first().toBool(), true);
 }
 
+void TestMemoryTransfer::transferFile_namedInFull_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QString>("message"); // "{dir}" stands for the current folder
+
+    QTest::newRow("write") << true << "Не удалось записать файл «{dir}/missing/temp.tab»: Файл не найден";
+    QTest::newRow("read") << false << "Не удалось создать файл «{dir}/missing/temp.tab»: Файл не найден. Чтение не начато.";
+}
+
+// The bare name would not say which folder the program was started in.
+void TestMemoryTransfer::transferFile_namedInFull()
+{
+    QFETCH(bool, write);
+    QFETCH(QString, message);
+
+    Rig rig;
+    const QString savedCurrent = QDir::currentPath();
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(savedCurrent); });
+    QVERIFY(QDir::setCurrent(rig.dir.path()));
+    rig.transfer.setTransferFile("missing/temp.tab");
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    if (write) {
+        QVERIFY(!rig.transfer.writeToPanel(rig.settings));
+    } else {
+        QVERIFY(rig.transfer.readFromPanel(rig.settings));
+        QVERIFY(rig.waitFinished(finished));
+    }
+    QCOMPARE(rig.notifier.messages, QStringList { message.replace("{dir}", QDir::currentPath()) });
+}
+
+void TestMemoryTransfer::workingModeAfterATransfer_unconfirmed_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("status");
+
+    // Replies: the address echo, 1600 blocks, then the working-mode echo.
+    QTest::newRow("write") << "write" << " Записано в прибор, но прибор не подтвердил переход в рабочий режим 10:42";
+    QTest::newRow("read") << "read" << " Прочитано из прибора, но прибор не подтвердил переход в рабочий режим 10:42";
+    QTest::newRow("compare") << "compare"
+                             << " Сравнение с прибором завершено, но прибор не подтвердил переход в рабочий режим 10:42";
+}
+
+void TestMemoryTransfer::workingModeAfterATransfer_unconfirmed()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, status);
+
+    Rig rig;
+    rig.link.corruptAt = 1602;
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(command == "write"     ? rig.transfer.writeToPanel(rig.settings)
+            : command == "compare" ? rig.transfer.compareWithPanel(rig.settings)
+                                   : rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(rig.notifier.messages, QStringList { "Пришел неверный пакет!" });
+    QCOMPARE(statusAfter(rig.transfer), status);
+}
+
 void TestMemoryTransfer::panelImageThatCannotBeShown_isRefusedWhole()
 {
     Rig rig;
@@ -585,9 +694,12 @@ void TestMemoryTransfer::workingMode_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("success");
     QTest::addColumn<QStringList>("messages");
-    QTest::newRow("echoed") << "" << true << QStringList {};
-    QTest::newRow("wrong echo") << "corrupt" << false << QStringList { "Пришел неверный пакет!" };
-    QTest::newRow("no echo") << "silent" << false << QStringList { "Прибор не ответил на команду перехода в рабочий режим." };
+    QTest::addColumn<QString>("status");
+    QTest::newRow("echoed") << "" << true << QStringList {} << " Прибор переведён в рабочий режим 10:42";
+    QTest::newRow("wrong echo") << "corrupt" << false << QStringList { "Пришел неверный пакет!" }
+                                << " Прибор не подтвердил переход в рабочий режим 10:42";
+    QTest::newRow("no echo") << "silent" << false << QStringList { "Прибор не ответил на команду перехода в рабочий режим." }
+                             << " Прибор не подтвердил переход в рабочий режим 10:42";
 }
 
 void TestMemoryTransfer::workingMode()
@@ -595,6 +707,7 @@ void TestMemoryTransfer::workingMode()
     QFETCH(QString, fault);
     QFETCH(bool, success);
     QFETCH(QStringList, messages);
+    QFETCH(QString, status);
     Rig rig;
     if (fault == "corrupt")
         rig.link.corruptAt = 1;
@@ -606,6 +719,7 @@ void TestMemoryTransfer::workingMode()
     QVERIFY(rig.waitFinished(finished));
     QCOMPARE(finished.first().first().toBool(), success);
     QCOMPARE(rig.notifier.messages, messages);
+    QCOMPARE(statusAfter(rig.transfer), status);
 }
 
 void TestMemoryTransfer::workingMode_stopsATransfer()

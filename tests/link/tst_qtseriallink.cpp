@@ -319,7 +319,9 @@ void TestQtSerialLink::open_fails()
     QString error;
     QVERIFY(!link.open(settingsFor(port), &error));
     QVERIFY(!link.isOpen());
-    QCOMPARE(error, OpenFailurePrefix + QString::number(code) + QStringLiteral(")\n") + reason);
+    // The port is named, so that a wrong choice shows; none is when none was chosen.
+    const QString named = port.isEmpty() ? reason : QStringLiteral("Порт «%1»: %2").arg(port, reason);
+    QCOMPARE(error, OpenFailurePrefix + QString::number(code) + QStringLiteral(")\n") + named);
 }
 
 void TestQtSerialLink::open_dropsWhatArrivedWhileClosed()

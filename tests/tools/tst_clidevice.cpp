@@ -307,7 +307,7 @@ void TestCliDevice::failures_data()
                                            << "прибор не подтвердил блок 2 из 1600" << false;
     QTest::newRow("no such port") << QStringList {}
                                   << QStringList { "workmode", "--port", "DIR/no-such-port" }
-                                  << "Unable to open com port (Error: 2)\nФайл не найден\n" << false;
+                                  << "Unable to open com port (Error: 2)\nПорт «DIR/no-such-port»: Файл не найден\n" << false;
     QTest::newRow("no port given") << QStringList {} << QStringList { "read", "DIR/out.tab" }
                                    << "--port" << false;
     QTest::newRow("bad file to write") << QStringList {} << QStringList { "write", "--port", "PORT", "DIR/missing.tab" }
@@ -327,6 +327,7 @@ void TestCliDevice::failures()
         argument.replace("PORT", panel.port());
         argument.replace("DIR", m_dir.absolutePath());
     }
+    message.replace("DIR", m_dir.absolutePath());
     const Run run = cli(arguments);
     QVERIFY(run.exitCode != 0);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));

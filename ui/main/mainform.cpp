@@ -34,6 +34,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTime>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -199,6 +200,7 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
             qWarning("MIRVANE_TRACE: cannot write %s: %s", qPrintable(traceFile), qPrintable(m_trace->errorString()));
     }
     m_transfer.setProgress(&m_progress);
+    m_progress.setCancel([this] { m_transfer.cancel(); });
     m_transfer.setBackups(&m_backups);
     // Esc ends a transfer; only while one runs, so that it keeps its usual meaning.
     m_cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this, [this] { m_transfer.cancel(); });
@@ -535,6 +537,8 @@ void TMainForm::compareWithPanel()
 void TMainForm::transferFinished(bool success)
 {
     m_cancel->setEnabled(false);
+    // The caption of a transfer left standing would read as one still running.
+    setStatusText(m_transfer.outcome().statusText(QTime::currentTime()));
     if (m_comparison) {
         // Not modal from inside the port's delivery: the window opens once that is over.
         auto *found = new TComparisonForm(*std::exchange(m_comparison, std::nullopt), this);

@@ -22,22 +22,22 @@ void ProgressWindow::start(const QString &text, int maximum)
         m_statusText(text);
 }
 
-void ProgressWindow::startStep(const QString &text, int maximum)
-{
-    show(text, maximum);
-}
-
 void ProgressWindow::show(const QString &text, int maximum)
 {
     if (!m_form) {
         m_form = createForm();
         // Forgotten at once, so a start before the deferred deletion makes a fresh window.
         QObject::connect(m_form, &TProgressForm::closed, m_form, [this] { m_form.clear(); });
+        QObject::connect(m_form, &TProgressForm::cancelRequested, m_form, [this] {
+            if (m_cancel)
+                m_cancel();
+        });
     }
     m_form->show();
     m_form->raise();
     m_form->setInfo(text);
     m_form->setMaximum(maximum);
+    m_form->startPace();
 }
 
 void ProgressWindow::advance()
@@ -67,6 +67,8 @@ TProgressForm *ProgressWindow::createForm() const
     // Parented only for placement and lifetime; it stays a window of its own.
     auto *form = new TProgressForm(m_mainWindow ? m_mainWindow->window() : nullptr);
     form->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_clock)
+        form->setClock(m_clock);
     QRect over;
     if (m_mainWindow)
         over = m_mainWindow->window()->frameGeometry();

@@ -37,8 +37,10 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTime>
 #include <QTimer>
 #include <QToolTip>
 
@@ -54,6 +56,14 @@ QStringList menuCaptions(const QMenu *menu)
     for (const QAction *action : menu->actions())
         captions << (action->isSeparator() ? u"-"_s : action->text());
     return captions;
+}
+
+// The status bar once an exchange is over: `text`, then the time it ended, taken between
+// `before` and now.
+bool endedWith(const QString &status, const QString &text, const QTime &before)
+{
+    const QString now = QTime::currentTime().toString(u"HH:mm"_s);
+    return status == u' ' + text + u' ' + before.toString(u"HH:mm"_s) || status == u' ' + text + u' ' + now;
 }
 
 // The lines a label takes on the screen, from its height.
@@ -101,6 +111,7 @@ private slots:
     void writeAndRead_throughTheWindow();
     void escape_cancelsAWrite_data();
     void escape_cancelsAWrite();
+    void lostLine_statusSaysWhereTheReadStopped();
     void write_thatCannotStart_keepsTheEditsUnsaved_data();
     void write_thatCannotStart_keepsTheEditsUnsaved();
     void compareWithPanel_showsTheDifferences_data();
@@ -691,11 +702,14 @@ void TestMainForm::writeAndRead_throughTheWindow()
     choosePort(panel);
 
     QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
-    // The bar's every value, from the window the transfer shows.
+    // The bar's every value, from the window the transfer shows, and what the status bar said.
     int last = -1;
     int maximum = 0;
+    QStringList statuses;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (statuses.isEmpty() || statuses.last() != m_form->statusText())
+            statuses << m_form->statusText();
         for (QWidget *top : QApplication::topLevelWidgets()) {
             auto *bar = qobject_cast<TProgressForm *>(top) ? top->findChild<QProgressBar *>() : nullptr;
             if (bar && !bar->property("watched").toBool()) {
@@ -710,6 +724,7 @@ void TestMainForm::writeAndRead_throughTheWindow()
     });
     watch.start(1);
     m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = u"1234"_s; });
+    QTime started = QTime::currentTime();
     m_form->findChild<QAction *>(u"N8"_s)->trigger();
     QVERIFY(finished.wait(120000));
     QCOMPARE(finished.first().first().toBool(), true);
@@ -717,16 +732,25 @@ void TestMainForm::writeAndRead_throughTheWindow()
     QCOMPARE(last, 1599);
     QTRY_VERIFY(m_form->findChildren<TProgressForm *>().isEmpty()
                 || !m_form->findChild<TProgressForm *>()->isVisible());
-    QCOMPARE(m_form->statusText(), u"Идет запись в прибор"_s);
+    // The check after the write is told as it runs; then how it all ended, not a caption
+    // that would read as still running.
+    QVERIFY2(statuses.contains(u"Идет запись в прибор"_s) && statuses.contains(u"Идет проверка записи"_s)
+                     && statuses.indexOf(u"Идет запись в прибор"_s) < statuses.indexOf(u"Идет проверка записи"_s),
+             qPrintable(statuses.join(u'|')));
+    QVERIFY2(endedWith(m_form->statusText(), u"Записано в прибор и проверено"_s, started),
+             qPrintable(m_form->statusText()));
 
     // What was written is kept: reading it back asks nothing and brings it back.
     m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = QString(); });
     m_form->configuration().changeSettings([](SystemSettings &s) { s.edNumReg1 = u"1234"_s; });
+    statuses.clear();
+    started = QTime::currentTime();
     m_form->findChild<QAction *>(u"N9"_s)->trigger();
     QVERIFY(finished.wait(120000));
     QCOMPARE(finished.last().first().toBool(), true);
     QCOMPARE(m_form->configuration().settings().edNumReg1, u"1234"_s);
-    QCOMPARE(m_form->statusText(), u"Идет чтение из прибора"_s);
+    QVERIFY2(statuses.contains(u"Идет чтение из прибора"_s), qPrintable(statuses.join(u'|')));
+    QVERIFY2(endedWith(m_form->statusText(), u"Прочитано из прибора"_s, started), qPrintable(m_form->statusText()));
     // A copy of each: what was written, then what was read.
     const QList<BackupStore::Entry> backups = BackupStore(m_dir->filePath(u"backups"_s)).entries();
     QCOMPARE(backups.size(), 2);
@@ -742,11 +766,13 @@ void TestMainForm::escape_cancelsAWrite_data()
 {
     QTest::addColumn<QString>("focus"); // empty: where it is at start, on the page tabs
     QTest::addColumn<bool>("inProgressWindow");
+    QTest::addColumn<bool>("button"); // "Отмена" clicked, else Esc
 
-    QTest::newRow("the main window active") << "" << false;
+    QTest::newRow("Esc, the main window active") << "" << false << false;
     // whose key filter would otherwise take Esc for a wrong key
-    QTest::newRow("in an access code box") << "edAdminPass1" << false;
-    QTest::newRow("the progress window active") << "" << true;
+    QTest::newRow("Esc in an access code box") << "edAdminPass1" << false << false;
+    QTest::newRow("Esc, the progress window active") << "" << true << false;
+    QTest::newRow("\"Отмена\" in the progress window") << "" << false << true;
 }
 
 void TestMainForm::escape_cancelsAWrite()
@@ -756,6 +782,7 @@ void TestMainForm::escape_cancelsAWrite()
 #else
     QFETCH(QString, focus);
     QFETCH(bool, inProgressWindow);
+    QFETCH(bool, button);
 
     PanelProcess panel({ u"--baud"_s, u"115200"_s }); // about 12 ms a block: time to press Esc
     choosePort(panel);
@@ -786,6 +813,10 @@ void TestMainForm::escape_cancelsAWrite()
         }
         if (progress->position() >= 500) {
             pressed = true;
+            if (button) {
+                QTest::mouseClick(progress->findChild<QPushButton *>(u"btnCancel"_s), Qt::LeftButton);
+                return;
+            }
             QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
             QVERIFY(target);
             if (!focus.isEmpty())
@@ -799,6 +830,7 @@ void TestMainForm::escape_cancelsAWrite()
         told = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
         pressButton(box, u"OK"_s);
     });
+    const QTime started = QTime::currentTime();
     m_form->findChild<QAction *>(u"N8"_s)->trigger();
     QVERIFY(finished.wait(60000));
     QCOMPARE(finished.first().first().toBool(), false);
@@ -809,16 +841,57 @@ void TestMainForm::escape_cancelsAWrite()
     QVERIFY2(match.hasMatch(), qPrintable(told));
     QVERIFY(match.captured(1).toInt() > 500);
     QCOMPARE(progressActive, inProgressWindow);
+    QVERIFY2(endedWith(m_form->statusText(), u"Запись прервана на блоке %1,"_s.arg(match.captured(1)), started),
+             qPrintable(m_form->statusText()));
     m_form.reset(); // the port closes before the panel frees its pseudo-terminal
+#endif
+}
+
+void TestMainForm::lostLine_statusSaysWhereTheReadStopped()
+{
+#ifndef MIRVANE_PANEL
+    QSKIP("needs mirvane-panel");
+#else
+    PanelProcess panel({ u"--baud"_s, u"115200"_s });
+    choosePort(panel);
+    QSignalSpy finished(&m_form->transfer(), &MemoryTransfer::finished);
+    QTimer watch;
+    int stoppedAfter = 0;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *progress = m_form->findChild<TProgressForm *>();
+        if (!stoppedAfter && progress && progress->position() >= 300) {
+            stoppedAfter = progress->position();
+            panel.kill();
+        }
+    });
+    watch.start(5);
+    QString told;
+    whenModalOpens([&](QWidget *box) {
+        told = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+        pressButton(box, u"OK"_s);
+    });
+    m_form->findChild<QAction *>(u"N9"_s)->trigger();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QVERIFY2(told.contains(u"Чтение прервано"_s), qPrintable(told));
+    const QRegularExpressionMatch match =
+            QRegularExpression(u"^ Чтение прервано на блоке (\\d+), \\d\\d:\\d\\d$"_s).match(m_form->statusText());
+    QVERIFY2(match.hasMatch(), qPrintable(m_form->statusText()));
+    QVERIFY(match.captured(1).toInt() > stoppedAfter);
+    m_form.reset();
 #endif
 }
 
 void TestMainForm::write_thatCannotStart_keepsTheEditsUnsaved_data()
 {
     QTest::addColumn<bool>("portOpens");
+    QTest::addColumn<QString>("message"); // "{dir}": the test's folder, the current one
 
-    QTest::newRow("the port cannot be opened") << false;
-    QTest::newRow("\"temp.tab\" cannot be written") << true;
+    // Each names what it is about, and why.
+    QTest::newRow("the port cannot be opened")
+            << false << u"Unable to open com port (Error: 2)\nПорт «{dir}/no-such-port»: Файл не найден"_s;
+    QTest::newRow("\"temp.tab\" cannot be written")
+            << true << u"Не удалось записать файл «{dir}/temp.tab»: Это папка, а не файл"_s;
 }
 
 // A later working-mode command that succeeds must not take the edits for written.
@@ -828,6 +901,7 @@ void TestMainForm::write_thatCannotStart_keepsTheEditsUnsaved()
     QSKIP("needs mirvane-panel");
 #else
     QFETCH(bool, portOpens);
+    QFETCH(QString, message);
 
     PanelProcess panel({});
     if (portOpens) {
@@ -850,6 +924,7 @@ void TestMainForm::write_thatCannotStart_keepsTheEditsUnsaved()
     });
     m_form->findChild<QAction *>(u"N8"_s)->trigger();
     QTRY_VERIFY(!told.isEmpty());
+    QCOMPARE(told, message.replace(u"{dir}"_s, QDir::toNativeSeparators(QDir::currentPath())));
 
     if (!portOpens)
         choosePort(panel);
@@ -914,7 +989,7 @@ void TestMainForm::compareWithPanel_showsTheDifferences()
     auto *list = found->findChild<QPlainTextEdit *>(u"ComparisonDifferences"_s);
     QCOMPARE(list ? list->toPlainText() : QString(), differences);
     QVERIFY(ConfigurationSnapshot::of(m_form->configuration()) == before);
-    QCOMPARE(m_form->statusText(), u"Идет сравнение с прибором"_s);
+    QVERIFY2(m_form->statusText().startsWith(u" Сравнение с прибором завершено "_s), qPrintable(m_form->statusText()));
 
     pressButton(found, u"Закрыть"_s);
     QTRY_VERIFY(!m_form->findChild<TComparisonForm *>());

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -65,6 +66,9 @@ private slots:
     void window_childrenGeometryColoursAndFont_data();
     void window_childrenGeometryColoursAndFont();
     void info_longestTextFitsItsLine();
+    void pacedTransfer_blockAndTimeLeft();
+    void cancelButton_endsTheTransferOnce();
+    void blockAndTimeLeft_fitTheirLines();
 };
 
 void tst_ProgressWindow::transfer_showsStepsAndEnds_data()
@@ -92,7 +96,7 @@ void tst_ProgressWindow::transfer_showsStepsAndEnds()
     for (int i = 1; i < Blocks; ++i)
         driven.progress.advance();
     QCOMPARE(form->position(), Blocks - 1);
-    // The bar follows within a frame, not on every block.
+    // The bar follows a moment later, not on every block.
     auto *bar = form->findChild<QProgressBar *>(u"ProgressBar"_s);
     QVERIFY(bar->value() < Blocks - 1);
     QTRY_COMPARE_WITH_TIMEOUT(bar->value(), Blocks - 1, 1000);
@@ -206,9 +210,10 @@ void tst_ProgressWindow::window_childrenGeometryColoursAndFont_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QColor>("background");
-    QTest::newRow("Panel") << u"Panel"_s << QRect(0, 0, 315, 64) << QColor(219, 218, 222);
+    QTest::newRow("Panel") << u"Panel"_s << QRect(0, 0, 315, 98) << QColor(219, 218, 222);
     QTest::newRow("lbInfo") << u"lbInfo"_s << QRect(6, 8, 298, 20) << QColor(155, 205, 255);
     QTest::newRow("ProgressBar") << u"ProgressBar"_s << QRect(6, 36, 298, 17) << QColor();
+    QTest::newRow("btnCancel") << u"btnCancel"_s << QRect(229, 63, 75, 25) << QColor();
 }
 
 void tst_ProgressWindow::window_childrenGeometryColoursAndFont()
@@ -257,6 +262,88 @@ void tst_ProgressWindow::info_longestTextFitsItsLine()
         QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(text));
         QVERIFY2(label->fontMetrics().height() <= label->contentsRect().height(), qPrintable(text));
     }
+}
+
+// 100 ms a block, on a clock of the test's own.
+void tst_ProgressWindow::pacedTransfer_blockAndTimeLeft()
+{
+    Driven driven;
+    qint64 now = 5000;
+    driven.progress.setClock([&now] { return now; });
+    driven.progress.start(Writing, Blocks);
+    TProgressForm *form = driven.progress.form();
+    QCOMPARE(form->blockText(), u"Блок 1 из 1600"_s);
+    QCOMPARE(form->timeLeftText(), QString()); // nothing to judge by yet
+
+    for (int block = 1; block < 800; ++block) {
+        now += 100;
+        driven.progress.advance();
+    }
+    QTRY_COMPARE(form->blockText(), u"Блок 800 из 1600"_s);
+    // 799 blocks took 79.9 s: the other 801 take 80.1 s.
+    QCOMPARE(form->timeLeftText(), u"осталось ≈ 1 мин 20 с"_s);
+    QCOMPARE(form->info(), Writing); // the line above the bar stays as it was
+
+    // The check after the write starts its own count and its own pace.
+    driven.progress.finish();
+    driven.progress.start(u"Идет проверка записи"_s, Blocks);
+    form = driven.progress.form();
+    QCOMPARE(form->blockText(), u"Блок 1 из 1600"_s);
+    QCOMPARE(form->timeLeftText(), QString());
+    for (int block = 1; block < Blocks; ++block) {
+        now += 50;
+        driven.progress.advance();
+    }
+    QTRY_COMPARE(form->blockText(), u"Блок 1600 из 1600"_s);
+    QCOMPARE(form->timeLeftText(), u"осталось ≈ 5 с"_s);
+}
+
+void tst_ProgressWindow::cancelButton_endsTheTransferOnce()
+{
+    Driven driven;
+    int cancels = 0;
+    driven.progress.setCancel([&cancels] { ++cancels; });
+    driven.transfer(Reading, 10);
+    TProgressForm *form = driven.progress.form();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    auto *cancel = form->findChild<QPushButton *>(u"btnCancel"_s);
+    QCOMPARE(cancel->text(), u"Отмена"_s);
+    QCOMPARE(cancel->accessibleName(), u"Отмена"_s);
+
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(cancels, 1);
+    // Until the reply in flight has come the window stays; a second press adds nothing.
+    QVERIFY(!cancel->isEnabled());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(cancels, 1);
+
+    // A window left by an unfinished transfer takes the next one's cancel again.
+    driven.progress.start(Writing, Blocks);
+    QCOMPARE(driven.progress.form(), form);
+    QVERIFY(cancel->isEnabled());
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Space);
+    QCOMPARE(cancels, 2);
+}
+
+void tst_ProgressWindow::blockAndTimeLeft_fitTheirLines()
+{
+    TProgressForm form;
+    const auto *block = form.findChild<QLabel *>(u"lbBlock"_s);
+    const auto *timeLeft = form.findChild<QLabel *>(u"lbTimeLeft"_s);
+    const auto *cancel = form.findChild<QPushButton *>(u"btnCancel"_s);
+    const QString longestBlock = u"Блок 1600 из 1600"_s;
+    const QString longestTimeLeft = u"осталось ≈ 59 мин 50 с"_s;
+    QVERIFY(block->fontMetrics().horizontalAdvance(longestBlock) <= block->contentsRect().width());
+    QVERIFY(timeLeft->fontMetrics().horizontalAdvance(longestTimeLeft) <= timeLeft->contentsRect().width());
+    for (const QWidget *widget : { static_cast<const QWidget *>(block), static_cast<const QWidget *>(timeLeft),
+                                   static_cast<const QWidget *>(cancel) }) {
+        QVERIFY2(form.rect().contains(widget->geometry()), qPrintable(widget->objectName()));
+        QVERIFY(widget->fontMetrics().height() <= widget->contentsRect().height());
+        QVERIFY(!widget->geometry().intersects(form.findChild<QProgressBar *>()->geometry()));
+    }
+    QVERIFY(!block->geometry().intersects(cancel->geometry()));
+    QVERIFY(!timeLeft->geometry().intersects(cancel->geometry()));
 }
 
 QTEST_MAIN(tst_ProgressWindow)
