@@ -186,10 +186,12 @@ int main(int argc, char *argv[])
     const std::unique_ptr<QCoreApplication> app = drawsPages ? std::make_unique<QGuiApplication>(argc, argv)
                                                              : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mirvane-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MIRVANE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Последовательный порт прибора."),
                                   QStringLiteral("ПОРТ"));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Скорость линии (9600)."),
@@ -218,6 +220,8 @@ int main(int argc, char *argv[])
         return usageError(parser, parser.errorText());
     if (parser.isSet(help))
         parser.showHelp(ExitSuccess);
+    if (parser.isSet(version))
+        parser.showVersion();
 
     QStringList arguments = parser.positionalArguments();
     if (arguments.isEmpty())

@@ -100,10 +100,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("mirvane-panel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MIRVANE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Работать на этом устройстве вместо нового псевдотерминала."),
                                   QStringLiteral("DEV"));
@@ -152,6 +154,8 @@ int main(int argc, char *argv[])
         return refuse(parser.errorText() + QStringLiteral("\n\n") + parser.helpText());
     if (parser.isSet(help))
         parser.showHelp(ExitSuccess);
+    if (parser.isSet(version))
+        parser.showVersion();
     if (!parser.positionalArguments().isEmpty())
         return refuse(QStringLiteral("Лишние аргументы: %1").arg(parser.positionalArguments().join(QLatin1Char(' '))));
 

@@ -450,8 +450,18 @@ void TMainForm::N3Click()
         return;
     const QString name = FileDialogs::openFileName(this, lastFolder());
     rememberFolderOf(name);
-    if (!name.isEmpty() && m_files.openFile(name))
-        m_documentName = QDir::toNativeSeparators(name);
+    if (name.isEmpty())
+        PageControlChange();
+    else
+        openFileNamed(name);
+}
+
+void TMainForm::openFileNamed(const QString &name)
+{
+    // A report names the document wherever the program was started from.
+    const QString path = QFileInfo(name).absoluteFilePath();
+    if (m_files.openFile(path))
+        m_documentName = QDir::toNativeSeparators(path);
     PageControlChange();
 }
 

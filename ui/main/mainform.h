@@ -63,6 +63,8 @@ public:
 
     // The commands, each called alike from its menu item and its tool-bar button.
     void N3Click(); // open file
+    // "Открыть файл" for a file named beforehand, as on the command line.
+    void openFileNamed(const QString &name);
     void N4Click(); // save file
     void N6Click(); // exit
     void N7Click(); // factory settings

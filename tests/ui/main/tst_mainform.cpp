@@ -99,6 +99,9 @@ private slots:
     void unsavedChanges_askedBeforeTheyAreLost_data();
     void unsavedChanges_askedBeforeTheyAreLost();
     void saveAndOpen_throughTheFileDialogs();
+    void fileNamedAtStart_showsItsZones();
+    void fileNamedAtStart_badFileToldAsByTheOpenCommand_data();
+    void fileNamedAtStart_badFileToldAsByTheOpenCommand();
     void writeCheck_asksBeforeSavingOrWriting_data();
     void writeCheck_asksBeforeSavingOrWriting();
     void fileDialogs_showTheirExactFilters_data();
@@ -544,6 +547,65 @@ void TestMainForm::saveAndOpen_throughTheFileDialogs()
     m_form->findChild<QAction *>(u"N4"_s)->trigger();
     QVERIFY2(asked.contains(u"объект.tab"_s), qPrintable(asked));
     QCOMPARE(fileBytes(name), saved);
+}
+
+// `mirvane FILE.tab`: a name relative to the folder the program was started in.
+void TestMainForm::fileNamedAtStart_showsItsZones()
+{
+    QFile file(m_dir->filePath(u"объект.tab"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(imageWithZoneName(2, u"СКЛАД"_s)) > 0);
+    file.close();
+
+    m_form->openFileNamed(u"объект.tab"_s);
+    const auto *zones = m_form->findChild<QTableView *>(u"dbGridTableArea"_s);
+    QVERIFY(zones);
+    QStringList shown;
+    for (int row = 0; row < zones->model()->rowCount(); ++row) {
+        for (int column = 0; column < zones->model()->columnCount(); ++column)
+            shown << zones->model()->index(row, column).data().toString().trimmed();
+    }
+    QVERIFY2(shown.contains(u"СКЛАД"_s), qPrintable(shown.join(u'|')));
+}
+
+void TestMainForm::fileNamedAtStart_badFileToldAsByTheOpenCommand_data()
+{
+    QTest::addColumn<QByteArray>("contents"); // empty: no such file
+    QTest::newRow("no such file") << QByteArray();
+    QTest::newRow("too short") << QByteArray(100, '\0');
+}
+
+void TestMainForm::fileNamedAtStart_badFileToldAsByTheOpenCommand()
+{
+    QFETCH(QByteArray, contents);
+    const QString name = m_dir->filePath(u"плохой.tab"_s);
+    if (!contents.isEmpty()) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(contents) == contents.size());
+    }
+    const auto messageOf = [](QString *text) {
+        whenModalOpens([text](QWidget *box) {
+            *text = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->text();
+            pressButton(box, u"OK"_s);
+        });
+    };
+
+    const ConfigurationSnapshot startUp = ConfigurationSnapshot::of(m_form->configuration());
+    QString atStart;
+    messageOf(&atStart);
+    m_form->openFileNamed(name);
+    QVERIFY(!atStart.isEmpty());
+    QVERIFY(m_form->isVisible());
+    QVERIFY(ConfigurationSnapshot::of(m_form->configuration()) == startUp);
+
+    QString byCommand;
+    whenModalOpens([&](QWidget *dialog) {
+        answerFileDialog(dialog, name);
+        messageOf(&byCommand);
+    });
+    m_form->N3Click();
+    QCOMPARE(atStart, byCommand);
 }
 
 void TestMainForm::writeCheck_asksBeforeSavingOrWriting_data()
