@@ -62,3 +62,39 @@ QList<PortChoice> PortChoices::choices(const QStringList &systemNames, const QSt
         offered.append({ name, virtualPanels.contains(name) ? VirtualPanels::caption(name) : name });
     return offered;
 }
+
+QList<PortDetails> PortChoices::systemPortDetails(const QString &panelFolder)
+{
+    QList<PortDetails> ports;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        PortDetails port { info.portName(), info.description(), info.manufacturer(), std::nullopt, std::nullopt,
+                           info.serialNumber() };
+        if (info.hasVendorIdentifier())
+            port.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier())
+            port.productId = info.productIdentifier();
+        ports.append(port);
+    }
+    for (const QString &panel : VirtualPanels::runningPorts(panelFolder))
+        ports.append({ panel, QStringLiteral("виртуальный прибор"), {}, std::nullopt, std::nullopt, {} });
+    std::sort(ports.begin(), ports.end(),
+              [](const PortDetails &a, const PortDetails &b) { return naturallyBefore(a.name, b.name); });
+    return ports;
+}
+
+QString PortChoices::describe(const PortDetails &port)
+{
+    const auto hex = [](std::optional<quint16> id) {
+        return id ? QStringLiteral("%1").arg(*id, 4, 16, QLatin1Char('0')) : QStringLiteral("?");
+    };
+    QStringList known;
+    if (!port.description.isEmpty())
+        known << port.description;
+    if (!port.manufacturer.isEmpty())
+        known << QStringLiteral("изготовитель %1").arg(port.manufacturer);
+    if (port.vendorId || port.productId)
+        known << QStringLiteral("USB %1:%2").arg(hex(port.vendorId), hex(port.productId));
+    if (!port.serialNumber.isEmpty())
+        known << QStringLiteral("серийный номер %1").arg(port.serialNumber);
+    return known.isEmpty() ? port.name : port.name + QStringLiteral("  ") + known.join(QStringLiteral("; "));
+}

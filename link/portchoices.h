@@ -2,7 +2,10 @@
 
 #include <link/virtualpanels.h>
 
+#include <optional>
+
 #include <QList>
+#include <QtGlobal>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +16,17 @@ struct PortChoice
     QString caption;
 
     bool operator==(const PortChoice &other) const { return name == other.name && caption == other.caption; }
+};
+
+// What the system tells of a port, for a listing; empty or absent where it does not say.
+struct PortDetails
+{
+    QString name;
+    QString description;
+    QString manufacturer;
+    std::optional<quint16> vendorId;
+    std::optional<quint16> productId;
+    QString serialNumber;
 };
 
 namespace PortChoices {
@@ -31,5 +45,12 @@ inline QList<PortChoice> available(const QString &current,
 {
     return choices(systemPortNames(), VirtualPanels::runningPorts(panelFolder), current);
 }
+
+// The system's ports with what it tells of them, and the virtual panels running now, in
+// the order a list offers them.
+QList<PortDetails> systemPortDetails(const QString &panelFolder = VirtualPanels::defaultFolder());
+
+// One line of a listing: the name, then each thing known, in the same order every time.
+QString describe(const PortDetails &port);
 
 } // namespace PortChoices

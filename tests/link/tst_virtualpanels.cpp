@@ -9,9 +9,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(PortChoice)
+Q_DECLARE_METATYPE(PortDetails)
 
 namespace {
 
@@ -55,6 +58,8 @@ private slots:
     void choices_panelsAmongTheSystemsPorts_data();
     void choices_panelsAmongTheSystemsPorts();
     void announcement_foundWhileItLives();
+    void describe_namesWhatIsKnown_data();
+    void describe_namesWhatIsKnown();
     void staleOrUnreadable_notOffered();
 };
 
@@ -103,12 +108,38 @@ void tst_VirtualPanels::announcement_foundWhileItLives()
         QCOMPARE(VirtualPanels::runningPorts(folder), QStringList { terminal });
         QCOMPARE(VirtualPanels::runningPorts(folder), QStringList { terminal }); // a live one stays
         QCOMPARE(PortChoices::available(QString(), folder).count(panel(terminal)), 1);
+        const QList<PortDetails> listed = PortChoices::systemPortDetails(folder);
+        QCOMPARE(std::count_if(listed.begin(), listed.end(),
+                               [&](const PortDetails &port) {
+                                   return PortChoices::describe(port) == terminal + u"  виртуальный прибор"_s;
+                               }),
+                 1);
     }
     QCOMPARE(VirtualPanels::runningPorts(folder), QStringList());
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
 
     const VirtualPanelAnnouncement nowhere(terminal, runtime.filePath(u"pts-7/mirvane-panel"_s));
     QVERIFY(!nowhere.error().isEmpty());
+}
+
+void tst_VirtualPanels::describe_namesWhatIsKnown_data()
+{
+    QTest::addColumn<PortDetails>("port");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("nothing but the name") << PortDetails { u"ttyS0"_s, {}, {}, {}, {}, {} } << u"ttyS0"_s;
+    QTest::newRow("a USB adapter")
+            << PortDetails { u"ttyUSB0"_s, u"USB-Serial Controller"_s, u"Prolific"_s, 0x067b, 0x2303, u"A1B2"_s }
+            << u"ttyUSB0  USB-Serial Controller; изготовитель Prolific; USB 067b:2303; серийный номер A1B2"_s;
+    QTest::newRow("no product, no serial number")
+            << PortDetails { u"ttyACM0"_s, {}, u"FTDI"_s, 0x0403, std::nullopt, {} }
+            << u"ttyACM0  изготовитель FTDI; USB 0403:?"_s;
+}
+
+void tst_VirtualPanels::describe_namesWhatIsKnown()
+{
+    QFETCH(PortDetails, port);
+    QFETCH(QString, line);
+    QCOMPARE(PortChoices::describe(port), line);
 }
 
 void tst_VirtualPanels::staleOrUnreadable_notOffered()

@@ -1,5 +1,6 @@
 // mirvane-cli's device commands against mirvane-panel.
 
+#include "clirun.h"
 #include "panelprocess.h"
 #include "testfiles.h"
 #include "testimages.h"
@@ -11,6 +12,8 @@
 #include <storage/tabfile.h>
 
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSerialPortInfo>
 
 #include <algorithm>
 #include <signal.h>
@@ -59,6 +62,7 @@ private slots:
     void search_addsTheFoundDevices();
     void failures_data();
     void failures();
+    void ports_listsTheSystemsAndThePanels();
 
 private:
     QScopedPointer<QTemporaryDir> m_temporary;
@@ -332,6 +336,35 @@ void TestCliDevice::failures()
     QVERIFY(run.exitCode != 0);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QCOMPARE(QFile::exists(m_dir.filePath("out.tab")), outWritten);
+}
+
+
+void TestCliDevice::ports_listsTheSystemsAndThePanels()
+{
+    // Only this test's panels: the user's runtime folder may announce others.
+    const QString runtime = m_dir.filePath("runtime");
+    QVERIFY(m_dir.mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", savedRuntime); });
+
+    const int systemPorts = QSerialPortInfo::availablePorts().size();
+    const CliRun none = runCli({ "ports" });
+    QCOMPARE(none.exitCode, 0);
+    QCOMPARE(none.err, QString());
+    if (systemPorts == 0)
+        QCOMPARE(none.out, QStringLiteral("Последовательных портов не найдено.\n"));
+    else
+        QCOMPARE(none.out.count(QLatin1Char('\n')), systemPorts);
+
+    PanelProcess panel({});
+    QVERIFY(!panel.port().isEmpty());
+    const CliRun listed = runCli({ "ports" });
+    QCOMPARE(listed.exitCode, 0);
+    const QStringList lines = listed.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), systemPorts + 1);
+    QVERIFY2(lines.contains(panel.port() + QStringLiteral("  виртуальный прибор")), qPrintable(listed.out));
 }
 
 QTEST_GUILESS_MAIN(TestCliDevice)

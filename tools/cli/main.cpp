@@ -5,6 +5,7 @@
 #include "stderrnotifier.h"
 
 #include <exchange/memorytransfer.h>
+#include <link/portchoices.h>
 #include <model/configuration.h>
 #include <model/configurationdiff.h>
 #include <model/configurationjson.h>
@@ -38,6 +39,8 @@ const QString description = QStringLiteral(
         "  diff A.tab B.tab           чем B отличается от A; код 0 — ничем, 1 — отличается\n"
         "  check ФАЙЛ.tab             что не попадёт в прибор при записи; код 0 — всё попадёт, 1 — нет\n"
         "  backups                    резервные копии прочитанного из прибора и записанного в него\n"
+        "  ports                      последовательные порты: имя, описание, изготовитель,\n"
+        "                             USB-идентификаторы и серийный номер, где известны\n"
         "  report ФАЙЛ.tab ОТЧЁТ.html|ОТЧЁТ.pdf\n"
         "                             отчёт о конфигурации для передачи прибора: HTML или PDF (A4)\n"
         "  export ФАЙЛ.tab ПАПКА      списки зон, устройств и выходов в CSV для электронных таблиц\n"
@@ -134,6 +137,17 @@ int backups(const Invocation &)
     return ExitSuccess;
 }
 
+int ports(const Invocation &)
+{
+    QTextStream out(stdout);
+    const QList<PortDetails> found = PortChoices::systemPortDetails();
+    if (found.isEmpty())
+        out << "Последовательных портов не найдено.\n";
+    for (const PortDetails &port : found)
+        out << PortChoices::describe(port) << '\n';
+    return ExitSuccess;
+}
+
 struct Command
 {
     QLatin1String name;
@@ -149,6 +163,7 @@ const Command commands[] = {
     { QLatin1String("diff"), 2, diff, false },
     { QLatin1String("check"), 1, check, false },
     { QLatin1String("backups"), 0, backups, false },
+    { QLatin1String("ports"), 0, ports, false },
     { QLatin1String("report"), 2, [](const Invocation &call) {
           return writeReport(call.files.at(0), call.files.at(1), call.notifier); }, false },
     { QLatin1String("export"), 2, [](const Invocation &call) {
@@ -212,8 +227,8 @@ int main(int argc, char *argv[])
                                     QStringLiteral("После записи прочитать память прибора и сравнить с записанным."));
     parser.addOptions({ port, baud, timeout, module, klm, seconds, trace, verify });
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, report, export, import-names, "
-                                                "read, write, compare, workmode или search"));
+                                 QStringLiteral("dump, rebuild, factory, diff, check, backups, ports, report, export, "
+                                                "import-names, read, write, compare, workmode или search"));
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("файлы команды"),
                                  QStringLiteral("files..."));
     if (!parser.parse(QCoreApplication::arguments()))
