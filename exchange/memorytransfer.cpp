@@ -1,4 +1,5 @@
 #include <exchange/memorytransfer.h>
+#include <exchange/transferfile.h>
 
 #include <exchange/transferprogress.h>
 #include <link/frames.h>
@@ -600,7 +601,8 @@ void MemoryTransfer::workingModeNotConfirmed()
 
 QString MemoryTransfer::transferPath() const
 {
-    return QFileInfo(m_transferFile).absoluteFilePath();
+    return m_transferFile.isEmpty() ? TransferFile::location(QDir::currentPath())
+                                    : QFileInfo(m_transferFile).absoluteFilePath();
 }
 
 void MemoryTransfer::endQuietly()

@@ -34,12 +34,13 @@ public:
 
     void setProgress(TransferProgress *progress) { m_progress = progress; }
     void setReplyTimeout(int milliseconds) { m_replyTimer.setInterval(milliseconds); }
-    void setTransferFile(const QString &path) { m_transferFile = path; } // "temp.tab" by default
+    // "temp.tab" where the current folder allows by default (TransferFile::location).
+    void setTransferFile(const QString &path) { m_transferFile = path; }
     // After a write, read the memory back and compare it with what was sent; off by default.
     void setVerifyAfterWrite(bool verify) { m_verify = verify; }
     // Where each image read or written whole is kept as well; none by default.
     void setBackups(BackupStore *backups) { m_backups = backups; }
-    QString transferFile() const { return m_transferFile; }
+    QString transferFile() const { return transferPath(); }
 
     // Each returns false, having told the user why, when the command could not start.
     bool writeToPanel(const PortSettings &settings);
@@ -106,7 +107,7 @@ private:
     Configuration &m_config;
     Notifier &m_notifier;
     TransferProgress *m_progress = nullptr;
-    QString m_transferFile = QStringLiteral("temp.tab");
+    QString m_transferFile; // empty: chosen for each use
 
     Mode m_mode = Mode::Idle;
     int m_blockCounter = 0;

@@ -1,6 +1,7 @@
 #include "configurationsnapshot.h"
 #include "fakepanellink.h"
 #include "recordingnotifier.h"
+#include "restrictedfiles.h"
 #include "unexpectedwarnings.h"
 
 #include <exchange/devicesearch.h>
@@ -130,6 +131,8 @@ private slots:
     void transferFileFault_endsRead_portStillDelivers();
     void transferFile_namedInFull_data();
     void transferFile_namedInFull();
+    void transferFile_inTheDataFolderWhenTheCurrentIsReadOnly_data();
+    void transferFile_inTheDataFolderWhenTheCurrentIsReadOnly();
     void workingModeAfterATransfer_unconfirmed_data();
     void workingModeAfterATransfer_unconfirmed();
     void panelImageThatCannotBeShown_isRefusedWhole();
@@ -630,6 +633,59 @@ void TestMemoryTransfer::transferFile_namedInFull()
         QVERIFY(rig.waitFinished(finished));
     }
     QCOMPARE(rig.notifier.messages, QStringList { message.replace("{dir}", QDir::currentPath()) });
+}
+
+void TestMemoryTransfer::transferFile_inTheDataFolderWhenTheCurrentIsReadOnly_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("current folder writable") << false;
+    QTest::newRow("current folder read-only") << true;
+}
+
+// A program started from a menu may work in a folder the user cannot write to.
+void TestMemoryTransfer::transferFile_inTheDataFolderWhenTheCurrentIsReadOnly()
+{
+    QFETCH(bool, readOnly);
+    Rig rig;
+    rig.transfer.setTransferFile(QString());
+    rig.link.memory = panelImage();
+    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::WriteOther | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(rig.dir.path(), everyone)); // the ordinary user gets through
+    const QString current = rig.dir.filePath("current");
+    QVERIFY(QDir().mkpath(current));
+    QVERIFY(QFile::setPermissions(current, readOnly ? everyone & ~(QFile::WriteOwner | QFile::WriteOther) : everyone));
+
+    const QString savedCurrent = QDir::currentPath();
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([&] {
+        QDir::setCurrent(savedCurrent);
+        qputenv("XDG_DATA_HOME", savedData);
+    });
+    QVERIFY(QDir::setCurrent(current));
+    qputenv("XDG_DATA_HOME", rig.dir.filePath("data").toLocal8Bit());
+    const QString expected = readOnly ? rig.dir.filePath("data/Mirvane/temp.tab") : current + "/temp.tab";
+
+    const OrdinaryUserFileAccess access;
+    if (!access.isEffective())
+        QSKIP("root could not give up its rights over files");
+    QSignalSpy finished(&rig.transfer, &MemoryTransfer::finished);
+    QVERIFY(rig.transfer.readFromPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QVERIFY2(rig.notifier.messages.isEmpty(), qPrintable(rig.notifier.messages.join('\n')));
+    QCOMPARE(rig.transfer.transferFile(), expected);
+    QFile temp(expected);
+    QVERIFY(temp.open(QIODevice::ReadOnly));
+    QCOMPARE(temp.readAll(), rig.link.memory);
+    QCOMPARE(QDir(current).entryList(QDir::Files | QDir::Hidden), readOnly ? QStringList() : QStringList { "temp.tab" });
+
+    finished.clear();
+    rig.link.memory.fill('\0');
+    QVERIFY(rig.transfer.writeToPanel(rig.settings));
+    QVERIFY(rig.waitFinished(finished));
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(rig.link.memory, rig.config.image().Bytes());
 }
 
 void TestMemoryTransfer::workingModeAfterATransfer_unconfirmed_data()
