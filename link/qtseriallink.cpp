@@ -1,5 +1,6 @@
 #include <link/qtseriallink.h>
 
+#include <link/portaccess.h>
 #include <systemerror/systemerror.h>
 
 #include <cerrno>
@@ -63,18 +64,18 @@ constexpr int NoSuchPort = ENOENT;
 constexpr int PortInUse = EBUSY;
 #endif
 
-// The system's error number of a failed opening, taken right after it. On Unix QSerialPort
-// turns away a port that another program has locked by its lock file, after calls that
-// leave unrelated numbers behind; opening the device itself would have said it is busy.
-int openErrorNumber(QSerialPort::SerialPortError error, int code)
+// The system's error number of a refused opening. On Unix QSerialPort reports a port that
+// another program has locked by its lock file as refused too, after calls that leave
+// unrelated numbers behind; the device file tells the two apart.
+int refusalNumber(PortRefusal refusal, int code)
 {
-    const std::optional<SystemError::Reason> reason = SystemError::reasonOf(code);
-    if (error == QSerialPort::PermissionError && reason != SystemError::Reason::NoAccess
-        && reason != SystemError::Reason::Busy)
-        return PortInUse;
-    if (code == 0 && error == QSerialPort::DeviceNotFoundError)
-        return NoSuchPort;
-    return code;
+#ifdef Q_OS_WIN
+    Q_UNUSED(refusal);
+    return code != 0 ? code : PortInUse;
+#else
+    Q_UNUSED(code);
+    return refusal == PortRefusal::NoAccess ? EACCES : PortInUse;
+#endif
 }
 
 QString openFailure(int code, const QString &reason)
@@ -147,8 +148,17 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
     applyPortSettings(m_port, settings);
     int code = 0;
     if (!SystemError::attempt([this] { return m_port.open(QIODevice::ReadWrite); }, code)) {
-        code = openErrorNumber(m_port.error(), code);
-        setError(error, openFailure(code, settings.port, SystemError::describe(code)));
+        if (m_port.error() == QSerialPort::PermissionError) {
+            const std::optional<DeviceAccess> access = deviceAccess(settings.port);
+            const PortRefusal refusal = refusalOf(access);
+            code = refusalNumber(refusal, code);
+            setError(error, openFailure(code, settings.port, SystemError::describe(code)) + QLatin1Char('\n')
+                            + refusalAdvice(refusal, settings.port, access));
+        } else {
+            if (code == 0 && m_port.error() == QSerialPort::DeviceNotFoundError)
+                code = NoSuchPort;
+            setError(error, openFailure(code, settings.port, SystemError::describe(code)));
+        }
         m_port.clearError();
         return false;
     }

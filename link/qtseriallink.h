@@ -22,7 +22,9 @@ public:
 
     // Reopens when already open. On failure `error` is "Unable to open com port (Error: N)",
     // N being the system's error number (errno; GetLastError() on Windows), then a line with
-    // the port's name and the reason. An empty port name fails as a missing port does.
+    // the port's name and the reason. A refused port adds a line with the remedy: joining
+    // the device's group, or closing the program that holds it. An empty port name fails as
+    // a missing port does.
     bool open(const PortSettings &settings, QString *error) override;
     void close() override;
     bool isOpen() const override;

@@ -15,6 +15,9 @@ Q_DECLARE_METATYPE(PortSettings)
 #include <cerrno>
 #include <cstdarg>
 #include <dlfcn.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 
@@ -119,6 +122,8 @@ private slots:
     void bytes_passUnchanged();
     void open_fails_data();
     void open_fails();
+    void open_refusedToAnotherUser_data();
+    void open_refusedToAnotherUser();
     void open_dropsWhatArrivedWhileClosed();
     void panelGone_closesAndReportsOnce();
 
@@ -290,12 +295,16 @@ void TestQtSerialLink::open_fails_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("advice"); // a line after the reason; "{port}" is the port
 
-    QTest::newRow("missing device") << "/dev/mirvane-no-such-port" << ENOENT << "Файл не найден";
-    QTest::newRow("empty port name") << QString() << ENOENT << "Порт не выбран: укажите его в настройке COM-порта.";
-    QTest::newRow("port in use") << "pty" << EBUSY << "Занято другой программой";
-    QTest::newRow("a folder") << "{dir}" << EISDIR << "Это папка, а не файл";
-    QTest::newRow("not a serial port") << "{dir}/file" << ENOTTY << "Это не последовательный порт";
+    QTest::newRow("missing device") << "/dev/mirvane-no-such-port" << ENOENT << "Файл не найден" << QString();
+    QTest::newRow("empty port name") << QString() << ENOENT << "Порт не выбран: укажите его в настройке COM-порта."
+                                     << QString();
+    QTest::newRow("port in use") << "pty" << EBUSY << "Занято другой программой"
+                                 << "Порт {port} открыт другой программой (быть может, другим окном Mirvane): "
+                                    "закройте её и повторите.";
+    QTest::newRow("a folder") << "{dir}" << EISDIR << "Это папка, а не файл" << QString();
+    QTest::newRow("not a serial port") << "{dir}/file" << ENOTTY << "Это не последовательный порт" << QString();
 }
 
 void TestQtSerialLink::open_fails()
@@ -303,6 +312,7 @@ void TestQtSerialLink::open_fails()
     QFETCH(QString, port);
     QFETCH(int, code);
     QFETCH(QString, reason);
+    QFETCH(QString, advice);
 
     QtSerialLink holder;
     if (port == QLatin1String("pty")) {
@@ -321,7 +331,81 @@ void TestQtSerialLink::open_fails()
     QVERIFY(!link.isOpen());
     // The port is named, so that a wrong choice shows; none is when none was chosen.
     const QString named = port.isEmpty() ? reason : QStringLiteral("Порт «%1»: %2").arg(port, reason);
-    QCOMPARE(error, OpenFailurePrefix + QString::number(code) + QStringLiteral(")\n") + named);
+    advice.replace(QLatin1String("{port}"), port);
+    QCOMPARE(error, OpenFailurePrefix + QString::number(code) + QStringLiteral(")\n") + named
+                     + (advice.isEmpty() ? QString() : QLatin1Char('\n') + advice));
+}
+
+void TestQtSerialLink::open_refusedToAnotherUser_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("held"); // by this process, root
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message"); // "{port}" is the port
+
+    QTest::newRow("not in the group")
+            << 0660 << false << EACCES
+            << "Порт «{port}»: Нет доступа\nНет доступа к порту {port}: он открыт только для группы dialout. "
+               "Добавьте себя в неё: sudo usermod -aG dialout $USER — и войдите в систему заново.";
+    // The holder's lock file turns the user away after calls that leave a number of their own
+    // (EPERM from asking after root's process): the user may use the device, so it is held.
+    QTest::newRow("held by another program")
+            << 0666 << true << EBUSY
+            << "Порт «{port}»: Занято другой программой\nПорт {port} открыт другой программой (быть может, "
+               "другим окном Mirvane): закройте её и повторите.";
+}
+
+void TestQtSerialLink::open_refusedToAnotherUser()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, held);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+
+    if (geteuid() != 0)
+        QSKIP("only root can hand the port to root:dialout and open it as another user");
+    const group *dialout = getgrnam("dialout");
+    if (!dialout)
+        QSKIP("the system has no dialout group");
+    const QString port = m_pty->portPath();
+    const QByteArray path = QFile::encodeName(port);
+    QCOMPARE(::chown(path.constData(), 0, dialout->gr_gid), 0);
+    QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+    QtSerialLink holder;
+    QString error;
+    if (held)
+        QVERIFY2(holder.open(settingsFor(port), &error), qPrintable(error));
+
+    // A child that has become "nobody", not in dialout, opens the port and tells what it got.
+    int pipeEnds[2];
+    QCOMPARE(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        constexpr uid_t Nobody = 65534;
+        QByteArray told = "could not become nobody";
+        if (::setgroups(0, nullptr) == 0 && ::setresgid(Nobody, Nobody, Nobody) == 0
+            && ::setresuid(Nobody, Nobody, Nobody) == 0) {
+            QtSerialLink link;
+            QString refusal;
+            told = link.open(settingsFor(port), &refusal) ? QByteArray("opened") : refusal.toUtf8();
+        }
+        const ssize_t written = ::write(pipeEnds[1], told.constData(), size_t(told.size()));
+        ::_exit(written == told.size() ? 0 : 1);
+    }
+    ::close(pipeEnds[1]);
+    QByteArray told;
+    char chunk[1024];
+    for (ssize_t n; (n = ::read(pipeEnds[0], chunk, sizeof chunk)) > 0;)
+        told.append(chunk, n);
+    ::close(pipeEnds[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    message.replace(QLatin1String("{port}"), port);
+    QCOMPARE(QString::fromUtf8(told), OpenFailurePrefix + QString::number(code) + QStringLiteral(")\n") + message);
 }
 
 void TestQtSerialLink::open_dropsWhatArrivedWhileClosed()

@@ -6,6 +6,7 @@
 #include "testimages.h"
 
 #include <link/frames.h>
+#include <link/qtseriallink.h>
 #include <model/configuration.h>
 #include <storage/filecommands.h>
 #include <storage/imagebuilder.h>
@@ -17,6 +18,12 @@
 
 #include <algorithm>
 #include <signal.h>
+#ifdef Q_OS_LINUX
+#include "pseudoterminal.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#endif
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,9 +35,22 @@ struct Run
     QString err;
 };
 
-Run cli(const QStringList &arguments)
+// `asNobody`: run as user "nobody", in no group but its own, as a root test can.
+Run cli(const QStringList &arguments, bool asNobody = false)
 {
     QProcess process;
+#ifdef Q_OS_LINUX
+    if (asNobody) {
+        process.setChildProcessModifier([] {
+            constexpr uid_t Nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(Nobody, Nobody, Nobody) != 0
+                || ::setresuid(Nobody, Nobody, Nobody) != 0)
+                ::_exit(127);
+        });
+    }
+#else
+    Q_UNUSED(asNobody);
+#endif
     process.start(QStringLiteral(MIRVANE_CLI), arguments);
     Run run;
     if (!process.waitForFinished(120000))
@@ -63,6 +83,8 @@ private slots:
     void failures_data();
     void failures();
     void ports_listsTheSystemsAndThePanels();
+    void portRefused_namesTheRemedy_data();
+    void portRefused_namesTheRemedy();
 
 private:
     QScopedPointer<QTemporaryDir> m_temporary;
@@ -338,7 +360,6 @@ void TestCliDevice::failures()
     QCOMPARE(QFile::exists(m_dir.filePath("out.tab")), outWritten);
 }
 
-
 void TestCliDevice::ports_listsTheSystemsAndThePanels()
 {
     // Only this test's panels: the user's runtime folder may announce others.
@@ -365,6 +386,72 @@ void TestCliDevice::ports_listsTheSystemsAndThePanels()
     const QStringList lines = listed.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), systemPorts + 1);
     QVERIFY2(lines.contains(panel.port() + QStringLiteral("  виртуальный прибор")), qPrintable(listed.out));
+}
+
+void TestCliDevice::portRefused_namesTheRemedy_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // PORT and DIR are replaced
+    QTest::addColumn<bool>("held"); // else the port is root:dialout 0660 and "nobody" asks
+
+    const QStringList commands[] = {
+        { "workmode", "--port", "PORT" },
+        { "read", "--port", "PORT", "DIR/out.tab" },
+        { "write", "--port", "PORT", "DIR/in.tab" },
+        { "compare", "--port", "PORT", "DIR/in.tab" },
+        { "search", "--port", "PORT", "--module", "2", "--klm", "5", "--seconds", "1", "DIR/in.tab", "DIR/out.tab" },
+    };
+    for (const QStringList &arguments : commands) {
+        QTest::addRow("%s, not in the group", qPrintable(arguments.first())) << arguments << false;
+        QTest::addRow("%s, held by another program", qPrintable(arguments.first())) << arguments << true;
+    }
+}
+
+void TestCliDevice::portRefused_namesTheRemedy()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, held);
+
+#ifdef Q_OS_LINUX
+    if (geteuid() != 0)
+        QSKIP("only root can hand the port to root:dialout and run the program as another user");
+    const group *dialout = getgrnam("dialout");
+    if (!dialout)
+        QSKIP("the system has no dialout group");
+    PseudoTerminal pty;
+    QVERIFY(pty.isValid());
+    const QString port = pty.portPath();
+    const QByteArray path = QFile::encodeName(port);
+    QCOMPARE(::chown(path.constData(), 0, dialout->gr_gid), 0);
+    QCOMPARE(::chmod(path.constData(), held ? 0666 : 0660), 0);
+    QtSerialLink holder;
+    PortSettings settings;
+    settings.port = port;
+    QString error;
+    if (held)
+        QVERIFY2(holder.open(settings, &error), qPrintable(error));
+    // "nobody" reads the file to send through the test's folder.
+    QVERIFY(QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                        | QFile::ReadOther | QFile::ExeOther));
+    QVERIFY(writeFile(m_dir.filePath("in.tab"), imageWithZoneName(1, QStringLiteral("ГАРАЖ"))));
+    for (QString &argument : arguments) {
+        argument.replace("PORT", port);
+        argument.replace("DIR", m_dir.absolutePath());
+    }
+
+    const Run run = cli(arguments, !held);
+    const QString message = held
+            ? QStringLiteral("Unable to open com port (Error: 16)\nПорт «%1»: Занято другой программой\n"
+                             "Порт %1 открыт другой программой (быть может, другим окном Mirvane): закройте её "
+                             "и повторите.\n")
+            : QStringLiteral("Unable to open com port (Error: 13)\nПорт «%1»: Нет доступа\n"
+                             "Нет доступа к порту %1: он открыт только для группы dialout. Добавьте себя в неё: "
+                             "sudo usermod -aG dialout $USER — и войдите в систему заново.\n");
+    QVERIFY(run.exitCode != 0);
+    QVERIFY2(run.err.contains(message.arg(port)), qPrintable(run.err));
+    QVERIFY(!QFile::exists(m_dir.filePath("out.tab")));
+#else
+    QSKIP("pseudo-terminals stand in for the port on Linux only");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestCliDevice)
