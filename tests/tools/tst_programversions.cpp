@@ -16,10 +16,13 @@ void TestProgramVersions::version_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("name");
-    QTest::newRow("window") << QStringLiteral(MIRVANE_APP) << QStringLiteral("Mirvane");
-    QTest::newRow("command line") << QStringLiteral(MIRVANE_CLI) << QStringLiteral("mirvane-cli");
+    QTest::addColumn<bool>("display"); // else no display nor platform is named
+    QTest::newRow("window") << QStringLiteral(MIRVANE_APP) << QStringLiteral("Mirvane") << true;
+    QTest::newRow("window, in a terminal without a display")
+            << QStringLiteral(MIRVANE_APP) << QStringLiteral("Mirvane") << false;
+    QTest::newRow("command line") << QStringLiteral(MIRVANE_CLI) << QStringLiteral("mirvane-cli") << false;
 #ifdef MIRVANE_PANEL
-    QTest::newRow("virtual panel") << QStringLiteral(MIRVANE_PANEL) << QStringLiteral("mirvane-panel");
+    QTest::newRow("virtual panel") << QStringLiteral(MIRVANE_PANEL) << QStringLiteral("mirvane-panel") << false;
 #endif
 }
 
@@ -27,7 +30,15 @@ void TestProgramVersions::version()
 {
     QFETCH(QString, program);
     QFETCH(QString, name);
+    QFETCH(bool, display);
     QProcess process;
+    if (!display) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &variable : { QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"),
+                                         QStringLiteral("QT_QPA_PLATFORM") })
+            environment.remove(variable);
+        process.setProcessEnvironment(environment);
+    }
     process.start(program, { QStringLiteral("--version") });
     QVERIFY(process.waitForFinished(-1));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);

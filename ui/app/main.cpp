@@ -2,12 +2,22 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstring>
+
 #include <ui/font/programfont.h>
 #include <ui/language/qttranslation.h>
 #include <ui/main/mainform.h>
 
 int main(int argc, char *argv[])
 {
+    // Answered before the window system is reached: a terminal without a display asks too.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("Mirvane %s\n", MIRVANE_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
     QApplication::setApplicationVersion(QStringLiteral(MIRVANE_VERSION));
