@@ -523,23 +523,19 @@ void TMainForm::N8Click()
 {
     if (!writeCheckAccepted(u"В прибор не будет записано:"_s))
         return;
-    // Only a write under way may count as written when the panel next answers.
-    m_writing = m_transfer.writeToPanel(m_portSettings);
-    m_cancel->setEnabled(m_writing);
+    m_cancel->setEnabled(m_transfer.writeToPanel(m_portSettings));
 }
 
 void TMainForm::N9Click()
 {
     if (!unsavedChangesSettled())
         return;
-    m_writing = false;
     m_cancel->setEnabled(m_transfer.readFromPanel(m_portSettings));
 }
 
 // Nothing in the program changes, so unsaved changes need not be asked about.
 void TMainForm::compareWithPanel()
 {
-    m_writing = false;
     m_comparison.reset();
     m_cancel->setEnabled(m_transfer.compareWithPanel(m_portSettings));
 }
@@ -555,10 +551,11 @@ void TMainForm::transferFinished(bool success)
         found->setAttribute(Qt::WA_DeleteOnClose);
         found->open();
     }
-    // What the panel now holds is kept, like a saved file; a read is kept by its load.
-    if (success && m_writing)
+    // What the panel now holds is kept, like a saved file; a read is kept by its load. Only
+    // the transfer that just ended counts: a write that never started, or one that a
+    // working-mode command cut short, left the panel without the edits.
+    if (success && m_transfer.outcome().kind == TransferOutcome::Kind::Write)
         m_unsaved.markKept();
-    m_writing = false;
     PageControlChange();
 }
 
@@ -680,8 +677,6 @@ void TMainForm::COM1Click()
 
 void TMainForm::N14Click()
 {
-    // A write it cuts short is not in the panel whole.
-    m_writing = false;
     m_transfer.switchToWorkingMode(m_portSettings);
 }
 

@@ -138,7 +138,6 @@ private:
     MemoryTransfer m_transfer;
     DeviceSearch m_search;
     ProgressWindow m_progress;
-    bool m_writing = false;
     QString m_documentName; // where the configuration shown came from, as a report names it
     std::optional<QStringList> m_comparison; // what the comparison under way found
 
