@@ -4,29 +4,13 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringEncoder>
 
-// The panel stores all text in windows-1251, one byte per character.
+// The panel stores all text in windows-1251, one byte per character. The conversion is a
+// table of its own: a Qt without ICU (as built for Windows) has no windows-1251.
 namespace Cp1251 {
 
-// Encodes many texts with one converter: opening the code page costs more than a name.
-class Encoder
-{
-public:
-    Encoder();
-    QByteArray encode(const QString &text);
-    QByteArray encodeFixed(const QString &text, int width, char pad);
-    // A zone name or message as its slot holds it: upper-cased, cut or padded with spaces.
-    QByteArray encodeSlotText(const QString &text, int width);
-    // The same straight into the slot, `slot.size()` bytes wide: a load and a build each
-    // write 500 names.
-    void writeFixed(const ImageBytes &slot, const QString &text, char pad);
-    void writeSlotText(const ImageBytes &slot, const QString &text);
-
-private:
-    QStringEncoder m_encoder;
-    QByteArray m_buffer; // kept between texts
-};
+// What a character windows-1251 has no byte for becomes, one byte per character.
+constexpr char Substitute = '\x1A';
 
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
@@ -45,5 +29,10 @@ QString withoutTrailingBlanks(QString text);
 
 // A zone name or message as its slot holds it: upper-cased, cut or padded with spaces.
 QByteArray encodeSlotText(const QString &text, int width);
+
+// The same straight into the slot, `slot.size()` bytes wide: a load and a build each write
+// 500 names.
+void writeFixed(const ImageBytes &slot, const QString &text, char pad);
+void writeSlotText(const ImageBytes &slot, const QString &text);
 
 } // namespace Cp1251

@@ -169,14 +169,13 @@ void installEditingRules(Configuration &config)
 {
     MemTable &zones = config.mtArea();
     // A load names all 500 zones: one converter serves them all.
-    const auto encoder = std::make_shared<Cp1251::Encoder>();
-    zones.setRule(ZoneField::name, [&config, encoder](MemTable &table, const QVariant &) {
+    zones.setRule(ZoneField::name, [&config](MemTable &table, const QVariant &) {
         // Capitals first, so the slot gets the text the row keeps.
         table.setValueSilently(ZoneField::name, Cp1251::upperCased(table.asString(ZoneField::name)));
         const int zone = table.asInteger(ZoneField::id);
         if (zone < 1 || zone > Configuration::ZoneCount)
             return;
-        encoder->writeFixed(config.image().ZoneName(zone), table.asString(ZoneField::name), ' ');
+        Cp1251::writeFixed(config.image().ZoneName(zone), table.asString(ZoneField::name), ' ');
     });
     const auto zoneOfRow = [](Configuration &c, const MemTable &table) {
         return zoneRecord(c.image(), table.asInteger(ZoneField::id));

@@ -262,16 +262,16 @@ bool hasControlCharacter(const QString &text)
 }
 
 // The characters of `text` that windows-1251 has no byte for, each once.
-QStringList foreignCharacters(const QString &text, Cp1251::Encoder &encoder)
+QStringList foreignCharacters(const QString &text)
 {
     QStringList found;
-    if (Cp1251::decode(encoder.encode(text)) == text)
+    if (Cp1251::decode(Cp1251::encode(text)) == text)
         return found;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype width =
                 text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
         const QString character = text.mid(i, width);
-        if (Cp1251::decode(encoder.encode(character)) != character && !found.contains(character))
+        if (Cp1251::decode(Cp1251::encode(character)) != character && !found.contains(character))
             found << character;
         i += width;
     }
@@ -279,11 +279,11 @@ QStringList foreignCharacters(const QString &text, Cp1251::Encoder &encoder)
 }
 
 // Why the name cannot go into the panel, or nothing.
-std::optional<QString> nameProblem(const QString &name, Cp1251::Encoder &encoder)
+std::optional<QString> nameProblem(const QString &name)
 {
     if (hasControlCharacter(name))
         return QStringLiteral("в имени перевод строки, табуляция или другой управляющий символ");
-    const QStringList foreign = foreignCharacters(name, encoder);
+    const QStringList foreign = foreignCharacters(name);
     if (!foreign.isEmpty())
         return QStringLiteral("в имени «%1» есть символы, которых прибор не хранит: «%2»")
                 .arg(name, foreign.join(QStringLiteral("», «")));
@@ -369,7 +369,6 @@ ZoneNames parseZoneNames(const QByteArray &contents)
 {
     ZoneNames read;
     QHash<int, int> lineOfZone;
-    Cp1251::Encoder encoder;
     bool first = true;
     for (const Record &record : records(decoded(contents))) {
         if (record.isBlank())
@@ -402,7 +401,7 @@ ZoneNames parseZoneNames(const QByteArray &contents)
         }
         lineOfZone.insert(zone, record.line);
         const QString name = Cp1251::withoutTrailingBlanks(record.fields.at(1));
-        if (const std::optional<QString> problem = nameProblem(name, encoder)) {
+        if (const std::optional<QString> problem = nameProblem(name)) {
             refuse(*problem);
             continue;
         }

@@ -55,16 +55,15 @@ void writeZoneNames(Configuration &config)
 {
     SettingsImage &image = config.image();
     const Rows zones(config.mtArea());
-    Cp1251::Encoder encoder;
     for (int row = 0; row < zones.count(); ++row) {
         const int zone = zones.integer(row, ZoneField::id);
         if (zone < 1 || zone > ZoneCount)
             continue;
-        encoder.writeSlotText(image.ZoneName(zone), zones.value(row, ZoneField::name).toString());
+        Cp1251::writeSlotText(image.ZoneName(zone), zones.value(row, ZoneField::name).toString());
     }
     for (int zone = ZoneCount + 1; zone <= SettingsImage::ZoneSlotCount; ++zone) {
         const QString text = QStringLiteral(" ЗОНА ") + QString::number(zone);
-        encoder.writeSlotText(image.ZoneName(zone), text);
+        Cp1251::writeSlotText(image.ZoneName(zone), text);
     }
 }
 
@@ -217,15 +216,15 @@ void writeTelephoneNumber(const ImageBytes &system, int offset, const QString &r
     }
 }
 
-void writeAccessCode(const ImageBytes &system, int offset, const QString &code, Cp1251::Encoder &encoder)
+void writeAccessCode(const ImageBytes &system, int offset, const QString &code)
 {
-    system.write(offset, encoder.encodeFixed(code, AccessCodeSize, '\0'));
+    system.write(offset, Cp1251::encodeFixed(code, AccessCodeSize, '\0'));
 }
 
-void writeMessage(const ImageBytes &system, int slot, const QString &text, Cp1251::Encoder &encoder)
+void writeMessage(const ImageBytes &system, int slot, const QString &text)
 {
     const int offset = MessageSlots + MessageSlotSize * slot;
-    system.write(offset, encoder.encodeSlotText(text, MessageTextSize));
+    system.write(offset, Cp1251::encodeSlotText(text, MessageTextSize));
     system.set(offset + MessageTextSize, 0);
 }
 
@@ -250,7 +249,6 @@ void FillArrayByDataForMemory(Configuration &config)
 {
     const SystemSettings &settings = config.settings();
     const ImageBytes system = config.image().SystemBlock();
-    Cp1251::Encoder encoder;
 
     const uint registration1 = digitCoded(settings.edNumReg1);
     system.set(RegistrationNumber1, int(registration1 & 0xFF));
@@ -272,9 +270,9 @@ void FillArrayByDataForMemory(Configuration &config)
     system.set(TestInterval + 1, (interval >> 8) & 0xFF);
 
     for (int i = 0; i < SystemSettings::AdminCodeCount; ++i)
-        writeAccessCode(system, AdminCodes + AccessCodeSize * i, settings.edAdminPass.at(i), encoder);
+        writeAccessCode(system, AdminCodes + AccessCodeSize * i, settings.edAdminPass.at(i));
     for (int i = 0; i < SystemSettings::MasterCodeCount; ++i)
-        writeAccessCode(system, MasterCodes + AccessCodeSize * i, settings.edMasterPass.at(i), encoder);
+        writeAccessCode(system, MasterCodes + AccessCodeSize * i, settings.edMasterPass.at(i));
 
     const Rows profiles(config.mtTempType());
     for (int row = 0; row < qMin(profiles.count(), TimeProfileCount); ++row) {
@@ -305,12 +303,11 @@ void FillArrayByDataForMemory(Configuration &config)
 
     const Rows messages(config.mtRepEnt());
     for (int row = 0; row < qMin(messages.count(), InputMessageCount); ++row)
-        writeMessage(system, row, messages.value(row, MessageField::name).toString(), encoder);
+        writeMessage(system, row, messages.value(row, MessageField::name).toString());
     // The slot keeps 39 characters after its space; blanks the cut leaves at the end are
     // stored as spaces, since the next load drops them and the next save would differ.
     writeMessage(system, InformationMessageSlot,
-                 QLatin1Char(' ') + Cp1251::withoutTrailingBlanks(settings.edInfMessage.left(MessageTextSize - 1)),
-                 encoder);
+                 QLatin1Char(' ') + Cp1251::withoutTrailingBlanks(settings.edInfMessage.left(MessageTextSize - 1)));
 }
 
 void build(Configuration &config)

@@ -2,6 +2,8 @@
 
 #include <image/cp1251.h>
 
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 class TestCp1251 : public QObject
@@ -15,6 +17,8 @@ private slots:
     void textSurvivesRoundTrip_data();
     void textSurvivesRoundTrip();
     void everyByteSurvivesRoundTrip();
+    void matchesTheSystemCodePage_data();
+    void matchesTheSystemCodePage();
     void foreignCharacterTakesOneByte_data();
     void foreignCharacterTakesOneByte();
     void encodeFixedGivesExactWidth_data();
@@ -89,6 +93,40 @@ void TestCp1251::everyByteSurvivesRoundTrip()
     QCOMPARE(Cp1251::encode(text), all);
 }
 
+void TestCp1251::matchesTheSystemCodePage_data()
+{
+    QTest::addColumn<QString>("text");
+
+    QString everyCharacter;
+    for (int byte = 0; byte < 256; ++byte)
+        everyCharacter += Cp1251::decode(QByteArray(1, char(byte)));
+    QTest::newRow("every character of the code page") << everyCharacter;
+    QTest::newRow("latin with diaeresis") << QStringLiteral("aäz");
+    QTest::newRow("greek") << QStringLiteral("Ω");
+    QTest::newRow("CJK") << QStringLiteral("中");
+    QTest::newRow("outside the BMP") << QStringLiteral("x😀y");
+    QTest::newRow("replacement character") << QStringLiteral("\uFFFD");
+    QTest::newRow("lone low surrogate") << QStringLiteral("a") + QChar(0xDC00) + QStringLiteral("b");
+}
+
+void TestCp1251::matchesTheSystemCodePage()
+{
+    QFETCH(QString, text);
+
+    // Where Qt has ICU (Linux), its windows-1251 must agree with the table both ways.
+    QStringEncoder icuEncoder("windows-1251", QStringConverter::Flag::Stateless);
+    QStringDecoder icuDecoder("windows-1251", QStringConverter::Flag::Stateless);
+    if (!icuEncoder.isValid() || !icuDecoder.isValid())
+        QSKIP("This Qt has no windows-1251 of its own to compare with");
+
+    QByteArray all(256, Qt::Uninitialized);
+    for (int byte = 0; byte < all.size(); ++byte)
+        all[byte] = char(byte);
+    QCOMPARE(Cp1251::decode(all), icuDecoder.decode(all));
+
+    QCOMPARE(Cp1251::encode(text), QByteArray(icuEncoder.encode(text)));
+}
+
 void TestCp1251::foreignCharacterTakesOneByte_data()
 {
     QTest::addColumn<QString>("text");
@@ -101,6 +139,8 @@ void TestCp1251::foreignCharacterTakesOneByte_data()
     QTest::newRow("Greek") << QStringLiteral("AΩ") << QByteArray("A") << QByteArray();
     // Two UTF-16 units, still one character on the panel.
     QTest::newRow("outside the BMP") << QStringLiteral("x😀y") << QByteArray("x") << QByteArray("y");
+    QTest::newRow("lone high surrogate at the end") << QStringLiteral("x") + QChar(0xD800) << QByteArray("x")
+                                                    << QByteArray();
 }
 
 void TestCp1251::foreignCharacterTakesOneByte()
@@ -111,6 +151,7 @@ void TestCp1251::foreignCharacterTakesOneByte()
 
     const QByteArray bytes = Cp1251::encode(text);
     QCOMPARE(bytes.size(), before.size() + 1 + after.size());
+    QCOMPARE(bytes.at(before.size()), Cp1251::Substitute);
     QVERIFY(bytes.startsWith(before));
     QVERIFY(bytes.endsWith(after));
 }
@@ -149,9 +190,8 @@ void TestCp1251::encodeFixedGivesExactWidth()
     // Straight into a slot, after a longer text, as a load writes name after name.
     QByteArray slot(width, '\x77');
     const ImageBytes slotBytes(reinterpret_cast<quint8 *>(slot.data()), width);
-    Cp1251::Encoder encoder;
-    encoder.writeFixed(slotBytes, QString(100, u'Я'), pad);
-    encoder.writeFixed(slotBytes, text, pad);
+    Cp1251::writeFixed(slotBytes, QString(100, u'Я'), pad);
+    Cp1251::writeFixed(slotBytes, text, pad);
     QCOMPARE(slot, bytes);
 }
 
