@@ -13,9 +13,7 @@
 #include <storage/filecommands.h>
 #include <systemerror/systemerror.h>
 
-#ifdef Q_OS_UNIX
 #include <tools/common/terminationsignals.h>
-#endif
 
 #include <QEventLoop>
 #include <QFile>
@@ -116,7 +114,6 @@ public:
             success = ok;
             loop.quit();
         });
-#ifdef Q_OS_UNIX
         // Ctrl+C ends the transfer as Esc does in the window; a second one does not wait
         // for the panel.
         TerminationSignals interrupts;
@@ -134,7 +131,6 @@ public:
                 loop.quit();
             });
         }
-#endif
         if (!start())
             return false;
         loop.exec();
@@ -257,13 +253,11 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
         loop.quit();
     });
     QTimer::singleShot(search.seconds * 1000, &loop, &QEventLoop::quit);
-#ifdef Q_OS_UNIX
     // Ctrl+C ends the search as the time running out does: what was found is kept.
     TerminationSignals interrupts;
     QString error;
     if (interrupts.install(&error))
         QObject::connect(&interrupts, &TerminationSignals::arrived, &loop, &QEventLoop::quit);
-#endif
     if (!deviceSearch.start(line.settings, search.module, search.technologicalAddress))
         return ExitFailure;
     loop.exec();

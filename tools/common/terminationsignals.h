@@ -1,21 +1,19 @@
 #pragma once
 
-#include <tools/common/filedescriptor.h>
-
 #include <QObject>
-#include <QSocketNotifier>
+#include <QString>
 
 #include <memory>
-#include <signal.h>
 
-// SIGTERM and SIGINT delivered as a Qt signal: the handler only writes a byte to a
-// socket pair whose other end the event loop watches. One instance at a time.
+// Ctrl+C delivered as a Qt signal, so that a command can end its exchange with the panel
+// cleanly: SIGINT and SIGTERM on POSIX, Ctrl+C and Ctrl+Break at a Windows console. One
+// instance at a time.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 
     bool install(QString *error);
@@ -24,12 +22,6 @@ signals:
     void arrived();
 
 private:
-    void drain();
-
-    FileDescriptor m_reader;
-    FileDescriptor m_writer;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_previousTerm {};
-    struct sigaction m_previousInt {};
-    bool m_installed = false;
+    struct Handler; // what the system needs to deliver them
+    std::unique_ptr<Handler> m_handler;
 };
