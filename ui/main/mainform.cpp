@@ -10,6 +10,7 @@
 #include <ui/comparison/comparisonform.h>
 #include <ui/controls/abutton.h>
 #include <ui/controls/apanel.h>
+#include <ui/controls/pagecontrol.h>
 #include <ui/controls/svgpicture.h>
 #include <ui/main/filedialogs.h>
 #include <ui/main/pagecontents.h>
@@ -355,7 +356,7 @@ void TMainForm::createToolBar(QWidget *client)
 
 void TMainForm::createPages(QWidget *client)
 {
-    m_pages = new QTabWidget(client);
+    m_pages = new PageControl(client);
     m_pages->setObjectName(u"PageControl"_s);
     m_pages->setGeometry(0, ToolBarHeight, ClientWidth, ClientHeight - ToolBarHeight - StatusBarHeight);
     const PageServices services { m_configuration, m_filters, m_assignment, m_notifier,
