@@ -300,6 +300,45 @@ void MemTable::emptyTable()
     announceCurrentRow();
 }
 
+bool MemTable::Contents::sameRowsAs(const Contents &other) const
+{
+    if (rowCount != other.rowCount || columns.size() != other.columns.size())
+        return false;
+    for (qsizetype field = 0; field < columns.size(); ++field) {
+        const QVector<QVariant> &mine = columns.at(field);
+        const QVector<QVariant> &theirs = other.columns.at(field);
+        if (!mine.isSharedWith(theirs) && mine != theirs)
+            return false;
+    }
+    return true;
+}
+
+MemTable::Contents MemTable::contents() const
+{
+    return { m_columns, m_rowCount, m_filter, m_filtered, m_current };
+}
+
+void MemTable::restore(const Contents &contents)
+{
+    if (contents.columns.size() != m_columns.size()) {
+        qWarning("%s: contents of another table not restored", qPrintable(m_tableName));
+        return;
+    }
+    UpdateGuard guard(*this);
+    m_state = State::Browse;
+    m_columns = contents.columns;
+    m_rowCount = contents.rowCount;
+    m_filter = contents.filter;
+    m_filtered = contents.filtered;
+    rebuildVisible();
+    if (visiblePosition(contents.current) >= 0) {
+        m_current = contents.current;
+        m_eof = false;
+    } else {
+        first();
+    }
+}
+
 bool MemTable::sameColumnsAs(const MemTable &other) const
 {
     return std::equal(m_fields.cbegin(), m_fields.cend(), other.m_fields.cbegin(), other.m_fields.cend(),

@@ -131,6 +131,23 @@ public:
         MemTable &m_table;
     };
 
+    // Everything the table holds, to be put back later: its rows (the columns shared, not
+    // copied, until either side is written), its filter and its current row.
+    struct Contents
+    {
+        QVector<QVector<QVariant>> columns;
+        int rowCount = 0;
+        RowFilter filter;
+        bool filtered = false;
+        int current = -1; // among all rows
+
+        // The same rows, whatever the filter and the current row; shared columns compare at once.
+        bool sameRowsAs(const Contents &other) const;
+    };
+    Contents contents() const;
+    // Puts back what contents() took from this table, announced as a reset; no rule runs.
+    void restore(const Contents &contents);
+
     // A data field's stored values, every row, filter ignored. Shared with each copy taken
     // until either side is written, so a copy kept aside tells cheaply whether it moved.
     const QVector<QVariant> &storedColumn(int field) const { return m_columns.at(field); }

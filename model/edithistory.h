@@ -1,0 +1,97 @@
+#pragma once
+
+#include <model/memtable.h>
+#include <model/systemsettings.h>
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <array>
+#include <deque>
+#include <vector>
+
+class Configuration;
+
+// The steps a person took on the configuration, to take back and take again. A step is
+// everything that changed between two commits: the window commits once each action has
+// run, so one action is one step however many rows, records and settings its rules touch.
+// Each step keeps the tables it changed as they were before and after (their columns
+// shared with the tables until written, so a step costs the columns it wrote), the
+// settings, and the bytes of the image that differ. Opening a file, the factory settings
+// and a read replace the configuration and start the history afresh.
+class EditHistory : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxSteps = 200;
+
+    explicit EditHistory(Configuration &config, QObject *parent = nullptr);
+
+    // What the next step is called, e.g. "Устройства зоны 12"; the first name given before
+    // a commit holds, so the outermost action names the step.
+    void nameNextStep(const QString &name);
+    // Takes what changed since the last step as a new one, and forgets the steps undone;
+    // false when nothing changed. A move of the current rows or of a filter alone is no
+    // step, but is where the next step starts from.
+    bool commit();
+
+    bool canUndo() const { return !m_undo.empty(); }
+    bool canRedo() const { return !m_redo.empty(); }
+    QString undoName() const;
+    QString redoName() const;
+    int undoCount() const { return int(m_undo.size()); }
+
+    // A change not yet committed is committed first, so it is what undo takes back.
+    bool undo();
+    bool redo();
+    void clear();
+
+signals:
+    // What undo and redo would do, or whether they can, may have changed.
+    void changed();
+
+private:
+    static constexpr int TableCount = 12;
+
+    struct State
+    {
+        std::array<MemTable::Contents, TableCount> tables;
+        SystemSettings settings;
+        QByteArray image;
+    };
+    struct TableChange
+    {
+        int table;
+        MemTable::Contents before;
+        MemTable::Contents after;
+    };
+    struct ImageChange
+    {
+        int offset;
+        QByteArray before;
+        QByteArray after;
+    };
+    struct Step
+    {
+        QString name;
+        std::vector<TableChange> tables;
+        bool settingsChanged = false;
+        SystemSettings settingsBefore;
+        SystemSettings settingsAfter;
+        QVector<ImageChange> image;
+    };
+    enum class Side { Before, After };
+
+    std::array<MemTable *, TableCount> tables() const;
+    State current() const;
+    void apply(const Step &step, Side side);
+
+    Configuration &m_config;
+    State m_base; // the configuration as the last step left it
+    QString m_nextName;
+    std::deque<Step> m_undo;
+    std::deque<Step> m_redo;
+};
