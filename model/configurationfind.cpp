@@ -233,3 +233,36 @@ std::optional<FoundRow> ConfigurationFind::findNext()
     m_last = m_last ? following(found, *m_last) : found.first();
     return m_last;
 }
+
+bool ConfigurationFind::show(Configuration &config, PageFilters &filters, const FoundRow &match)
+{
+    filters.PageControlChange(match.page());
+    // No page filters the module list; a filter left on it would hide the match.
+    if (match.kind == FoundRow::Kind::Module || match.kind == FoundRow::Kind::Device) {
+        if (config.mtDev().isFiltered())
+            config.mtDev().setFiltered(false);
+    }
+    switch (match.kind) {
+    case FoundRow::Kind::Zone:
+        if (!config.mtArea().goToRow(match.row))
+            return false;
+        filters.zoneListFollowed();
+        return true;
+    case FoundRow::Kind::Module:
+        if (!config.mtDev().goToRow(match.row))
+            return false;
+        filters.moduleListFollowed();
+        return true;
+    case FoundRow::Kind::Device:
+        if (!config.mtDev().locate(ModuleField::addr, match.module))
+            return false;
+        filters.moduleListFollowed();
+        return config.mtSensor().goToRow(match.row);
+    case FoundRow::Kind::Output:
+        if (!config.mtReturn().goToRow(match.row))
+            return false;
+        filters.outputListFollowed();
+        return true;
+    }
+    return false;
+}

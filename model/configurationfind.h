@@ -60,6 +60,11 @@ public:
     // What the status bar says when the text matches nothing.
     static QString notFound(const QString &text);
 
+    // Shows a match as its page shows it: the page's filters applied, the lists that lead
+    // its list on the match's module, zone or output, and the match current. False when
+    // the row is gone.
+    static bool show(Configuration &config, PageFilters &filters, const FoundRow &match);
+
     // "Найти…": keeps the text and gives its first match.
     std::optional<FoundRow> find(const QString &text);
     // "Найти далее": the match after the one last given, looked for again in the tables as

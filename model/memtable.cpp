@@ -313,6 +313,12 @@ bool MemTable::Contents::sameRowsAs(const Contents &other) const
     return true;
 }
 
+bool MemTable::goToRow(int row)
+{
+    const int position = visiblePosition(row);
+    return position >= 0 && setRecNo(position + 1);
+}
+
 MemTable::Contents MemTable::contents() const
 {
     return { m_columns, m_rowCount, m_filter, m_filtered, m_current };

@@ -48,6 +48,8 @@ public:
     bool setRecNo(int position);
     bool locate(int field, int value); // first visible row whose field equals value
     bool locate(const QString &field, int value) { return locate(fieldOrWarn(field, "locate"), value); }
+    // Makes row `row` (among all rows) current; false when the filter hides it.
+    bool goToRow(int row);
     State state() const { return m_state; }
 
     // The current row, by column number (the table's field constants) or by name.

@@ -169,7 +169,19 @@ void TestConfigurationFind::matches()
 
     Configuration config;
     prepare(config);
-    QCOMPARE(described(config, ConfigurationFind::matches(config, text)), found);
+    const QList<FoundRow> matches = ConfigurationFind::matches(config, text);
+    QCOMPARE(described(config, matches), found);
+
+    // Each is shown: its page's filters let it through and it is the current row.
+    PageFilters filters(config);
+    for (const FoundRow &match : matches) {
+        QVERIFY(ConfigurationFind::show(config, filters, match));
+        const MemTable &table = ConfigurationFind::table(config, match.kind);
+        for (int field = 0; field < table.fields().size(); ++field) {
+            if (table.fields().at(field).isData())
+                QCOMPARE(table.value(field), table.rowValue(match.row, field));
+        }
+    }
 }
 
 void TestConfigurationFind::following_cyclesThroughTheMatches()
