@@ -2,6 +2,7 @@
 
 #include <model/configuration.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -13,6 +14,9 @@ bool sameView(const MemTable::Contents &a, const MemTable::Contents &b)
 {
     return a.current == b.current && a.filtered == b.filtered && a.filter.text() == b.filter.text();
 }
+
+// Few changed cells are kept as cells; beyond this share of the rows, the column whole.
+constexpr int CellsPerWholeColumn = 3;
 
 // The runs of bytes that differ, runs closer than a few bytes taken as one.
 template<typename Change>
@@ -52,6 +56,21 @@ QVector<Change> differences(const QByteArray &before, const QByteArray &after)
     return changes;
 }
 
+// A step no action named is called after what it changed.
+QString settingsStepName(const SystemSettings &before, const SystemSettings &after)
+{
+    if (before.edAdminPass != after.edAdminPass || before.edMasterPass != after.edMasterPass)
+        return QStringLiteral("Коды доступа");
+    if (before.edAddrKLM != after.edAddrKLM)
+        return QStringLiteral("Адрес технологического модуля");
+    if (before.edInfMessage != after.edInfMessage)
+        return QStringLiteral("Информационное сообщение");
+    if (before.edTelNum1 != after.edTelNum1 || before.edTelNum2 != after.edTelNum2
+        || before.sbTonePulse1 != after.sbTonePulse1 || before.sbTonePulse2 != after.sbTonePulse2)
+        return QStringLiteral("Телефонные номера");
+    return QStringLiteral("Настройки");
+}
+
 } // namespace
 
 EditHistory::EditHistory(Configuration &config, QObject *parent) : QObject(parent), m_config(config)
@@ -85,6 +104,42 @@ void EditHistory::nameNextStep(const QString &name)
         m_nextName = name;
 }
 
+EditHistory::TableChange EditHistory::tableChange(int table, const MemTable::Contents &before,
+                                                   const MemTable::Contents &after)
+{
+    TableChange change { table, before.rowCount, after.rowCount, {}, { before.filter, before.filtered, before.current },
+                         { after.filter, after.filtered, after.current } };
+    const bool sameRowCount = before.rowCount == after.rowCount;
+    for (qsizetype field = 0; field < after.columns.size(); ++field) {
+        const QVector<QVariant> &a = before.columns.at(field);
+        const QVector<QVariant> &b = after.columns.at(field);
+        if (a.isSharedWith(b))
+            continue;
+        if (sameRowCount && a.size() == b.size()) {
+            QVector<int> rows;
+            for (qsizetype row = 0; row < a.size(); ++row) {
+                if (a.at(row) != b.at(row))
+                    rows.append(int(row));
+            }
+            if (rows.isEmpty())
+                continue;
+            if (rows.size() * CellsPerWholeColumn <= a.size()) {
+                ColumnChange cells { int(field), false, rows, {}, {} };
+                cells.before.reserve(rows.size());
+                cells.after.reserve(rows.size());
+                for (const int row : std::as_const(rows)) {
+                    cells.before.append(a.at(row));
+                    cells.after.append(b.at(row));
+                }
+                change.columns.append(std::move(cells));
+                continue;
+            }
+        }
+        change.columns.append({ int(field), true, {}, a, b });
+    }
+    return change;
+}
+
 bool EditHistory::commit()
 {
     State now = current();
@@ -93,10 +148,11 @@ bool EditHistory::commit()
     for (int i = 0; i < TableCount; ++i) {
         const MemTable::Contents &before = m_base.tables[i];
         const MemTable::Contents &after = now.tables[i];
-        const bool sameRows = after.sameRowsAs(before);
-        changed = changed || !sameRows;
-        if (!sameRows || !sameView(before, after))
-            step.tables.push_back({ i, before, after });
+        TableChange change = tableChange(i, before, after);
+        const bool rowsChanged = !change.columns.isEmpty() || change.rowsBefore != change.rowsAfter;
+        changed = changed || rowsChanged;
+        if (rowsChanged || !sameView(before, after))
+            step.tables.push_back(std::move(change));
     }
     if (!(now.settings == m_base.settings)) {
         changed = true;
@@ -112,13 +168,45 @@ bool EditHistory::commit()
     const QString name = std::exchange(m_nextName, QString());
     if (!changed)
         return false;
-    step.name = name.isEmpty() ? UnnamedStep : name;
+    step.name = name.isEmpty() ? unnamedStepName(step) : name;
     m_undo.push_back(std::move(step));
     if (m_undo.size() > size_t(MaxSteps))
         m_undo.pop_front();
     m_redo.clear();
     emit this->changed();
     return true;
+}
+
+void EditHistory::rebase()
+{
+    m_base = current();
+}
+
+QString EditHistory::unnamedStepName(const Step &step) const
+{
+    const auto all = tables();
+    bool marksOnly = !step.settingsChanged && step.image.isEmpty() && !step.tables.empty();
+    for (const TableChange &change : step.tables) {
+        marksOnly = marksOnly && change.rowsBefore == change.rowsAfter;
+        for (const ColumnChange &column : change.columns)
+            marksOnly = marksOnly && all[change.table]->fields().at(column.field).name == QLatin1String("boolarea");
+    }
+    if (marksOnly)
+        return QStringLiteral("Отметки");
+    if (step.settingsChanged)
+        return settingsStepName(step.settingsBefore, step.settingsAfter);
+    return UnnamedStep;
+}
+
+QString EditHistory::searchStepName(int devices)
+{
+    const int lastTwo = std::abs(devices) % 100;
+    const int last = lastTwo % 10;
+    const char *word = (lastTwo >= 11 && lastTwo <= 14) ? "устройств"
+            : last == 1                                  ? "устройство"
+            : (last >= 2 && last <= 4)                   ? "устройства"
+                                                         : "устройств";
+    return QStringLiteral("Поиск: %1 %2").arg(devices).arg(QString::fromUtf8(word));
 }
 
 QString EditHistory::undoName() const
@@ -175,8 +263,26 @@ void EditHistory::apply(const Step &step, Side side)
     for (const ImageChange &change : step.image)
         image.write(change.offset, before ? change.before : change.after);
     const auto all = tables();
-    for (const TableChange &change : step.tables)
-        all[change.table]->restore(before ? change.before : change.after);
+    for (const TableChange &change : step.tables) {
+        MemTable &table = *all[change.table];
+        MemTable::Contents target = table.contents();
+        target.rowCount = before ? change.rowsBefore : change.rowsAfter;
+        for (const ColumnChange &column : change.columns) {
+            const QVector<QVariant> &values = before ? column.before : column.after;
+            if (column.whole) {
+                target.columns[column.field] = values;
+                continue;
+            }
+            QVector<QVariant> &cells = target.columns[column.field];
+            for (qsizetype i = 0; i < column.rows.size(); ++i)
+                cells[column.rows.at(i)] = values.at(i);
+        }
+        const View &view = before ? change.before : change.after;
+        target.filter = view.filter;
+        target.filtered = view.filtered;
+        target.current = view.current;
+        table.restore(target);
+    }
     if (step.settingsChanged)
         m_config.setSettings(before ? step.settingsBefore : step.settingsAfter);
 }

@@ -38,11 +38,18 @@ public:
     // step, but is where the next step starts from.
     bool commit();
 
+    // What the configuration holds now is where the next step starts, though no step led
+    // here: the image a save or a write builds from the tables is no change of a person's.
+    void rebase();
+
     bool canUndo() const { return !m_undo.empty(); }
     bool canRedo() const { return !m_redo.empty(); }
     QString undoName() const;
     QString redoName() const;
     int undoCount() const { return int(m_undo.size()); }
+
+    // "Поиск: 3 устройства": the step of the devices a search recorded.
+    static QString searchStepName(int devices);
 
     // A change not yet committed is committed first, so it is what undo takes back.
     bool undo();
@@ -62,11 +69,31 @@ private:
         SystemSettings settings;
         QByteArray image;
     };
+    // A column's change: the cells that changed, or the whole column when many did or rows
+    // came or went. Cells keep a step small: a whole column of the device list is 64 KB.
+    struct ColumnChange
+    {
+        int field;
+        bool whole;
+        QVector<int> rows; // the cells', in both sides' order; empty for a whole column
+        QVector<QVariant> before;
+        QVector<QVariant> after;
+    };
+    // Where a list stood: its filter and its current row.
+    struct View
+    {
+        RowFilter filter;
+        bool filtered = false;
+        int current = -1;
+    };
     struct TableChange
     {
         int table;
-        MemTable::Contents before;
-        MemTable::Contents after;
+        int rowsBefore;
+        int rowsAfter;
+        QVector<ColumnChange> columns;
+        View before;
+        View after;
     };
     struct ImageChange
     {
@@ -86,6 +113,8 @@ private:
     enum class Side { Before, After };
 
     std::array<MemTable *, TableCount> tables() const;
+    QString unnamedStepName(const Step &step) const;
+    static TableChange tableChange(int table, const MemTable::Contents &before, const MemTable::Contents &after);
     State current() const;
     void apply(const Step &step, Side side);
 

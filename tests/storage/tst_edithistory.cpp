@@ -177,6 +177,9 @@ private slots:
     void replacingTheConfiguration_clearsTheHistory();
     void unsavedChanges_followTheHistory();
     void stepLimit();
+    void buildForASave_isNoStep();
+    void searchStepName_data();
+    void searchStepName();
 };
 
 void TestEditHistory::undoAndRedo_data()
@@ -371,6 +374,43 @@ void TestEditHistory::stepLimit()
     for (int zone = 1; zone <= 5; ++zone)
         QCOMPARE(zones.rowValue(zone - 1, ZoneField::name).toString().trimmed(), u"ЗОНА %1"_s.arg(zone));
     QCOMPARE(zones.rowValue(5, ZoneField::name).toString().trimmed(), QString());
+}
+
+void TestEditHistory::buildForASave_isNoStep()
+{
+    Fixture f;
+    const SystemSettings before = f.config.settings();
+    changeSettings(f.config); // the image takes settings only when it is built
+    QVERIFY(f.history.commit());
+    const QByteArray unbuilt = f.config.image().Bytes();
+    ImageBuilder::build(f.config);
+    QVERIFY(f.config.image().Bytes() != unbuilt);
+    f.history.rebase();
+    QVERIFY(!f.history.commit());
+    QCOMPARE(f.history.undoCount(), 1);
+    QCOMPARE(f.history.undoName(), u"Коды доступа"_s);
+    QVERIFY(f.history.undo());
+    QVERIFY(f.config.settings() == before);
+}
+
+void TestEditHistory::searchStepName_data()
+{
+    QTest::addColumn<int>("devices");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("1") << 1 << u"Поиск: 1 устройство"_s;
+    QTest::newRow("3") << 3 << u"Поиск: 3 устройства"_s;
+    QTest::newRow("5") << 5 << u"Поиск: 5 устройств"_s;
+    QTest::newRow("11") << 11 << u"Поиск: 11 устройств"_s;
+    QTest::newRow("21") << 21 << u"Поиск: 21 устройство"_s;
+    QTest::newRow("112") << 112 << u"Поиск: 112 устройств"_s;
+    QTest::newRow("0") << 0 << u"Поиск: 0 устройств"_s;
+}
+
+void TestEditHistory::searchStepName()
+{
+    QFETCH(int, devices);
+    QFETCH(QString, name);
+    QCOMPARE(EditHistory::searchStepName(devices), name);
 }
 
 QTEST_GUILESS_MAIN(TestEditHistory)
