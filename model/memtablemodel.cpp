@@ -2,6 +2,7 @@
 
 #include <model/memtable.h>
 #include <model/referencetables.h>
+#include <model/tablefields.h>
 
 #include <QSet>
 
@@ -131,6 +132,7 @@ bool MemTableModel::setData(const QModelIndex &index, const QVariant &value, int
         return false;
     const int fieldNumber = fieldOf(index.column());
     const FieldDef &field = m_table->fields().at(fieldNumber);
+    emit aboutToEdit(stepName(index));
     if (field.isData() && field.type == FieldType::Boolean && role == Qt::CheckStateRole)
         return m_table->setVisibleValue(index.row(), fieldNumber, value.value<Qt::CheckState>() == Qt::Checked);
     const bool lookup = field.kind == FieldKind::Lookup && field.choices;
@@ -199,4 +201,31 @@ bool MemTableModel::stepToNextChoice(const QModelIndex &index)
         }
     }
     return setData(index, keyAt(next), KeyRole);
+}
+
+QString MemTableModel::stepName(const QModelIndex &index) const
+{
+    if (!index.isValid() || !m_table)
+        return {};
+    const ColumnSpec spec = columnSpec(index.column());
+    QString title = spec.title.section(QLatin1Char('|'), -1).simplified();
+    if (spec.options.testFlag(ColumnSpec::Mark) || title.isEmpty())
+        title = QStringLiteral("Отметка");
+    const MemTable &t = *m_table;
+    const int row = index.row();
+    const auto integer = [&](int field) { return t.visibleValue(row, field).toInt(); };
+    const QString name = t.tableName();
+    QString where;
+    const auto is = [&name](const char *table) { return name == QLatin1String(table); };
+    if (is("mtArea") || is("mtAreaCopy"))
+        where = QString::number(integer(ZoneField::id));
+    else if (is("mtDev"))
+        where = QString::number(integer(ModuleField::addr));
+    else if (is("mtSensor") || is("mtSensorCopy"))
+        where = QStringLiteral("%1.%2").arg(integer(SensorField::id_dev)).arg(integer(SensorField::addr));
+    else if (is("mtReturn") || is("mtReturnCopy"))
+        where = QStringLiteral("%1.%2").arg(integer(OutputField::id_dev)).arg(integer(OutputField::offset) + 1);
+    else
+        where = QString::number(row + 1);
+    return title + QLatin1Char(' ') + where;
 }

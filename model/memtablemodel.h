@@ -45,6 +45,14 @@ public:
     // among them, the first); false when the cell cannot change.
     bool stepToNextChoice(const QModelIndex &index);
 
+    // What an edit of the cell is called as a step of the history: its column's title and
+    // the row's zone, module, device or output, e.g. "Имя зоны 7", "Адрес 3.17".
+    QString stepName(const QModelIndex &index) const;
+
+signals:
+    // A person's edit of a cell is about to be stored.
+    void aboutToEdit(const QString &stepName);
+
 private:
     int fieldOf(int column) const;
     // A lookup that reads another table shows anew whatever that table's rows now say.

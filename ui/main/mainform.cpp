@@ -1,5 +1,6 @@
 #include <ui/main/mainform.h>
 
+#include <model/memtablemodel.h>
 #include <report/handoverreport.h>
 #include <report/reportdocument.h>
 #include <storage/csvlists.h>
@@ -25,7 +26,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -166,6 +169,8 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_availableZones(m_configuration),
       m_zoneDevices(m_configuration),
       m_zoneOutputs(m_configuration),
+      m_history(m_configuration),
+      m_find(m_configuration),
       m_portStore(environment.portSettingsFile.isEmpty() ? PortSettingsStore()
                                                          : PortSettingsStore(environment.portSettingsFile)),
       m_channel(m_link),
@@ -213,7 +218,9 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     });
     connect(&m_transfer, &MemoryTransfer::compared, this,
             [this](const QStringList &differences) { m_comparison = differences; });
+    connect(&m_transfer, &MemoryTransfer::finished, this, &TMainForm::updateEditMenu);
     FormCreate();
+    followChanges();
 }
 
 TMainForm::~TMainForm() = default;
@@ -252,6 +259,7 @@ void TMainForm::createMenu()
     new QShortcut(Qt::Key_F10, this, [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
     createOptions();
     createFileOwn();
+    createEditMenu();
 }
 
 // The program's own file commands, after a separator before "Выход".
@@ -479,7 +487,9 @@ bool TMainForm::saveFile()
 {
     if (!writeCheckAccepted(u"В файл не попадёт:"_s))
         return false;
+    commitStep();
     m_files.buildImage();
+    m_history.rebase();
     const QString name = FileDialogs::saveFileName(this, lastFolder());
     rememberFolderOf(name);
     const bool saved = !name.isEmpty() && m_files.saveFile(name);
@@ -524,7 +534,9 @@ void TMainForm::N8Click()
 {
     if (!writeCheckAccepted(u"В прибор не будет записано:"_s))
         return;
+    commitStep();
     m_cancel->setEnabled(m_transfer.writeToPanel(m_portSettings));
+    m_history.rebase(); // the write built the image first
 }
 
 void TMainForm::N9Click()
@@ -625,6 +637,7 @@ void TMainForm::importZoneNames()
     rememberFolderOf(name);
     QStringList refusals;
     QString error;
+    m_history.nameNextStep(u"Импорт имён зон"_s);
     const std::optional<int> named = CsvLists::importZoneNames(m_configuration, name, &refusals, &error);
     if (!named) {
         if (!error.isEmpty()) {
@@ -641,20 +654,153 @@ void TMainForm::importZoneNames()
 
 void TMainForm::BitBtn1Click()
 {
-    TZoneForm::runModal(m_configuration, m_zoneDevices, this);
+    const QString name = u"Устройства зоны %1"_s.arg(m_configuration.mtArea().asInteger(ZoneField::id));
+    asOneStep([this] { TZoneForm::runModal(m_configuration, m_zoneDevices, this); }, [name] { return name; });
 }
 
 void TMainForm::BitBtn2Click()
 {
-    TReturnForm::runModal(m_configuration, m_zoneOutputs, this);
+    const QString name = u"Выходы зоны %1"_s.arg(m_configuration.mtArea().asInteger(ZoneField::id));
+    asOneStep([this] { TReturnForm::runModal(m_configuration, m_zoneOutputs, this); }, [name] { return name; });
 }
 
 void TMainForm::BitBtn7Click()
 {
-    // The window of a transfer left open goes before the search's own opens.
-    TNewSensorForm::runSearch(m_search, m_portSettings, m_configuration.mtDev().asInteger(ModuleField::addr),
-                              m_configuration.settings().edAddrKLM, m_configuration, this,
-                              [this] { m_progress.finish(); });
+    const int before = m_configuration.mtSensor().rowCount();
+    asOneStep(
+            [this] {
+                // The window of a transfer left open goes before the search's own opens.
+                TNewSensorForm::runSearch(m_search, m_portSettings,
+                                          m_configuration.mtDev().asInteger(ModuleField::addr),
+                                          m_configuration.settings().edAddrKLM, m_configuration, this,
+                                          [this] { m_progress.finish(); });
+            },
+            [this, before] { return EditHistory::searchStepName(m_configuration.mtSensor().rowCount() - before); });
+}
+
+void TMainForm::asOneStep(const std::function<void()> &action, const std::function<QString()> &named)
+{
+    commitStep(); // what came before is a step of its own
+    ++m_commitsHeld;
+    action();
+    --m_commitsHeld;
+    m_history.nameNextStep(named());
+    commitStep();
+}
+
+void TMainForm::createEditMenu()
+{
+    QMenu *options = menuBar()->findChild<QMenu *>(u"N1"_s);
+    auto *edit = new QMenu(u"П&равка"_s, this); // П opens "Помощь" already
+    edit->setObjectName(u"Edit"_s);
+    menuBar()->insertMenu(options->menuAction(), edit);
+    m_undo = edit->addAction(u"Отменить"_s, this, &TMainForm::undoStep);
+    m_undo->setObjectName(u"Undo"_s);
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = edit->addAction(u"Повторить"_s, this, &TMainForm::redoStep);
+    m_redo->setObjectName(u"Redo"_s);
+    m_redo->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) });
+    edit->addSeparator()->setObjectName(u"EditFind"_s);
+    QAction *find = edit->addAction(u"Найти…"_s, this, &TMainForm::findText);
+    find->setObjectName(u"Find"_s);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QAction *next = edit->addAction(u"Найти далее"_s, this, &TMainForm::findNext);
+    next->setObjectName(u"FindNext"_s);
+    next->setShortcut(QKeySequence(Qt::Key_F3));
+    connect(&m_history, &EditHistory::changed, this, &TMainForm::updateEditMenu);
+    updateEditMenu();
+}
+
+void TMainForm::followChanges()
+{
+    m_commitTimer.setSingleShot(true);
+    m_commitTimer.setInterval(0);
+    connect(&m_commitTimer, &QTimer::timeout, this, &TMainForm::commitStep);
+    const auto schedule = [this] {
+        if (m_commitsHeld == 0)
+            m_commitTimer.start();
+    };
+    Configuration &c = m_configuration;
+    for (MemTable *table : { &c.mtArea(), &c.mtAreaCopy(), &c.mtDev(), &c.mtSensor(), &c.mtSensorCopy(),
+                             &c.mtReturn(), &c.mtReturnCopy(), &c.mtEntrance(), &c.mtSensorNew(), &c.mtTempType(),
+                             &c.mtRepComm(), &c.mtRepEnt() }) {
+        connect(table, &MemTable::rowChanged, this, schedule);
+        connect(table, &MemTable::rowInserted, this, schedule);
+        connect(table, &MemTable::rowRemoved, this, schedule);
+        connect(table, &MemTable::reset, this, schedule);
+    }
+    connect(&c.notices(), &ConfigurationNotices::settingsChanged, this, schedule);
+    // The outputs page's two buttons.
+    for (const auto &[button, name] : { std::pair(u"BitBtn4"_s, u"Выход зонам"_s), std::pair(u"BitBtn3"_s, u"Выход из зон"_s) }) {
+        for (QAbstractButton *found : m_pages->findChildren<QAbstractButton *>(button))
+            connect(found, &QAbstractButton::clicked, &m_history, [this, name = name] { m_history.nameNextStep(name); });
+    }
+    // A grid's edit names its step after the cell.
+    for (MemTableModel *model : findChildren<MemTableModel *>())
+        connect(model, &MemTableModel::aboutToEdit, &m_history, &EditHistory::nameNextStep);
+    m_history.clear(); // the rows the window made at start are no step
+}
+
+void TMainForm::commitStep()
+{
+    m_commitTimer.stop();
+    if (m_commitsHeld == 0)
+        m_history.commit();
+}
+
+void TMainForm::updateEditMenu()
+{
+    const bool idle = !m_transfer.isTransferring();
+    m_undo->setEnabled(idle && m_history.canUndo());
+    m_undo->setText(m_history.canUndo() ? u"Отменить: "_s + m_history.undoName() : u"Отменить"_s);
+    m_redo->setEnabled(idle && m_history.canRedo());
+    m_redo->setText(m_history.canRedo() ? u"Повторить: "_s + m_history.redoName() : u"Повторить"_s);
+}
+
+void TMainForm::undoStep()
+{
+    if (m_transfer.isTransferring())
+        return;
+    m_history.undo();
+}
+
+void TMainForm::redoStep()
+{
+    if (m_transfer.isTransferring())
+        return;
+    m_history.redo();
+}
+
+void TMainForm::findText()
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+            this, u"Найти"_s,
+            u"Номер или часть имени зоны, серийный номер или модуль.адрес устройства,\n"
+            "модуль.выход или часть названия модуля:"_s,
+            QLineEdit::Normal, m_find.text(), &ok);
+    if (!ok || text.trimmed().isEmpty())
+        return;
+    showFound(m_find.find(text), text);
+}
+
+void TMainForm::findNext()
+{
+    if (m_find.text().isEmpty()) {
+        findText();
+        return;
+    }
+    showFound(m_find.findNext(), m_find.text());
+}
+
+void TMainForm::showFound(const std::optional<FoundRow> &match, const QString &text)
+{
+    if (!match) {
+        setStatusText(ConfigurationFind::notFound(text));
+        return;
+    }
+    m_pages->setCurrentIndex(int(match->page()));
+    ConfigurationFind::show(m_configuration, m_filters, *match);
 }
 
 void TMainForm::COM1Click()

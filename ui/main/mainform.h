@@ -9,6 +9,8 @@
 #include <link/qtseriallink.h>
 #include <model/availablezones.h>
 #include <model/configuration.h>
+#include <model/configurationfind.h>
+#include <model/edithistory.h>
 #include <model/outputassignment.h>
 #include <model/pagefilters.h>
 #include <model/zonemembership.h>
@@ -19,8 +21,10 @@
 #include <ui/progress/progresswindow.h>
 
 #include <QMainWindow>
+#include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -82,6 +86,12 @@ public:
     void BitBtn1Click(); // zones page: the zone's devices
     void BitBtn2Click(); // zones page: the zone's outputs
     void BitBtn7Click(); // modules page: search for new devices
+    // "Правка"
+    void undoStep();
+    void redoStep();
+    void findText();
+    void findNext();
+    EditHistory &history() { return m_history; }
 
     // Re-applies the filters of the page shown.
     void PageControlChange();
@@ -102,6 +112,14 @@ private:
     void createMenu();
     void createOptions();
     void createFileOwn();
+    void createEditMenu();
+    // Each action is one step: its changes are committed once control is back in the event loop.
+    void followChanges();
+    void commitStep();
+    void updateEditMenu();
+    // Runs `action` (a dialog, a search) as one step called `name`, or as `named` says after it.
+    void asOneStep(const std::function<void()> &action, const std::function<QString()> &named);
+    void showFound(const std::optional<FoundRow> &match, const QString &text);
     std::unique_ptr<QSettings> userSettings() const;
     // The file dialogs open where the user last chose something, kept per user.
     QString lastFolder() const;
@@ -129,6 +147,10 @@ private:
     AvailableZones m_availableZones;
     ZoneDevices m_zoneDevices;
     ZoneOutputs m_zoneOutputs;
+    EditHistory m_history;
+    ConfigurationFind m_find;
+    QTimer m_commitTimer;
+    int m_commitsHeld = 0; // while a dialog's or a search's changes make one step
     PortSettingsStore m_portStore;
     PortSettings m_portSettings;
     QtSerialLink m_link;
@@ -145,4 +167,6 @@ private:
     QTabWidget *m_pages = nullptr;
     QLabel *m_statusPanel = nullptr;
     QShortcut *m_cancel = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
 };
