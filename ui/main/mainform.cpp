@@ -21,6 +21,7 @@
 #include <ui/zone/zoneform.h>
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -223,7 +224,11 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
     followChanges();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The window's own closing moves the focus after the timer has gone.
+    disconnect(m_focusFollowed);
+}
 
 void TMainForm::FormCreate()
 {
@@ -715,11 +720,20 @@ void TMainForm::followChanges()
 {
     m_commitTimer.setSingleShot(true);
     m_commitTimer.setInterval(0);
-    connect(&m_commitTimer, &QTimer::timeout, this, &TMainForm::commitStep);
+    // What is typed into a settings box is one step, not one a key: it is taken when the
+    // box loses the focus (or before an undo, a save, a write).
+    connect(&m_commitTimer, &QTimer::timeout, this, [this] {
+        const QWidget *focus = QApplication::focusWidget();
+        const bool typing = (qobject_cast<const QLineEdit *>(focus) || qobject_cast<const QAbstractSpinBox *>(focus))
+                && m_pages->isAncestorOf(focus);
+        if (!typing)
+            commitStep();
+    });
     const auto schedule = [this] {
         if (m_commitsHeld == 0)
             m_commitTimer.start();
     };
+    m_focusFollowed = connect(qApp, &QApplication::focusChanged, this, schedule);
     Configuration &c = m_configuration;
     for (MemTable *table : { &c.mtArea(), &c.mtAreaCopy(), &c.mtDev(), &c.mtSensor(), &c.mtSensorCopy(),
                              &c.mtReturn(), &c.mtReturnCopy(), &c.mtEntrance(), &c.mtSensorNew(), &c.mtTempType(),

@@ -151,6 +151,7 @@ private:
     ConfigurationFind m_find;
     QTimer m_commitTimer;
     int m_commitsHeld = 0; // while a dialog's or a search's changes make one step
+    QMetaObject::Connection m_focusFollowed;
     PortSettingsStore m_portStore;
     PortSettings m_portSettings;
     QtSerialLink m_link;

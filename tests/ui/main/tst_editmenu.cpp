@@ -29,6 +29,7 @@ private slots:
 
     void typedZoneName_undoneAndRedoneByKeys();
     void chosenLookup_undoneByKeys();
+    void settingsBox_typedTextIsOneStep();
     void menuOrderAndDisabledItems();
     void find_data();
     void find();
@@ -138,6 +139,26 @@ void TestEditMenu::chosenLookup_undoneByKeys()
 
     QTest::keyClick(zones, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(cell.data().toString(), before);
+}
+
+void TestEditMenu::settingsBox_typedTextIsOneStep()
+{
+    m_form->findChild<QTabWidget *>(u"PageControl"_s)->setCurrentIndex(4);
+    auto *box = m_form->findChild<QLineEdit *>(u"edInfMessage"_s);
+    QVERIFY(box);
+    const QString before = box->text();
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClicks(box, "ABC");
+    QTest::qWait(50); // the key presses are no step while the box has the focus
+    QVERIFY(!action("Undo")->isEnabled());
+    QTest::keyClick(box, Qt::Key_Tab);
+    QTRY_COMPARE(action("Undo")->text(), u"Отменить: Информационное сообщение"_s);
+    QCOMPARE(m_form->history().undoCount(), 1);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(box->text(), before);
+    QVERIFY(!action("Undo")->isEnabled());
 }
 
 void TestEditMenu::menuOrderAndDisabledItems()
