@@ -742,6 +742,8 @@ void TMainForm::followChanges()
         connect(table, &MemTable::rowInserted, this, schedule);
         connect(table, &MemTable::rowRemoved, this, schedule);
         connect(table, &MemTable::reset, this, schedule);
+        // No step, but where the next one starts: its undo puts the row back.
+        connect(table, &MemTable::currentRowChanged, this, schedule);
     }
     connect(&c.notices(), &ConfigurationNotices::settingsChanged, this, schedule);
     // The outputs page's two buttons.
