@@ -2,6 +2,7 @@
 
 #include <model/configuration.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>

@@ -17,10 +17,11 @@ class Configuration;
 // The steps a person took on the configuration, to take back and take again. A step is
 // everything that changed between two commits: the window commits once each action has
 // run, so one action is one step however many rows, records and settings its rules touch.
-// Each step keeps the tables it changed as they were before and after (their columns
-// shared with the tables until written, so a step costs the columns it wrote), the
-// settings, and the bytes of the image that differ. Opening a file, the factory settings
-// and a read replace the configuration and start the history afresh.
+// A step keeps the cells that changed (whole columns where most of one did, or rows came or
+// went), where the lists stood, the settings, and the bytes of the image that differ. What
+// the last step left is kept whole, its columns and image shared with the configuration
+// until written, which tells cheaply what a commit has to look at. Opening a file, the
+// factory settings and a read replace the configuration and start the history afresh.
 class EditHistory : public QObject
 {
     Q_OBJECT

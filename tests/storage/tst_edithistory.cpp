@@ -311,14 +311,16 @@ void TestEditHistory::uncommittedChange_isWhatUndoTakes()
 
 void TestEditHistory::replacingTheConfiguration_clearsTheHistory_data()
 {
-    QTest::addColumn<bool>("factory");
-    QTest::newRow("open") << false;
-    QTest::newRow("factory settings") << true;
+    QTest::addColumn<QString>("how");
+    // A read from the panel opens what it read as a file is opened.
+    QTest::newRow("open") << u"open"_s;
+    QTest::newRow("factory settings") << u"factory"_s;
+    QTest::newRow("image opened from memory") << u"image"_s;
 }
 
 void TestEditHistory::replacingTheConfiguration_clearsTheHistory()
 {
-    QFETCH(bool, factory);
+    QFETCH(QString, how);
 
     Fixture f;
     QTemporaryDir folder;
@@ -331,7 +333,13 @@ void TestEditHistory::replacingTheConfiguration_clearsTheHistory()
     typeZoneName(f.config);
     QVERIFY(f.history.commit());
     chooseVerification(f.config); // not yet committed
-    QVERIFY(factory ? files.restoreFactorySettings(folder.path()) : files.openFile(folder.filePath(u"saved.tab"_s)));
+    const SettingsImage inMemory = f.config.image();
+    if (how == u"open")
+        QVERIFY(files.openFile(folder.filePath(u"saved.tab"_s)));
+    else if (how == u"factory")
+        QVERIFY(files.restoreFactorySettings(folder.path()));
+    else
+        QVERIFY(files.openImage(inMemory, u"образ"_s));
     QVERIFY(!f.history.canUndo());
     QVERIFY(!f.history.undo());
     QVERIFY(!f.history.canRedo());
