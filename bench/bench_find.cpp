@@ -4,8 +4,6 @@
 
 #include <model/configuration.h>
 #include <model/configurationfind.h>
-#include <model/notifier.h>
-#include <storage/filecommands.h>
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -16,14 +14,6 @@ namespace {
 
 constexpr int warmUps = 100;
 constexpr int repetitions = 2000;
-
-class SilentNotifier : public Notifier
-{
-public:
-    void information(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    bool question(const QString &) override { return true; }
-};
 
 template <typename Work>
 double microsecondsPerRun(Work work)
@@ -42,13 +32,8 @@ double microsecondsPerRun(Work work)
 int main()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("maximal.tab"));
-    SilentNotifier notifier;
-    if (!saveMaximalFile(path))
-        return 1;
     Configuration config;
-    FileCommands commands(config, notifier);
-    if (!commands.openFile(path))
+    if (!openMaximalFile(config, dir.filePath(QStringLiteral("maximal.tab"))))
         return 1;
     std::printf("zones %d, modules %d, detectors %d, outputs %d\n", config.mtArea().rowCount(),
                 config.mtDev().rowCount(), config.mtSensor().rowCount(), config.mtReturn().rowCount());

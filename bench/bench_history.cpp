@@ -6,8 +6,6 @@
 
 #include <model/configuration.h>
 #include <model/edithistory.h>
-#include <model/notifier.h>
-#include <storage/filecommands.h>
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -21,14 +19,6 @@
 #include <vector>
 
 namespace {
-
-class SilentNotifier : public Notifier
-{
-public:
-    void information(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    bool question(const QString &) override { return true; }
-};
 
 // What the heap holds now; 0 where the C library does not say.
 size_t allocatedBytes()
@@ -66,13 +56,8 @@ double microsecondsOf(Work work)
 int main()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("maximal.tab"));
-    SilentNotifier notifier;
-    if (!saveMaximalFile(path))
-        return 1;
     Configuration config;
-    FileCommands commands(config, notifier);
-    if (!commands.openFile(path))
+    if (!openMaximalFile(config, dir.filePath(QStringLiteral("maximal.tab"))))
         return 1;
     EditHistory history(config);
     std::printf("zones %d, modules %d, detectors %d, outputs %d\n", config.mtArea().rowCount(),

@@ -3,7 +3,6 @@
 #include "maximalconfiguration.h"
 
 #include <model/configuration.h>
-#include <model/notifier.h>
 #include <model/unsavedchanges.h>
 #include <storage/filecommands.h>
 #include <storage/imagebuilder.h>
@@ -17,15 +16,6 @@
 namespace {
 
 constexpr int repetitions = 50;
-
-class SilentNotifier : public Notifier
-{
-public:
-    void information(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    bool question(const QString &) override { return true; }
-};
-
 
 template<typename Work>
 double millisecondsPerRun(Work work)
@@ -44,7 +34,7 @@ int main()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("maximal.tab"));
-    SilentNotifier notifier;
+    BenchNotifier notifier;
     if (!saveMaximalFile(path))
         return 1;
 

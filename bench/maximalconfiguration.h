@@ -49,19 +49,29 @@ inline void fillMaximal(Configuration &config)
     zones.first();
 }
 
+// What the program would tell, on stderr; every question answered yes.
+class BenchNotifier : public Notifier
+{
+public:
+    void information(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
+    bool question(const QString &) override { return true; }
+};
+
 // The largest configuration saved as the program saves it; false when it could not be.
 inline bool saveMaximalFile(const QString &path)
 {
-    class Quiet : public Notifier
-    {
-    public:
-        void information(const QString &) override { }
-        void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-        bool question(const QString &) override { return true; }
-    } notifier;
+    BenchNotifier notifier;
     Configuration config;
     fillMaximal(config);
     FileCommands commands(config, notifier);
     commands.buildImage();
     return commands.saveFile(path);
+}
+
+// The largest configuration as a file opens it, saved to `path` first.
+inline bool openMaximalFile(Configuration &config, const QString &path)
+{
+    BenchNotifier notifier;
+    return saveMaximalFile(path) && FileCommands(config, notifier).openFile(path);
 }
