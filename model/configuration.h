@@ -8,6 +8,7 @@
 #include <model/systemsettings.h>
 #include <model/tablefields.h>
 
+#include <array>
 #include <type_traits>
 #include <utility>
 
@@ -20,6 +21,7 @@ public:
     static constexpr int ZoneCount = ImageLayout::ZoneCount;
     static constexpr int ModuleCount = SettingsImage::ModuleCount;
     static constexpr int OutputLinksPerZone = 16;
+    static constexpr int TableCount = 12;
 
     Configuration();
     Configuration(const Configuration &) = delete;
@@ -63,6 +65,13 @@ public:
     const MemTable &mtRepComm() const { return m_mtRepComm; }
     MemTable &mtRepEnt() { return m_mtRepEnt; }
     const MemTable &mtRepEnt() const { return m_mtRepEnt; }
+
+    // Every table, always in this order, for what treats them alike.
+    std::array<MemTable *, TableCount> tables()
+    {
+        return { &m_mtArea,     &m_mtAreaCopy,  &m_mtDev,       &m_mtSensor, &m_mtSensorCopy, &m_mtReturn,
+                 &m_mtReturnCopy, &m_mtEntrance, &m_mtSensorNew, &m_mtTempType, &m_mtRepComm,   &m_mtRepEnt };
+    }
 
     // The zone and module rows as the program creates them at start, rules firing.
     void createZoneRows();

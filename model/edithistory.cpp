@@ -1,7 +1,5 @@
 #include <model/edithistory.h>
 
-#include <model/configuration.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -80,19 +78,11 @@ EditHistory::EditHistory(Configuration &config, QObject *parent) : QObject(paren
     connect(&m_config.notices(), &ConfigurationNotices::replaced, this, &EditHistory::clear);
 }
 
-std::array<MemTable *, EditHistory::TableCount> EditHistory::tables() const
-{
-    Configuration &c = m_config;
-    return { &c.mtArea(),     &c.mtAreaCopy(),  &c.mtDev(),      &c.mtSensor(),
-             &c.mtSensorCopy(), &c.mtReturn(), &c.mtReturnCopy(), &c.mtEntrance(),
-             &c.mtSensorNew(), &c.mtTempType(), &c.mtRepComm(),  &c.mtRepEnt() };
-}
-
 EditHistory::State EditHistory::current() const
 {
     State state;
-    const auto all = tables();
-    for (int i = 0; i < TableCount; ++i)
+    const auto all = m_config.tables();
+    for (int i = 0; i < Configuration::TableCount; ++i)
         state.tables[i] = all[i]->contents();
     state.settings = m_config.settings();
     state.image = m_config.image().Bytes();
@@ -146,7 +136,7 @@ bool EditHistory::commit()
     State now = current();
     Step step;
     bool changed = false;
-    for (int i = 0; i < TableCount; ++i) {
+    for (int i = 0; i < Configuration::TableCount; ++i) {
         const MemTable::Contents &before = m_base.tables[i];
         const MemTable::Contents &after = now.tables[i];
         TableChange change = tableChange(i, before, after);
@@ -185,7 +175,7 @@ void EditHistory::rebase()
 
 QString EditHistory::unnamedStepName(const Step &step) const
 {
-    const auto all = tables();
+    const auto all = m_config.tables();
     bool marksOnly = !step.settingsChanged && step.image.isEmpty() && !step.tables.empty();
     for (const TableChange &change : step.tables) {
         marksOnly = marksOnly && change.rowsBefore == change.rowsAfter;
@@ -263,7 +253,7 @@ void EditHistory::apply(const Step &step, Side side)
     const ImageBytes image = m_config.image().Whole();
     for (const ImageChange &change : step.image)
         image.write(change.offset, before ? change.before : change.after);
-    const auto all = tables();
+    const auto all = m_config.tables();
     for (const TableChange &change : step.tables) {
         MemTable &table = *all[change.table];
         MemTable::Contents target = table.contents();

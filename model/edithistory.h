@@ -1,5 +1,6 @@
 #pragma once
 
+#include <model/configuration.h>
 #include <model/memtable.h>
 #include <model/systemsettings.h>
 
@@ -12,7 +13,6 @@
 #include <deque>
 #include <vector>
 
-class Configuration;
 
 // The steps a person took on the configuration, to take back and take again. A step is
 // everything that changed between two commits: the window commits once each action has
@@ -62,11 +62,9 @@ signals:
     void changed();
 
 private:
-    static constexpr int TableCount = 12;
-
     struct State
     {
-        std::array<MemTable::Contents, TableCount> tables;
+        std::array<MemTable::Contents, Configuration::TableCount> tables;
         SystemSettings settings;
         QByteArray image;
     };
@@ -113,7 +111,6 @@ private:
     };
     enum class Side { Before, After };
 
-    std::array<MemTable *, TableCount> tables() const;
     QString unnamedStepName(const Step &step) const;
     static TableChange tableChange(int table, const MemTable::Contents &before, const MemTable::Contents &after);
     State current() const;

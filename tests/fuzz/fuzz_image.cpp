@@ -42,13 +42,6 @@ Configuration &startUp()
     return config;
 }
 
-std::array<MemTable *, 12> tablesOf(Configuration &config)
-{
-    return { &config.mtArea(),      &config.mtAreaCopy(),   &config.mtDev(),      &config.mtSensor(),
-             &config.mtSensorCopy(), &config.mtReturn(),    &config.mtReturnCopy(), &config.mtEntrance(),
-             &config.mtSensorNew(),  &config.mtTempType(),  &config.mtRepComm(),  &config.mtRepEnt() };
-}
-
 // "Открыть файл" and "Записать файл" on one configuration, through files or in memory.
 class Session
 {
@@ -60,8 +53,8 @@ public:
 
     void restoreStartUp()
     {
-        const std::array<MemTable *, 12> origin = tablesOf(startUp());
-        const std::array<MemTable *, 12> tables = tablesOf(m_config);
+        const auto origin = startUp().tables();
+        const auto tables = m_config.tables();
         for (std::size_t i = 0; i < tables.size(); ++i)
             tables.at(i)->copyRowsFrom(*origin.at(i), MemTable::Rows::All);
         m_config.image().Whole().write(0, startUp().image().Bytes()); // into its own bytes: no new block

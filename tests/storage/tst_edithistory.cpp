@@ -116,7 +116,7 @@ void appendDevice(Configuration &config)
 }
 
 // Everything undo puts back: the image a build makes, the image as it stands, the settings
-// and every row of every table, marks included.
+// and every row of every table, marks and found devices included.
 struct Seen
 {
     QByteArray built;
@@ -132,9 +132,7 @@ struct Seen
 Seen seen(Configuration &config)
 {
     Seen s { ImageBuilder::builtAside(config), config.image().Bytes(), config.settings(), {} };
-    for (MemTable *table : { &config.mtArea(), &config.mtAreaCopy(), &config.mtDev(), &config.mtSensor(),
-                             &config.mtSensorCopy(), &config.mtReturn(), &config.mtReturnCopy(), &config.mtEntrance(),
-                             &config.mtTempType(), &config.mtRepComm(), &config.mtRepEnt() }) {
+    for (const MemTable *table : config.tables()) {
         for (int field = 0; field < table->fields().size(); ++field) {
             if (table->fields().at(field).isData())
                 s.columns << table->storedColumn(field);

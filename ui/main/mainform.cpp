@@ -734,10 +734,7 @@ void TMainForm::followChanges()
             m_commitTimer.start();
     };
     m_focusFollowed = connect(qApp, &QApplication::focusChanged, this, schedule);
-    Configuration &c = m_configuration;
-    for (MemTable *table : { &c.mtArea(), &c.mtAreaCopy(), &c.mtDev(), &c.mtSensor(), &c.mtSensorCopy(),
-                             &c.mtReturn(), &c.mtReturnCopy(), &c.mtEntrance(), &c.mtSensorNew(), &c.mtTempType(),
-                             &c.mtRepComm(), &c.mtRepEnt() }) {
+    for (MemTable *table : m_configuration.tables()) {
         connect(table, &MemTable::rowChanged, this, schedule);
         connect(table, &MemTable::rowInserted, this, schedule);
         connect(table, &MemTable::rowRemoved, this, schedule);
@@ -745,7 +742,7 @@ void TMainForm::followChanges()
         // No step, but where the next one starts: its undo puts the row back.
         connect(table, &MemTable::currentRowChanged, this, schedule);
     }
-    connect(&c.notices(), &ConfigurationNotices::settingsChanged, this, schedule);
+    connect(&m_configuration.notices(), &ConfigurationNotices::settingsChanged, this, schedule);
     // The outputs page's two buttons.
     for (const auto &[button, name] : { std::pair(u"BitBtn4"_s, u"Выход зонам"_s), std::pair(u"BitBtn3"_s, u"Выход из зон"_s) }) {
         for (QAbstractButton *found : m_pages->findChildren<QAbstractButton *>(button))
