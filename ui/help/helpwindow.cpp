@@ -26,7 +26,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int ContentsWidth = 250;
+constexpr int ContentsWidth = 210;
 // The widest pictures of the manual are the main window's, 874 pixels, with the page's
 // margins and a scroll bar beside them.
 constexpr int ReadingWidth = 930;
@@ -85,6 +85,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_findBox->setAccessibleName(u"Найти"_s);
     m_findBox->setPlaceholderText(u"Текст для поиска"_s);
     m_findBox->setClearButtonEnabled(true);
+    m_findBox->setMinimumWidth(200);
     auto *findLabel = new QLabel(u"&Найти:"_s, this);
     findLabel->setBuddy(m_findBox);
     m_findResult = new QLabel(this);

@@ -224,6 +224,11 @@ void TestHelpWindow::helpMenu_manualByF1_helpItemDoesNothing()
     m_form->findChild<QTabWidget *>(u"PageControl"_s)->setCurrentIndex(4);
     manual->trigger();
     checkShownAt(u"system"_s);
+    // Every control of the window has a name read aloud.
+    for (const QWidget *control : help()->findChildren<QWidget *>()) {
+        if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(help()))
+            QVERIFY2(!control->accessibleName().isEmpty(), control->metaObject()->className());
+    }
 }
 
 void TestHelpWindow::backAndForward_retraceTheSectionsVisited()
