@@ -31,6 +31,12 @@ void HelpLauncher::openFor(const QWidget *window)
     openAt(HelpTopics::sectionFor(window->objectName(), page));
 }
 
+void HelpLauncher::openForActiveWindow()
+{
+    const QWidget *active = QApplication::activeWindow();
+    openFor(active && belongs(active) ? active : m_mainWindow);
+}
+
 void HelpLauncher::openAt(const QString &section)
 {
     QWidget *modal = QApplication::activeModalWidget();

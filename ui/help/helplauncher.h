@@ -27,6 +27,9 @@ public:
 
     // Opens the manual at the section about `window` (and its page).
     void openFor(const QWidget *window);
+    // At the section about the window in front: a tool window such as the progress
+    // window lets the main window's keys through.
+    void openForActiveWindow();
     void openAt(const QString &section);
 
     // The help window, or nullptr when none is made yet.

@@ -856,7 +856,7 @@ void TMainForm::N14Click()
 
 void TMainForm::openManual()
 {
-    m_help.openFor(this);
+    m_help.openForActiveWindow();
 }
 
 void TMainForm::N12Click()

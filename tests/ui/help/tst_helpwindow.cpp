@@ -7,6 +7,7 @@
 #include <ui/font/programfont.h>
 #include <ui/help/helpwindow.h>
 #include <ui/main/mainform.h>
+#include <ui/progress/progressform.h>
 
 #include <QAction>
 #include <QLabel>
@@ -72,6 +73,7 @@ private slots:
     void f1OnPage_opensItsSection();
     void f1InDialog_opensItsSectionOverIt_data();
     void f1InDialog_opensItsSectionOverIt();
+    void f1InProgressWindow_opensItsSection();
     void helpMenu_manualByF1_helpItemDoesNothing();
     void backAndForward_retraceTheSectionsVisited();
     void find_data();
@@ -208,6 +210,17 @@ void TestHelpWindow::f1InDialog_opensItsSectionOverIt()
     QVERIFY(window);
     QCOMPARE(window->parentWidget(), m_form.get());
     QVERIFY(window->isVisible());
+    pressF1(m_form.get());
+    checkShownAt(u"zones"_s);
+}
+
+// Not modal: the main window goes on working beside it, so it is in use once it is in front.
+void TestHelpWindow::f1InProgressWindow_opensItsSection()
+{
+    TProgressForm progress(m_form.get());
+    progress.show();
+    pressF1(&progress);
+    checkShownAt(u"progress"_s);
     pressF1(m_form.get());
     checkShownAt(u"zones"_s);
 }
