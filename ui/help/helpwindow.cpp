@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -139,6 +140,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     connect(previous, &QAction::triggered, this, [this] { find(QTextDocument::FindBackward); });
     connect(next, &QAction::triggered, this, [this] { find({}); });
     connect(m_findBox, &QLineEdit::returnPressed, this, [this] { find({}); });
+    connect(m_findBox, &QLineEdit::textEdited, m_findResult, &QLabel::clear);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this, [this] {
         m_findBox->setFocus(Qt::ShortcutFocusReason);
         m_findBox->selectAll();
@@ -227,7 +229,8 @@ void HelpWindow::goTo(const QTreeWidgetItem *item)
         m_browser->setSource(manualAt(item->data(0, Qt::UserRole).toString()));
 }
 
-// From what is shown, round the end of the text to its other end when need be.
+// From what is shown on, round the end of the text to its other end when need be; the
+// text stays where it is when nothing is found.
 void HelpWindow::find(QTextDocument::FindFlags flags)
 {
     const QString text = m_findBox->text();
@@ -235,19 +238,23 @@ void HelpWindow::find(QTextDocument::FindFlags flags)
         m_findBox->setFocus(Qt::OtherFocusReason);
         return;
     }
+    const QTextDocument *document = m_browser->document();
+    QTextCursor from = m_browser->textCursor();
     if (!m_browser->viewport()->rect().intersects(m_browser->cursorRect()))
-        m_browser->setTextCursor(m_browser->cursorForPosition(QPoint(0, 0)));
-    if (m_browser->find(text, flags)) {
-        m_findResult->clear();
-        return;
-    }
-    const QTextCursor kept = m_browser->textCursor();
+        from = m_browser->cursorForPosition(QPoint(0, 0));
+    QTextCursor found = document->find(text, from, flags);
     const bool backward = flags.testFlag(QTextDocument::FindBackward);
-    m_browser->moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
-    if (m_browser->find(text, flags)) {
-        m_findResult->setText(backward ? u"Поиск продолжен с конца"_s : u"Поиск продолжен с начала"_s);
+    const bool wrapped = found.isNull();
+    if (wrapped) {
+        QTextCursor end(m_browser->document());
+        end.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
+        found = document->find(text, end, flags);
+    }
+    if (found.isNull()) {
+        m_findResult->setText(u"«%1» не найдено"_s.arg(text));
         return;
     }
-    m_browser->setTextCursor(kept);
-    m_findResult->setText(u"«%1» не найдено"_s.arg(text));
+    m_browser->setTextCursor(found);
+    m_findResult->setText(!wrapped ? QString()
+                                   : backward ? u"Поиск продолжен с конца"_s : u"Поиск продолжен с начала"_s);
 }

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -321,12 +322,14 @@ void TestHelpWindow::find()
     auto *box = help()->findChild<QLineEdit *>(u"FindBox"_s);
     QCOMPARE(QApplication::focusWidget(), box);
     QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, text, Qt::NoModifier); // as typed, Cyrillic and all
+    const int shown = browser->verticalScrollBar()->value();
     QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
     QCOMPARE(help()->findChild<QLabel *>(u"FindResult"_s)->text(), result);
     const QTextCursor found = browser->textCursor();
     if (result.endsWith(u"не найдено"_s)) {
         QVERIFY(!found.hasSelection());
+        QCOMPARE(browser->verticalScrollBar()->value(), shown);
         return;
     }
     QCOMPARE(found.selectedText(), text);
