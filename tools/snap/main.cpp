@@ -15,6 +15,7 @@
 #include <ui/comparison/comparisonform.h>
 #include <ui/controls/abutton.h>
 #include <ui/font/programfont.h>
+#include <ui/help/helpwindow.h>
 #include <ui/language/qttranslation.h>
 #include <ui/main/mainform.h>
 #include <ui/newsensor/newsensorform.h>
@@ -233,6 +234,11 @@ int main(int argc, char *argv[])
         ImageBuilder::build(panel);
         TComparisonForm comparison(describeDifferences(panel, config), &form);
         ok = save(snapshot(comparison), folder, QStringLiteral("comparison.png")) && ok;
+    }
+    {
+        HelpWindow help(&form);
+        help.openAt(QStringLiteral("contents"));
+        ok = save(snapshot(help), folder, QStringLiteral("help.png")) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -178,7 +178,10 @@ TMainForm::TMainForm(const MainFormEnvironment &environment, QWidget *parent)
       m_backups(environment.backupFolder.isEmpty() ? BackupStore::defaultFolder() : environment.backupFolder),
       m_transfer(m_channel, m_configuration, m_notifier),
       m_search(m_channel, m_configuration, m_notifier),
-      m_progress(this, [this](const QString &text) { setStatusText(text); })
+      m_progress(this, [this](const QString &text) { setStatusText(text); }),
+      m_help(this, [this](const QWidget *window) {
+          return window == this ? m_pages->currentWidget()->objectName() : QString();
+      })
 {
     setObjectName(u"MainForm"_s);
     setWindowTitle(Caption);
@@ -265,6 +268,17 @@ void TMainForm::createMenu()
     createOptions();
     createFileOwn();
     createEditMenu();
+    createHelpOwn();
+}
+
+// The manual, after a separator at the end of "Помощь", whose own item stays as it is.
+void TMainForm::createHelpOwn()
+{
+    QMenu *help = menuBar()->findChild<QMenu *>(u"N2"_s);
+    help->addSeparator()->setObjectName(u"HelpOwn"_s);
+    QAction *manual = help->addAction(u"Руководство пользователя"_s, this, &TMainForm::openManual);
+    manual->setObjectName(u"Manual"_s);
+    manual->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 // The program's own file commands, after a separator before "Выход".
@@ -838,6 +852,11 @@ void TMainForm::COM1Click()
 void TMainForm::N14Click()
 {
     m_transfer.switchToWorkingMode(m_portSettings);
+}
+
+void TMainForm::openManual()
+{
+    m_help.openForActiveWindow();
 }
 
 void TMainForm::N12Click()

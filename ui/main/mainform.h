@@ -17,6 +17,7 @@
 #include <model/unsavedchanges.h>
 #include <storage/backupstore.h>
 #include <storage/filecommands.h>
+#include <ui/help/helplauncher.h>
 #include <ui/main/messageboxnotifier.h>
 #include <ui/progress/progresswindow.h>
 
@@ -77,6 +78,7 @@ public:
     void COM1Click(); // port setup
     void N14Click(); // working mode
     void N12Click(); // about box
+    void openManual(); // "Руководство пользователя"
     void N10Click() { } // "Помощь": the item is there and does nothing
     void openBackup(); // "Резервные копии…"
     void compareWithPanel(); // "Сравнить с прибором"
@@ -113,6 +115,7 @@ private:
     void createOptions();
     void createFileOwn();
     void createEditMenu();
+    void createHelpOwn();
     // Each action is one step: its changes are committed once control is back in the event loop.
     void followChanges();
     void commitStep();
@@ -163,6 +166,7 @@ private:
     ProgressWindow m_progress;
     QString m_documentName; // where the configuration shown came from, as a report names it
     std::optional<QStringList> m_comparison; // what the comparison under way found
+    HelpLauncher m_help;
 
     TAPanel *m_toolBar = nullptr;
     QTabWidget *m_pages = nullptr;

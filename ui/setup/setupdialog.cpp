@@ -38,6 +38,7 @@ SetupDialog::SetupDialog(const PortSettings &current, const QStringList &portNam
 SetupDialog::SetupDialog(const PortSettings &current, const QList<PortChoice> &ports, QWidget *parent)
     : QDialog(parent), m_current(current), m_result(current)
 {
+    setObjectName(u"SetupDialog"_s);
     setWindowTitle(u"Setup"_s);
 
     auto *group = new QGroupBox(u" Settings "_s);

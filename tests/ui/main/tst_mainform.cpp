@@ -232,7 +232,10 @@ void TestMainForm::menus_data()
                                               // the program's own, after a separator at the end
                                               "-", "Проверять после записи", "Резервные копии…",
                                               "Сравнить с прибором" };
-    QTest::newRow("help") << "N2" << "Помощь" << QStringList { "Помощь", "-", "О програме" };
+    QTest::newRow("help") << "N2" << "Помощь"
+                          << QStringList { "Помощь", "-", "О програме",
+                                           // the program's own, after a separator at the end
+                                           "-", "Руководство пользователя" };
 }
 
 void TestMainForm::menus()
