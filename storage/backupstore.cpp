@@ -1,5 +1,7 @@
 #include <storage/backupstore.h>
 
+#include <messages/messages.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -39,7 +41,7 @@ QString BackupStore::keep(const QByteArray &image, Direction direction, const QD
 {
     if (!QDir().mkpath(m_folder)) {
         if (error)
-            *error = QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(m_folder));
+            *error = message(MessageId::BackupFolderNotCreated).arg(QDir::toNativeSeparators(m_folder));
         return {};
     }
     const QString stem = when.toString(TimeFormat) + u' ' + directionWord(direction);
