@@ -3,6 +3,7 @@
 #include <exchange/searchmessages.h>
 #include <link/frames.h>
 #include <link/portsettings.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <model/notifier.h>
 #include <model/settingsinput.h>
@@ -54,16 +55,14 @@ DeviceSearch::DeviceSearch(PacketChannel &channel, Configuration &config, Notifi
     // window waiting without a word.
     connect(&m_silence, &QTimer::timeout, this, [this] {
         if (m_active)
-            emit fellSilent(QStringLiteral("Нет ответа от модуля"));
+            emit fellSilent(message(MessageId::ModuleSilent));
     });
     connect(&m_timer2, &QTimer::timeout, this, &DeviceSearch::repeatStatusRequest);
 }
 
 QString DeviceSearch::warningText(const QString &moduleName, const QString &technologicalAddress)
 {
-    return QStringLiteral("ВНИМАНИЕ!\nСейчас будет произведен поиск и добавление новых устройств к ") + moduleName
-            + QStringLiteral(".\nУбедитесь, что технологический КЛМ с адресом ") + technologicalAddress
-            + QStringLiteral(" подключен к линии H3L3-H4L4 ППК, а сам ППК - к компьютеру с помощью USB-кабеля!");
+    return message(MessageId::SearchWarning).arg(moduleName, technologicalAddress);
 }
 
 bool DeviceSearch::start(const PortSettings &settings, int module, const QString &technologicalAddress)
@@ -73,11 +72,11 @@ bool DeviceSearch::start(const PortSettings &settings, int module, const QString
         return false;
     const std::optional<int> technological = SettingsInput::technologicalAddress(technologicalAddress);
     if (!technological) {
-        m_notifier.warning(SettingsInput::TechnologicalAddressRangeMessage.toString());
+        m_notifier.warning(message(MessageId::TechnologicalAddressRange));
         return false;
     }
     if (!SettingsImage::isModule(module)) {
-        m_notifier.warning(QStringLiteral("Выберите модуль, к которому добавлять устройства."));
+        m_notifier.warning(message(MessageId::ChooseModule));
         return false;
     }
 
@@ -95,7 +94,7 @@ bool DeviceSearch::start(const PortSettings &settings, int module, const QString
     m_recorder.setModule(module, m_moduleAddress);
     QString sendError;
     if (!m_channel.send(Frames::SetAddress(Frames::RelayAddress), &sendError)) {
-        m_notifier.warning(QStringLiteral("Не удалось передать данные в порт: %1").arg(sendError));
+        m_notifier.warning(message(MessageId::SendFailed).arg(sendError));
         return false;
     }
     m_active = true;
@@ -128,7 +127,7 @@ void DeviceSearch::handleSendFailure(const QString &reason)
         return;
     m_timer1.stop();
     m_timer2.stop();
-    halt(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason));
+    halt(message(MessageId::SendFailed).arg(reason));
 }
 
 // Told once, in a message box and in the window alike.
@@ -157,7 +156,7 @@ void DeviceSearch::handleReply(const QByteArray &frame)
         return;
     m_silence.start();
     if (frame == noAnswerReply()) {
-        const QString reason = QStringLiteral("Прибор не отвечает!");
+        const QString reason = message(MessageId::PanelSilent);
         m_silence.stop();
         m_notifier.information(reason);
         emit halted(reason);
@@ -184,8 +183,8 @@ void DeviceSearch::handleReply(const QByteArray &frame)
         m_timer1.start();
         return;
     default: {
-        const QString reason = QStringLiteral("Непонятная команда =")
-                + QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+        const QString reason = message(MessageId::UnknownCommand)
+                                       .arg(QStringLiteral("%1").arg(code, 2, 16, QLatin1Char('0')).toUpper());
         m_silence.stop();
         m_notifier.information(reason);
         emit halted(reason);
@@ -278,5 +277,5 @@ void DeviceSearch::handleLinkFailure(const QString &reason)
         return;
     m_timer1.stop();
     m_timer2.stop();
-    halt(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
+    halt(message(MessageId::LinkLost).arg(reason));
 }

@@ -4,6 +4,7 @@
 #include <exchange/transferprogress.h>
 #include <link/frames.h>
 #include <link/portsettings.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <model/configurationdiff.h>
 #include <model/notifier.h>
@@ -60,8 +61,6 @@ QStringList differingBlocks(const QByteArray &one, const QByteArray &other)
     }
     return blocks;
 }
-
-const QString wrongPacket = QStringLiteral("Пришел неверный пакет!");
 
 QString shown(const QString &path)
 {
@@ -170,20 +169,20 @@ void MemoryTransfer::endCancelled()
     switch (m_mode) {
     case Mode::Writing: {
         const int firstOld = currentBlock() + 1; // the reply just come acknowledged its block
-        abort(QStringLiteral("Запись отменена: с блока %1 из %2 память прибора не содержит новую конфигурацию.")
+        abort(message(MessageId::WritingCancelled)
                       .arg(firstOld)
                       .arg(BlockCount),
               true, firstOld);
         return;
     }
     case Mode::Verifying:
-        abort(QStringLiteral("Проверка записи отменена; записано всё, но не проверено."), true);
+        abort(message(MessageId::VerifyingCancelled), true);
         return;
     case Mode::Reading:
-        abort(QStringLiteral("Чтение отменено. Настройки в программе не изменены."), true);
+        abort(message(MessageId::ReadingCancelled), true);
         return;
     case Mode::Comparing:
-        abort(QStringLiteral("Сравнение с прибором отменено."), true);
+        abort(message(MessageId::ComparingCancelled), true);
         return;
     case Mode::Idle:
     case Mode::AwaitingWorkingMode:
@@ -217,12 +216,12 @@ void MemoryTransfer::handleSendFailure(const QString &reason)
     case Mode::Verifying:
     case Mode::Reading:
     case Mode::Comparing:
-        abort(QStringLiteral("Не удалось передать данные в порт: %1").arg(reason), false);
+        abort(message(MessageId::SendFailed).arg(reason), false);
         return;
     case Mode::AwaitingWorkingMode:
         settle();
         workingModeNotConfirmed();
-        m_notifier.warning(QStringLiteral("Не удалось передать команду перехода в рабочий режим: %1").arg(reason));
+        m_notifier.warning(message(MessageId::WorkingModeNotSent).arg(reason));
         emit finished(false);
         return;
     }
@@ -247,7 +246,7 @@ void MemoryTransfer::handleReply(const QByteArray &frame)
     switch (m_mode) {
     case Mode::Idle:
         if (AnalizePasket(frame, m_expectedReply) != 0)
-            m_notifier.information(wrongPacket);
+            m_notifier.information(message(MessageId::WrongPacket));
         return;
     case Mode::Writing:
         handleWriteReply(frame);
@@ -272,11 +271,8 @@ void MemoryTransfer::handleWriteReply(const QByteArray &frame)
     m_replyTimer.stop();
     const int acknowledged = currentBlock();
     if (AnalizePasket(frame, m_expectedReply) != 0) {
-        abort(acknowledged == 0
-                      ? wrongPacket + QStringLiteral(" Прибор не принял адрес: запись не начата.")
-                      : wrongPacket + QStringLiteral(" Запись прервана: прибор не подтвердил блок %1 из %2.")
-                                .arg(acknowledged)
-                                .arg(BlockCount),
+        abort(acknowledged == 0 ? message(MessageId::WrongPacketAddress)
+                                : message(MessageId::WrongPacketWriting).arg(acknowledged).arg(BlockCount),
               true);
         return;
     }
@@ -284,14 +280,14 @@ void MemoryTransfer::handleWriteReply(const QByteArray &frame)
         QFile file(transferPath());
         int code = 0;
         if (!SystemError::attempt([&] { return file.open(QIODevice::ReadOnly); }, code)) {
-            abort(QStringLiteral("Не удалось прочитать файл «%1»: %2. Запись не начата.")
+            abort(message(MessageId::SourceNotRead)
                           .arg(shown(transferPath()), SystemError::describe(file, code)),
                   true);
             return;
         }
         m_image = file.read(SettingsImage::Size);
         if (m_image.size() != SettingsImage::Size) {
-            abort(QStringLiteral("Файл «%1» короче образа настроек. Запись не начата.").arg(shown(transferPath())),
+            abort(message(MessageId::SourceTooShort).arg(shown(transferPath())),
                   true);
             return;
         }
@@ -327,7 +323,7 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
         m_file.setFileName(transferPath());
         int code = 0;
         if (!SystemError::attempt([this] { return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate); }, code)) {
-            abort(QStringLiteral("Не удалось создать файл «%1»: %2. Чтение не начато.")
+            abort(message(MessageId::ReadFileNotCreated)
                           .arg(shown(transferPath()), SystemError::describe(m_file, code)),
                   true);
             return;
@@ -338,19 +334,14 @@ void MemoryTransfer::handleReadReply(const QByteArray &frame)
         sendFrame(ReadMemory(BlockSize));
         return;
     }
-    const QString unchanged = QStringLiteral(" Настройки в программе не изменены.");
     if (!isWellFormedReadReply(frame, BlockSize)) {
-        abort(wrongPacket + QStringLiteral(" Чтение прервано на блоке %1 из %2.").arg(block).arg(BlockCount)
-                      + unchanged,
-              true);
+        abort(message(MessageId::WrongPacketReading).arg(block).arg(BlockCount), true);
         return;
     }
     const QByteArray data = readReplyData(frame);
     int code = 0;
     if (!SystemError::attempt([&] { return m_file.write(data) == data.size() && m_file.flush(); }, code)) {
-        abort(QStringLiteral("Не удалось записать файл «%1»: %2. Чтение прервано.")
-                          .arg(shown(transferPath()), SystemError::describe(m_file, code))
-                      + unchanged,
+        abort(message(MessageId::ReadFileNotWritten).arg(shown(transferPath()), SystemError::describe(m_file, code)),
               true);
         return;
     }
@@ -387,7 +378,7 @@ void MemoryTransfer::keepBackup(const QByteArray &image, bool written)
     if (m_backups->keep(image, written ? BackupStore::Direction::Written : BackupStore::Direction::Read,
                         QDateTime::currentDateTime(), &error)
                 .isEmpty())
-        m_notifier.warning(QStringLiteral("Не удалось сохранить резервную копию: %1").arg(error));
+        m_notifier.warning(message(MessageId::BackupNotKept).arg(error));
 }
 
 // The whole memory read back, block by block, as a read does, but kept apart: the
@@ -407,13 +398,13 @@ void MemoryTransfer::startVerifying()
 // One reply of a read kept apart from the tables, as the check after a write and a
 // comparison make it: true once the last block has come. A fault ends the transfer with
 // `interrupted`, given the block and the count.
-bool MemoryTransfer::keepReadBackBlock(const QByteArray &frame, const QString &interrupted)
+bool MemoryTransfer::keepReadBackBlock(const QByteArray &frame, MessageId interrupted)
 {
     m_replyTimer.stop();
     const int block = currentBlock();
     if (block > 0) { // 0: the address echo, which carries no data
         if (!isWellFormedReadReply(frame, BlockSize)) {
-            abort(wrongPacket + interrupted.arg(block).arg(BlockCount), true);
+            abort(message(interrupted).arg(block).arg(BlockCount), true);
             return false;
         }
         m_readBack += readReplyData(frame);
@@ -432,7 +423,7 @@ bool MemoryTransfer::keepReadBackBlock(const QByteArray &frame, const QString &i
 
 void MemoryTransfer::handleVerifyReply(const QByteArray &frame)
 {
-    if (!keepReadBackBlock(frame, QStringLiteral(" Проверка записи прервана на блоке %1 из %2; записано всё, но не проверено.")))
+    if (!keepReadBackBlock(frame, MessageId::WrongPacketVerifying))
         return;
     reportVerification();
     m_image.clear();
@@ -450,18 +441,18 @@ void MemoryTransfer::reportVerification()
     constexpr int MostLines = 20;
     m_succeeded = false;
     m_outcome.end = TransferOutcome::End::VerifyDiffers;
-    QString message = QStringLiteral("Проверка записи: прибор хранит не то, что было записано. Отличаются блоки %1 из %2.")
+    QString text = message(MessageId::VerifyDiffers)
                               .arg(differingBlocks(m_image, m_readBack).join(QStringLiteral(", ")))
                               .arg(BlockCount);
     QStringList differences = describeImageDifferences(m_image, m_readBack);
     if (differences.size() > MostLines) {
         const int more = int(differences.size()) - MostLines;
         differences = differences.mid(0, MostLines);
-        differences << QStringLiteral("… и ещё %1").arg(more);
+        differences << message(MessageId::MoreLines).arg(more);
     }
     if (!differences.isEmpty())
-        message += QStringLiteral("\n") + differences.join(QLatin1Char('\n'));
-    m_notifier.warning(message);
+        text += QStringLiteral("\n") + differences.join(QLatin1Char('\n'));
+    m_notifier.warning(text);
 }
 
 void MemoryTransfer::handleCompareReply(const QByteArray &frame)
@@ -469,7 +460,7 @@ void MemoryTransfer::handleCompareReply(const QByteArray &frame)
     // The address echo starts the bar, as a read's does.
     if (currentBlock() == 0 && m_progress)
         m_progress->start(QStringLiteral("Идет сравнение с прибором"), BlockCount);
-    if (!keepReadBackBlock(frame, QStringLiteral(" Сравнение с прибором прервано на блоке %1 из %2.")))
+    if (!keepReadBackBlock(frame, MessageId::WrongPacketComparing))
         return;
     keepBackup(m_readBack, false);
     // Read as "what the panel holds → what the program has".
@@ -505,7 +496,7 @@ void MemoryTransfer::handleWorkingModeReply(const QByteArray &frame)
     settle();
     if (AnalizePasket(frame, m_expectedReply) != 0) {
         workingModeNotConfirmed();
-        m_notifier.information(wrongPacket);
+        m_notifier.information(message(MessageId::WrongPacket));
     }
     emit finished(m_succeeded);
 }
@@ -516,27 +507,25 @@ void MemoryTransfer::replyTimedOut()
     case Mode::Idle:
         return;
     case Mode::Writing:
-        abort(QStringLiteral("Прибор не отвечает. Запись прервана на блоке %1 из %2.")
+        abort(message(MessageId::NoAnswerWriting)
                       .arg(qMax(1, currentBlock()))
                       .arg(BlockCount),
               false);
         return;
     case Mode::Verifying:
-        abort(QStringLiteral("Прибор не отвечает. Проверка записи прервана на блоке %1 из %2; "
-                             "записано всё, но не проверено.")
+        abort(message(MessageId::NoAnswerVerifying)
                       .arg(qMax(1, currentBlock()))
                       .arg(BlockCount),
               false);
         return;
     case Mode::Reading:
-        abort(QStringLiteral("Прибор не отвечает. Чтение прервано на блоке %1 из %2. "
-                             "Настройки в программе не изменены.")
+        abort(message(MessageId::NoAnswerReading)
                       .arg(qMax(1, currentBlock()))
                       .arg(BlockCount),
               false);
         return;
     case Mode::Comparing:
-        abort(QStringLiteral("Прибор не отвечает. Сравнение с прибором прервано на блоке %1 из %2.")
+        abort(message(MessageId::NoAnswerComparing)
                       .arg(qMax(1, currentBlock()))
                       .arg(BlockCount),
               false);
@@ -545,7 +534,7 @@ void MemoryTransfer::replyTimedOut()
         settle();
         if (m_reportWorkingModeSilence) {
             workingModeNotConfirmed();
-            m_notifier.warning(QStringLiteral("Прибор не ответил на команду перехода в рабочий режим."));
+            m_notifier.warning(message(MessageId::WorkingModeNoAnswer));
         }
         emit finished(m_succeeded);
         return;
@@ -560,16 +549,15 @@ void MemoryTransfer::handleLinkFailure(const QString &reason)
     if (!isTransferring()) {
         settle();
         workingModeNotConfirmed();
-        m_notifier.warning(QStringLiteral("Связь с прибором потеряна: %1").arg(reason));
+        m_notifier.warning(message(MessageId::LinkLost).arg(reason));
         emit finished(false);
         return;
     }
-    abort(QStringLiteral("Связь с прибором потеряна: %1. %2")
-                  .arg(reason, m_mode == Mode::Writing     ? QStringLiteral("Запись прервана.")
-                               : m_mode == Mode::Verifying ? QStringLiteral("Проверка записи прервана.")
-                               : m_mode == Mode::Comparing ? QStringLiteral("Сравнение с прибором прервано.")
-                                                           : QStringLiteral("Чтение прервано. Настройки в программе не изменены.")),
-          false);
+    const MessageId lost = m_mode == Mode::Writing     ? MessageId::LinkLostWriting
+                         : m_mode == Mode::Verifying ? MessageId::LinkLostVerifying
+                         : m_mode == Mode::Comparing ? MessageId::LinkLostComparing
+                                                     : MessageId::LinkLostReading;
+    abort(message(lost).arg(reason), false);
 }
 
 void MemoryTransfer::abort(const QString &message, bool panelAnswers, std::optional<int> stoppedAt)

@@ -2,6 +2,7 @@
 
 #include <exchange/transferoutcome.h>
 #include <link/packetchannel.h>
+#include <messages/messages.h>
 
 #include <QFile>
 #include <QObject>
@@ -82,7 +83,7 @@ private:
     bool sendFrame(const QByteArray &frame);
     void handleWriteReply(const QByteArray &frame);
     void handleReadReply(const QByteArray &frame);
-    bool keepReadBackBlock(const QByteArray &frame, const QString &interrupted);
+    bool keepReadBackBlock(const QByteArray &frame, MessageId interrupted);
     void handleVerifyReply(const QByteArray &frame);
     void handleCompareReply(const QByteArray &frame);
     void startVerifying();

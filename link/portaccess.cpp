@@ -1,5 +1,7 @@
 #include <link/portaccess.h>
 
+#include <messages/messages.h>
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -86,20 +88,12 @@ PortRefusal refusalOf(const std::optional<DeviceAccess> &access)
 QString refusalAdvice(PortRefusal refusal, const QString &port, const std::optional<DeviceAccess> &access)
 {
     if (refusal == PortRefusal::HeldByAnother)
-        return QStringLiteral("Порт %1 открыт другой программой (быть может, другим окном Mirvane): "
-                              "закройте её и повторите.")
-                .arg(port);
+        return message(MessageId::PortHeldByAnother).arg(port);
     if (!access)
-        return QStringLiteral("Нет доступа к порту %1.").arg(port);
+        return message(MessageId::PortNoAccess).arg(port);
     if (!access->groupMayUse)
-        return QStringLiteral("Нет доступа к порту %1: он открыт только для пользователя %2. "
-                              "Попросите администратора дать вам доступ к нему.")
-                .arg(port, access->owner);
+        return message(MessageId::PortOwnerOnly).arg(port, access->owner);
     if (access->joinedSinceLogin)
-        return QStringLiteral("Нет доступа к порту %1: он открыт только для группы %2. Вы уже в ней, "
-                              "но вошли в систему раньше: войдите в систему заново.")
-                .arg(port, access->group);
-    return QStringLiteral("Нет доступа к порту %1: он открыт только для группы %2. Добавьте себя в неё: "
-                          "sudo usermod -aG %2 $USER — и войдите в систему заново.")
-            .arg(port, access->group);
+        return message(MessageId::PortGroupSinceLogin).arg(port, access->group);
+    return message(MessageId::PortGroupOnly).arg(port, access->group);
 }

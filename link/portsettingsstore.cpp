@@ -1,5 +1,7 @@
 #include <link/portsettingsstore.h>
 
+#include <messages/messages.h>
+
 #include <QSettings>
 
 #include <algorithm>
@@ -51,7 +53,7 @@ bool PortSettingsStore::LoadSettings(PortSettings &settings, QString *error) con
 {
     const auto store = openStore();
     if (store->status() != QSettings::NoError) {
-        setError(error, QStringLiteral("Failed to load settings"));
+        setError(error, message(MessageId::PortSettingsNotLoaded));
         return false;
     }
 
@@ -64,7 +66,7 @@ bool PortSettingsStore::LoadSettings(PortSettings &settings, QString *error) con
         bool ok = false;
         const int rate = store->value(CustomBaudRateKey).toInt(&ok);
         if (!ok) {
-            setError(error, QStringLiteral("Failed to load settings"));
+            setError(error, message(MessageId::PortSettingsNotLoaded));
             return false;
         }
         settings.customBaudRate = rate;
@@ -85,7 +87,7 @@ bool PortSettingsStore::StoreSettings(const PortSettings &settings, QString *err
 {
     const auto store = openStore();
     if (store->status() != QSettings::NoError || !store->isWritable()) {
-        setError(error, QStringLiteral("Failed to store settings"));
+        setError(error, message(MessageId::PortSettingsNotStored));
         return false;
     }
 
@@ -102,7 +104,7 @@ bool PortSettingsStore::StoreSettings(const PortSettings &settings, QString *err
 
     store->sync();
     if (store->status() != QSettings::NoError) {
-        setError(error, QStringLiteral("Failed to store settings"));
+        setError(error, message(MessageId::PortSettingsNotStored));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include <link/qtseriallink.h>
 
 #include <link/portaccess.h>
+#include <messages/messages.h>
 #include <systemerror/systemerror.h>
 
 #include <cerrno>
@@ -80,15 +81,13 @@ int refusalNumber(PortRefusal refusal, int code)
 
 QString openFailure(int code, const QString &reason)
 {
-    return QStringLiteral("Unable to open com port (Error: %1)\n%2").arg(code).arg(reason);
+    return message(MessageId::PortNotOpened).arg(code).arg(reason);
 }
 
 QString openFailure(int code, const QString &port, const QString &reason)
 {
-    return openFailure(code, QStringLiteral("Порт «%1»: %2").arg(port, reason));
+    return openFailure(code, message(MessageId::PortReason).arg(port, reason));
 }
-
-const QString PortStopped = QStringLiteral("порт перестал работать (отсоединён кабель?)");
 
 // Why the line failed. A read that finds the line hung up fails without a number of its
 // own, and QSerialPort then reports what an earlier call left behind: only the numbers a
@@ -100,12 +99,12 @@ QString lineFailure(QSerialPort::SerialPortError error, int code)
     case QSerialPort::ReadError:
     case QSerialPort::ResourceError:
         if (reason == SystemError::Reason::InputOutput || reason == SystemError::Reason::NotConnected)
-            return SystemError::text(*reason) + QStringLiteral(" (отсоединён кабель?)");
-        return PortStopped;
+            return message(MessageId::CableUnplugged).arg(SystemError::text(*reason));
+        return message(MessageId::PortStopped);
     case QSerialPort::TimeoutError:
-        return QStringLiteral("истекло время записи");
+        return message(MessageId::WriteTimedOut);
     default:
-        return code != 0 ? SystemError::describe(code) : PortStopped;
+        return code != 0 ? SystemError::describe(code) : message(MessageId::PortStopped);
     }
 }
 
@@ -141,7 +140,7 @@ bool QtSerialLink::open(const PortSettings &settings, QString *error)
 {
     close();
     if (settings.port.isEmpty()) {
-        setError(error, openFailure(NoSuchPort, QStringLiteral("Порт не выбран: укажите его в настройке COM-порта.")));
+        setError(error, openFailure(NoSuchPort, message(MessageId::PortNotChosen)));
         return false;
     }
 
@@ -194,7 +193,7 @@ bool QtSerialLink::isOpen() const
 bool QtSerialLink::write(const QByteArray &bytes, QString *error)
 {
     if (!m_port.isOpen()) {
-        setError(error, QStringLiteral("порт закрыт"));
+        setError(error, message(MessageId::PortClosed));
         return false;
     }
     // Everything still waiting gets the time a write of it alone would have. Started

@@ -1,6 +1,7 @@
 #include <model/settingsinput.h>
 
 #include <image/imagelayout.h>
+#include <messages/messages.h>
 #include <model/notifier.h>
 
 #include <algorithm>
@@ -73,7 +74,7 @@ bool acceptAccessCodeKey(QChar key, Notifier &notifier)
     const char16_t c = key.unicode();
     if (isAsciiDigit(key) || c == Backspace || c == CtrlC)
         return true;
-    notifier.information(DigitsOnlyMessage.toString());
+    notifier.information(message(MessageId::DigitsOnly));
     return false;
 }
 
@@ -83,7 +84,7 @@ bool acceptTelephoneKey(QChar key, Notifier &notifier)
     if (isAsciiDigit(key) || c == u'+' || c == u'*' || c == Backspace || c == CtrlC
         || c == CtrlV || c == CtrlX)
         return true;
-    notifier.information(TelephoneKeysMessage.toString());
+    notifier.information(message(MessageId::TelephoneKeys));
     return false;
 }
 
@@ -98,12 +99,12 @@ bool technologicalAddressEdited(SystemSettings &settings, Notifier &notifier)
     const int value = settings.edAddrKLM.toInt(&isNumber);
     if (!isNumber) {
         // The conversion fails: reported as an error, and the text stays to be finished.
-        notifier.error(QStringLiteral("«%1» не является целым числом").arg(settings.edAddrKLM));
+        notifier.error(message(MessageId::NotAnInteger).arg(settings.edAddrKLM));
         return false;
     }
     if (value >= TechnologicalAddressMin && value <= TechnologicalAddressMax)
         return false;
-    notifier.information(TechnologicalAddressRangeMessage.toString());
+    notifier.information(message(MessageId::TechnologicalAddressRange));
     settings.edAddrKLM = QStringLiteral("1");
     return true;
 }

@@ -18,13 +18,6 @@ QString FormatNumberPhone(const QString &Number, bool Tone);
 // The window forwards its events here and shows what the settings then hold.
 namespace SettingsInput {
 
-inline constexpr QStringView DigitsOnlyMessage = u"Потрібно вводити цифри";
-inline constexpr QStringView TelephoneKeysMessage =
-        u"Потрібно вводити цифри або\r \"+\" для встановлення паузи\r"
-        u"чи \"*\" для встановлення пошуку сигналу.";
-inline constexpr QStringView TechnologicalAddressRangeMessage =
-        u"Диапазон технологического адреса 1..16";
-
 inline constexpr QStringView PauseCaption = u"пауза";
 inline constexpr QStringView FindSignalCaption = u"пошук";
 inline constexpr QStringView PulseCaption = u"імп";

@@ -1,5 +1,6 @@
 #include <report/reportdocument.h>
 
+#include <messages/messages.h>
 #include <report/reporthtml.h>
 #include <systemerror/systemerror.h>
 
@@ -406,7 +407,7 @@ bool save(const ReportContent &content, const QString &fileName, QString *error,
     QSaveFile file(fileName);
     int code = 0;
     const auto failed = [&](const QString &reason) {
-        *error = QStringLiteral("Не удалось записать отчёт «%1»: %2").arg(fileName, reason);
+        *error = message(MessageId::ReportNotWritten).arg(fileName, reason);
         return false;
     };
     if (!SystemError::attempt([&] { return file.open(QIODevice::WriteOnly); }, code))
@@ -421,7 +422,7 @@ bool save(const ReportContent &content, const QString &fileName, QString *error,
         if (pages)
             *pages = painted;
         if (painted == 0)
-            return failed(QStringLiteral("страницы не удалось нарисовать"));
+            return failed(message(MessageId::PagesNotPainted));
     } else {
         const QByteArray bytes = reportHtml(content).toUtf8();
         if (!SystemError::attempt([&] { return file.write(bytes) == bytes.size(); }, code))

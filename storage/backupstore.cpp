@@ -1,5 +1,8 @@
 #include <storage/backupstore.h>
 
+#include <messages/messages.h>
+#include <systemerror/systemerror.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -39,7 +42,7 @@ QString BackupStore::keep(const QByteArray &image, Direction direction, const QD
 {
     if (!QDir().mkpath(m_folder)) {
         if (error)
-            *error = QStringLiteral("не удалось создать папку «%1»").arg(QDir::toNativeSeparators(m_folder));
+            *error = message(MessageId::BackupFolderNotCreated).arg(QDir::toNativeSeparators(m_folder));
         return {};
     }
     const QString stem = when.toString(TimeFormat) + u' ' + directionWord(direction);
@@ -47,9 +50,12 @@ QString BackupStore::keep(const QByteArray &image, Direction direction, const QD
     for (int copy = 2; QFileInfo::exists(path); ++copy)
         path = QDir(m_folder).filePath(QStringLiteral("%1 (%2).tab").arg(stem).arg(copy));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit()) {
+    int code = 0;
+    if (!SystemError::attempt([&] { return file.open(QIODevice::WriteOnly); }, code)
+        || !SystemError::attempt([&] { return file.write(image) == image.size(); }, code)
+        || !SystemError::attempt([&] { return file.commit(); }, code)) {
         if (error)
-            *error = file.errorString();
+            *error = SystemError::describe(file, code);
         return {};
     }
     pruneToKept();

@@ -1,6 +1,7 @@
 #include <storage/csvlists.h>
 
 #include <image/cp1251.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <model/crossreferences.h>
 #include <storage/filereading.h>
@@ -168,7 +169,7 @@ QByteArray outputsFile(const Configuration &config, const CrossReferences &refer
 
 QString writeFailure(const QString &path, const QFileDevice &file, int code)
 {
-    return QStringLiteral("Не удалось записать файл «%1»: %2").arg(shown(path), SystemError::describe(file, code));
+    return message(MessageId::FileNotWritten).arg(shown(path), SystemError::describe(file, code));
 }
 
 // One CSV record: its fields and the line it starts on.
@@ -282,13 +283,13 @@ QStringList foreignCharacters(const QString &text)
 std::optional<QString> nameProblem(const QString &name)
 {
     if (hasControlCharacter(name))
-        return QStringLiteral("в имени перевод строки, табуляция или другой управляющий символ");
+        return message(MessageId::NameControlCharacter);
     const QStringList foreign = foreignCharacters(name);
     if (!foreign.isEmpty())
-        return QStringLiteral("в имени «%1» есть символы, которых прибор не хранит: «%2»")
+        return message(MessageId::NameForeignCharacters)
                 .arg(name, foreign.join(QStringLiteral("», «")));
     if (name.size() > NameLength)
-        return QStringLiteral("имя «%1» длиннее %2 символов").arg(name).arg(NameLength);
+        return message(MessageId::NameTooLong).arg(name).arg(NameLength);
     return std::nullopt;
 }
 
@@ -327,7 +328,7 @@ QStringList exportLists(const Configuration &config, const QString &folder, QStr
     int code = 0;
     if (!QFileInfo::exists(folder) && !SystemError::attempt([&] { return QDir().mkpath(folder); }, code)) {
         if (error)
-            *error = QStringLiteral("Не удалось создать папку «%1»: %2")
+            *error = message(MessageId::FolderNotCreated)
                              .arg(shown(folder), SystemError::describe(code));
         return {};
     }
@@ -375,10 +376,10 @@ ZoneNames parseZoneNames(const QByteArray &contents)
             continue;
         const bool isFirst = std::exchange(first, false);
         const auto refuse = [&read, &record](const QString &reason) {
-            read.refusals << QStringLiteral("Строка %1: %2").arg(record.line).arg(reason);
+            read.refusals << message(MessageId::RefusedLine).arg(record.line).arg(reason);
         };
         if (record.quoteOpen) {
-            refuse(QStringLiteral("кавычка открыта и не закрыта до конца файла"));
+            refuse(message(MessageId::QuoteNotClosed));
             continue;
         }
         const QString number = record.fields.at(0).trimmed();
@@ -388,15 +389,15 @@ ZoneNames parseZoneNames(const QByteArray &contents)
             continue; // the title row
         // Before the number: "7 склад" and "7,склад" lack the separator, not a number.
         if (record.fields.size() < 2) {
-            refuse(QStringLiteral("нет имени зоны — номер и имя разделяются знаком «;»"));
+            refuse(message(MessageId::NoZoneName));
             continue;
         }
         if (!isNumber || zone < 1 || zone > Configuration::ZoneCount) {
-            refuse(QStringLiteral("номер зоны «%1» — не число от 1 до %2").arg(number).arg(Configuration::ZoneCount));
+            refuse(message(MessageId::BadZoneNumber).arg(number).arg(Configuration::ZoneCount));
             continue;
         }
         if (const auto earlier = lineOfZone.constFind(zone); earlier != lineOfZone.cend()) {
-            refuse(QStringLiteral("зона %1 уже названа в строке %2").arg(zone).arg(*earlier));
+            refuse(message(MessageId::ZoneNamedTwice).arg(zone).arg(*earlier));
             continue;
         }
         lineOfZone.insert(zone, record.line);

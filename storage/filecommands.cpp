@@ -1,5 +1,6 @@
 #include <storage/filecommands.h>
 
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <model/notifier.h>
 #include <storage/imagebuilder.h>
@@ -67,7 +68,7 @@ bool FileCommands::restoreFactorySettings(const QString &applicationDir)
 {
     const QString path = factoryFilePath(applicationDir);
     if (!QFileInfo::exists(path)) {
-        m_notifier.information(QStringLiteral("Не найдено файла заводских настроек!"));
+        m_notifier.information(message(MessageId::NoFactoryFile));
         return false;
     }
     return openFile(path);

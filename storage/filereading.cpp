@@ -1,5 +1,6 @@
 #include <storage/filereading.h>
 
+#include <messages/messages.h>
 #include <systemerror/systemerror.h>
 
 #include <QDir>
@@ -9,13 +10,13 @@ std::optional<QByteArray> readFileBytes(const QString &fileName, qint64 limit, Q
 {
     QFile file(fileName);
     int code = 0;
-    const auto failed = [&](const QString &what) -> std::optional<QByteArray> {
+    const auto failed = [&](MessageId what) -> std::optional<QByteArray> {
         if (error)
-            *error = what.arg(QDir::toNativeSeparators(fileName), SystemError::describe(file, code));
+            *error = message(what).arg(QDir::toNativeSeparators(fileName), SystemError::describe(file, code));
         return std::nullopt;
     };
     if (!SystemError::attempt([&] { return file.open(QIODevice::ReadOnly); }, code))
-        return failed(QStringLiteral("Не удалось открыть файл «%1»: %2"));
+        return failed(MessageId::FileNotOpened);
     QByteArray bytes;
     if (!SystemError::attempt(
                 [&] {
@@ -23,6 +24,6 @@ std::optional<QByteArray> readFileBytes(const QString &fileName, qint64 limit, Q
                     return file.error() == QFileDevice::NoError;
                 },
                 code))
-        return failed(QStringLiteral("Не удалось прочитать файл «%1»: %2"));
+        return failed(MessageId::FileNotRead);
     return bytes;
 }

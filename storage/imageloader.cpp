@@ -4,6 +4,7 @@
 #include <image/devicecodes.h>
 #include <image/imagelayout.h>
 #include <image/records.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 
 #include <QRegularExpression>
@@ -287,9 +288,9 @@ std::optional<UnconvertibleValue> findUnconvertibleValue(const SettingsImage &im
         for (const int offset : { DayStarts + profile, NightStarts + profile }) {
             if (system.at(offset) > MaxTenMinutes)
                 return UnconvertibleValue { offset, QString::number(system.at(offset)),
-                                            QStringLiteral("%1 профиля %2")
-                                                    .arg(offset < NightStarts ? QStringLiteral("начало дня")
-                                                                              : QStringLiteral("начало ночи"))
+                                            message(MessageId::ProfileStartValue)
+                                                    .arg(message(offset < NightStarts ? MessageId::DayStart
+                                                                                      : MessageId::NightStart))
                                                     .arg(profile + 1) };
         }
     }
@@ -297,7 +298,7 @@ std::optional<UnconvertibleValue> findUnconvertibleValue(const SettingsImage &im
     for (int row = 0; row < EventCodeCount; ++row) {
         if (!decimalDigits(system.at(EventCodes + 2 * row)) || !decimalDigits(system.at(EventCodes + 2 * row + 1)))
             return UnconvertibleValue { EventCodes + 2 * row, eventCodeDigits(system, row),
-                                        QStringLiteral("код события %1").arg(row + 1) };
+                                        message(MessageId::EventCodeValue).arg(row + 1) };
     }
     return std::nullopt;
 }

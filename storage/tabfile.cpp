@@ -1,6 +1,7 @@
 #include <storage/tabfile.h>
 
 #include <image/imagelayout.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <storage/filereading.h>
 #include <storage/imageloader.h>
@@ -68,7 +69,7 @@ bool RecordArrayToFile(const SettingsImage &image, const QString &fileName, QStr
         && SystemError::attempt([&] { return file.commit(); }, code))
         return true;
     if (error)
-        *error = QStringLiteral("Не удалось записать файл «%1»: %2")
+        *error = message(MessageId::FileNotWritten)
                          .arg(shown(fileName), SystemError::describe(file, code));
     return false;
 }
@@ -81,8 +82,7 @@ std::optional<QByteArray> readImage(const QString &fileName, QString *error)
     const QByteArray &bytes = *read;
     if (bytes.size() != SettingsImage::Size) {
         if (error)
-            *error = QStringLiteral("Файл «%1» не является файлом настроек прибора: в нём %2 байт, "
-                                    "а должно быть %3.")
+            *error = message(MessageId::NotSettingsFile)
                              .arg(shown(fileName))
                              .arg(bytes.size())
                              .arg(SettingsImage::Size);
@@ -105,8 +105,7 @@ bool RecordImageToArray(Configuration &config, const SettingsImage &read, const 
     // The values checked all lie in what a file brings, so the file itself is checked.
     if (const auto problem = ImageLoader::findUnconvertibleValue(read)) {
         if (error)
-            *error = QStringLiteral("Файл «%1» не загружен: значение %2 по смещению %3 (%4) "
-                                    "не может быть прочитано. Настройки остались прежними.")
+            *error = message(MessageId::ValueNotReadable)
                              .arg(shown(fileName), problem->value)
                              .arg(problem->offset)
                              .arg(problem->meaning);

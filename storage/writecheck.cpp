@@ -2,6 +2,7 @@
 
 #include <image/devicecodes.h>
 #include <image/imagelayout.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 
 #include <QMap>
@@ -54,22 +55,20 @@ void checkDevices(const Configuration &config, const QMap<int, Module> &modules,
         const int module = it.key();
         const QVector<int> &addresses = it.value();
         if (!modules.contains(module)) {
-            problems << QStringLiteral("Модуль %1: такого модуля нет в списке модулей; его устройства (%2) "
-                                       "не будут записаны.")
+            problems << message(MessageId::UnknownModuleDevices)
                                 .arg(module)
                                 .arg(addresses.size());
             continue;
         }
         if (modules.value(module).type == 0) {
-            problems << QStringLiteral("Модуль %1 отключен: его устройства (%2) не будут записаны.")
+            problems << message(MessageId::DisabledModuleDevices)
                                 .arg(module)
                                 .arg(addresses.size());
             continue;
         }
         const QString name = moduleName(modules, module);
         if (addresses.size() > ImageLayout::DetectorRecordCount) {
-            problems << QStringLiteral("%1: каналов извещателей %2, в прибор поместятся %3; не будут записаны "
-                                       "адреса %4.")
+            problems << message(MessageId::TooManyDetectors)
                                 .arg(name)
                                 .arg(addresses.size())
                                 .arg(ImageLayout::DetectorRecordCount)
@@ -82,8 +81,7 @@ void checkDevices(const Configuration &config, const QMap<int, Module> &modules,
                 outside << address;
         }
         if (!outside.isEmpty()) {
-            problems << QStringLiteral("%1: адрес %2 вне диапазона %3..%4; устройство не будет прочитано "
-                                       "из прибора.")
+            problems << message(MessageId::AddressOutsideLoop)
                                 .arg(name, numbers(outside))
                                 .arg(ImageLayout::FirstLoopAddress)
                                 .arg(ImageLayout::LastLoopAddress);
@@ -107,11 +105,10 @@ void checkOutputs(const Configuration &config, const QMap<int, Module> &modules,
     for (auto it = numbersByModule.cbegin(); it != numbersByModule.cend(); ++it) {
         const int module = it.key();
         if (!modules.contains(module) || modules.value(module).type == 0) {
-            problems << QStringLiteral("Модуль %1: выходы (%2) не будут записаны, модуль %3.")
+            problems << message(modules.contains(module) ? MessageId::DisabledModuleOutputs
+                                                          : MessageId::MissingModuleOutputs)
                                 .arg(module)
-                                .arg(it.value().size())
-                                .arg(modules.contains(module) ? QStringLiteral("отключен")
-                                                              : QStringLiteral("отсутствует"));
+                                .arg(it.value().size());
             continue;
         }
         QVector<int> outside;
@@ -126,11 +123,11 @@ void checkOutputs(const Configuration &config, const QMap<int, Module> &modules,
         }
         const QString name = moduleName(modules, module);
         if (!outside.isEmpty())
-            problems << QStringLiteral("%1: выход %2 вне 1..%3 не будет записан.")
+            problems << message(MessageId::OutputOutsideRange)
                                 .arg(name, numbers(outside))
                                 .arg(ImageLayout::OutputCount);
         if (!twice.isEmpty())
-            problems << QStringLiteral("%1: выход %2 задан дважды; записан будет последний.").arg(name, numbers(twice));
+            problems << message(MessageId::OutputTwice).arg(name, numbers(twice));
     }
 }
 
@@ -157,15 +154,14 @@ void checkInputs(const Configuration &config, const QMap<int, Module> &modules, 
                 present.insert(inputs.rowInteger(row, InputField::num));
         }
         if (!present.contains(1) || !present.contains(2))
-            problems << QStringLiteral("%1: нет пары входов 1 и 2; настройки входов не будут записаны.")
+            problems << message(MessageId::NoInputPair)
                                 .arg(it.value().caption);
         for (const int input : { 1, 2 }) {
             const int record = input == 1 ? ImageLayout::FirstInputRecord : ImageLayout::SecondInputRecord;
             const int output = record - ImageLayout::FirstOutputRecord;
             if (!present.contains(input) || !hasOutput(config.mtReturn(), it.key(), output))
                 continue;
-            problems << QStringLiteral("%1: выход %2 занимает запись входа %3; настройки входа %3 не будут "
-                                       "записаны.")
+            problems << message(MessageId::OutputOverInput)
                                 .arg(it.value().caption)
                                 .arg(output + 1)
                                 .arg(input);
@@ -187,9 +183,9 @@ void checkZoneOutputs(const Configuration &config, const QSet<int> &keys, QStrin
             continue;
         QStringList named;
         for (const int key : missing)
-            named << QStringLiteral("модуль %1 выход %2").arg(key / 1000).arg(key % 1000 + 1);
+            named << message(MessageId::ModuleOutput).arg(key / 1000).arg(key % 1000 + 1);
         const QString name = zones.rowValue(row, ZoneField::name).toString().trimmed();
-        problems << QStringLiteral("%1%2: назначенный выход (%3) не существует; зона не будет его включать.")
+        problems << message(MessageId::ZoneOutputMissing)
                             .arg(zones.rowValue(row, ZoneField::num).toString(),
                                  name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name), named.join(u", "));
     }
@@ -209,8 +205,7 @@ void checkTelephones(const SystemSettings &settings, QStringList &problems)
         const QString &raw = number.second;
         if (raw.isEmpty() || raw.contains(u'D') || raw.size() >= 18)
             continue;
-        problems << QStringLiteral("%1: прибор хранит не больше 15 знаков (в тоновом наборе — 14); "
-                                   "номер будет прочитан с лишними нулями в конце.")
+        problems << message(MessageId::TelephoneTooLong)
                             .arg(number.first);
     }
 }
@@ -220,8 +215,7 @@ void checkDiallingMode(const SystemSettings &settings, QStringList &problems)
 {
     if (settings.cbModeAndOr == 0 || settings.cbModeAndOr == 1)
         return;
-    problems << QStringLiteral("Режим дозвона: не выбран ни «ИЛИ», ни «И»; прибор получит код %1, "
-                               "а после чтения поле останется пустым.")
+    problems << message(MessageId::NoDiallingMode)
                         .arg(settings.cbModeAndOr & 0xFF);
 }
 

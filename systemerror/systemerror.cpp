@@ -1,5 +1,7 @@
 #include <systemerror/systemerror.h>
 
+#include <messages/messages.h>
+
 #include <QFileDevice>
 #include <QFileInfo>
 
@@ -132,43 +134,43 @@ QString text(Reason reason)
 {
     switch (reason) {
     case Reason::NotFound:
-        return QStringLiteral("Файл не найден");
+        return message(MessageId::SystemNotFound);
     case Reason::PathNotFound:
-        return QStringLiteral("Путь не найден");
+        return message(MessageId::SystemPathNotFound);
     case Reason::NoAccess:
-        return QStringLiteral("Нет доступа");
+        return message(MessageId::SystemNoAccess);
     case Reason::NoSpace:
-        return QStringLiteral("Нет места на диске");
+        return message(MessageId::SystemNoSpace);
     case Reason::TooLarge:
-        return QStringLiteral("Файл слишком большой");
+        return message(MessageId::SystemTooLarge);
     case Reason::ReadOnlyDisk:
-        return QStringLiteral("Диск защищён от записи");
+        return message(MessageId::SystemReadOnlyDisk);
     case Reason::IsDirectory:
-        return QStringLiteral("Это папка, а не файл");
+        return message(MessageId::SystemIsDirectory);
     case Reason::NameTooLong:
-        return QStringLiteral("Слишком длинное имя файла");
+        return message(MessageId::SystemNameTooLong);
     case Reason::BadName:
-        return QStringLiteral("Недопустимое имя файла");
+        return message(MessageId::SystemBadName);
     case Reason::Busy:
-        return QStringLiteral("Занято другой программой");
+        return message(MessageId::SystemBusy);
     case Reason::TooManyOpenFiles:
-        return QStringLiteral("Открыто слишком много файлов");
+        return message(MessageId::SystemTooManyOpenFiles);
     case Reason::InputOutput:
-        return QStringLiteral("Ошибка ввода-вывода");
+        return message(MessageId::SystemInputOutput);
     case Reason::NotConnected:
-        return QStringLiteral("Устройство не подключено");
+        return message(MessageId::SystemNotConnected);
     case Reason::NotSerialPort:
-        return QStringLiteral("Это не последовательный порт");
+        return message(MessageId::SystemNotSerialPort);
     case Reason::NoMemory:
-        return QStringLiteral("Недостаточно памяти");
+        return message(MessageId::SystemNoMemory);
     case Reason::TimedOut:
-        return QStringLiteral("Истекло время ожидания");
+        return message(MessageId::SystemTimedOut);
     case Reason::BadParameter:
-        return QStringLiteral("Недопустимый параметр");
+        return message(MessageId::SystemBadParameter);
     case Reason::TryAgain:
-        return QStringLiteral("Ресурс временно недоступен");
+        return message(MessageId::SystemTryAgain);
     case Reason::Aborted:
-        return QStringLiteral("Операция прервана");
+        return message(MessageId::SystemAborted);
     }
     return {};
 }
@@ -177,7 +179,7 @@ QString describe(int code)
 {
     if (const std::optional<Reason> reason = reasonOf(code))
         return text(*reason);
-    return QStringLiteral("Ошибка системы %1 (%2)").arg(code).arg(qt_error_string(code));
+    return message(MessageId::SystemOther).arg(code).arg(qt_error_string(code));
 }
 
 QString describe(const QFileDevice &file, int code)
@@ -195,17 +197,17 @@ QString describe(const QFileDevice &file, int code)
     case QFileDevice::AbortError:
         return text(Reason::Aborted);
     case QFileDevice::ReadError:
-        return QStringLiteral("Ошибка чтения");
+        return message(MessageId::FileReadError);
     case QFileDevice::WriteError:
-        return QStringLiteral("Ошибка записи");
+        return message(MessageId::FileWriteError);
     case QFileDevice::ResourceError:
-        return QStringLiteral("Не хватает ресурсов системы");
+        return message(MessageId::FileResourceError);
     case QFileDevice::RenameError:
-        return QStringLiteral("Не удалось заменить файл");
+        return message(MessageId::FileNotReplaced);
     case QFileDevice::OpenError:
-        return QStringLiteral("Файл не открывается");
+        return message(MessageId::FileOpenError);
     default:
-        return QStringLiteral("Неизвестная ошибка");
+        return message(MessageId::FileUnknownError);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "recordingnotifier.h"
 
 #include <image/cp1251.h>
+#include <messages/messages.h>
 #include <model/settingsinput.h>
 
 #include <array>
@@ -55,10 +56,10 @@ void offerKeys(const QByteArray &bytes)
         const QChar key(char16_t(quint8(bytes.at(i)) | quint8(bytes.at(i + 1)) << 8));
         const char16_t c = key.unicode();
         checkFilter(acceptAccessCodeKey(key, notifier), isDigit(key) || c == Backspace || c == CtrlC, key,
-                    notifier, DigitsOnlyMessage);
+                    notifier, message(MessageId::DigitsOnly));
         checkFilter(acceptTelephoneKey(key, notifier),
                     isDigit(key) || c == u'+' || c == u'*' || c == Backspace || c == CtrlC || c == CtrlV || c == CtrlX,
-                    key, notifier, TelephoneKeysMessage);
+                    key, notifier, message(MessageId::TelephoneKeys));
         FUZZ_CHECK(acceptTechnologicalAddressKey(key) == (isDigit(key) || c == Backspace), hex(key));
     }
 }

@@ -3,6 +3,7 @@
 #include "fileloading.h"
 #include "stderrnotifier.h"
 
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <storage/csvlists.h>
 #include <storage/filecommands.h>
@@ -52,7 +53,7 @@ int importNames(const QString &inFile, const QString &namesFile, const QString &
     if (!named) {
         for (const QString &refusal : std::as_const(refusals))
             notifier.warning(refusal);
-        notifier.warning(QStringLiteral("Имена зон не изменены, файл «%1» не записан.")
+        notifier.warning(message(MessageId::ZoneNamesNotWritten)
                                  .arg(QDir::toNativeSeparators(outFile)));
         return ExitRefused;
     }

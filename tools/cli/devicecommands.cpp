@@ -8,6 +8,7 @@
 #include <link/frametrace.h>
 #include <link/packetchannel.h>
 #include <link/qtseriallink.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <storage/backupstore.h>
 #include <storage/filecommands.h>
@@ -77,7 +78,7 @@ std::unique_ptr<FrameTrace> traceOf(PacketChannel &channel, const DeviceCommands
         return nullptr;
     auto trace = std::make_unique<FrameTrace>(channel, line.traceFile);
     if (!trace->isOpen()) {
-        notifier.information(QStringLiteral("Не удалось открыть файл трассировки %1: %2")
+        notifier.information(message(MessageId::TraceNotOpened)
                                      .arg(line.traceFile, trace->errorString()));
         return nullptr;
     }
@@ -126,7 +127,7 @@ public:
                     return;
                 }
                 m_transfer.endQuietly();
-                m_notifier.warning(QStringLiteral("Прервано, не дождавшись прибора."));
+                m_notifier.warning(message(MessageId::Interrupted));
                 success = false;
                 loop.quit();
             });
@@ -164,13 +165,13 @@ bool copyFile(const QString &from, const QString &to, StderrNotifier &notifier)
                     return source.error() == QFileDevice::NoError;
                 },
                 code)) {
-        notifier.warning(QStringLiteral("Не удалось прочитать «%1»: %2").arg(from, SystemError::describe(source, code)));
+        notifier.warning(message(MessageId::CopyNotRead).arg(from, SystemError::describe(source, code)));
         return false;
     }
     if (!SystemError::attempt([&] { return target.open(QIODevice::WriteOnly); }, code)
         || !SystemError::attempt([&] { return target.write(bytes) == bytes.size(); }, code)
         || !SystemError::attempt([&] { return target.commit(); }, code)) {
-        notifier.warning(QStringLiteral("Не удалось записать файл «%1»: %2").arg(to, SystemError::describe(target, code)));
+        notifier.warning(message(MessageId::FileNotWritten).arg(to, SystemError::describe(target, code)));
         return false;
     }
     return true;
@@ -236,7 +237,7 @@ int search(const Line &line, const Search &search, StderrNotifier &notifier)
     if (!files.openFile(search.inFile))
         return ExitFailure;
     if (!config.mtDev().locate(ModuleField::addr, search.module)) {
-        notifier.warning(QStringLiteral("Нет модуля с адресом %1.").arg(search.module));
+        notifier.warning(message(MessageId::NoSuchModule).arg(search.module));
         return ExitFailure;
     }
     config.changeSettings([&](SystemSettings &settings) { settings.edAddrKLM = search.technologicalAddress; });

@@ -6,6 +6,7 @@
 
 #include <exchange/memorytransfer.h>
 #include <link/portchoices.h>
+#include <messages/messages.h>
 #include <model/configuration.h>
 #include <model/configurationdiff.h>
 #include <model/configurationjson.h>
@@ -77,7 +78,7 @@ int dump(const Invocation &call)
     const QByteArray json = QJsonDocument(configurationToJson(config)).toJson(QJsonDocument::Indented);
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly) || out.write(json) != json.size() || !out.flush()) {
-        call.notifier.warning(QStringLiteral("Не удалось вывести JSON: %1").arg(out.errorString()));
+        call.notifier.warning(message(MessageId::JsonNotWritten).arg(out.errorString()));
         return ExitFailure;
     }
     return ExitSuccess;
@@ -240,14 +241,14 @@ int main(int argc, char *argv[])
 
     QStringList arguments = parser.positionalArguments();
     if (arguments.isEmpty())
-        return usageError(parser, QStringLiteral("Не указана команда."));
+        return usageError(parser, message(MessageId::NoCommand));
     const QString name = arguments.takeFirst();
     const auto command = std::find_if(std::begin(commands), std::end(commands),
                                       [&name](const Command &c) { return c.name == name; });
     if (command == std::end(commands))
-        return usageError(parser, QStringLiteral("Неизвестная команда «%1».").arg(name));
+        return usageError(parser, message(MessageId::UnknownCommandName).arg(name));
     if (arguments.size() != command->fileCount)
-        return usageError(parser, QStringLiteral("Команде %1 нужно файлов: %2, а указано: %3.")
+        return usageError(parser, message(MessageId::WrongFileCount)
                                           .arg(name)
                                           .arg(command->fileCount)
                                           .arg(arguments.size()));
@@ -255,7 +256,7 @@ int main(int argc, char *argv[])
     DeviceCommands::Line line;
     if (command->needsPort) {
         if (!parser.isSet(port) || parser.value(port).isEmpty())
-            return usageError(parser, QStringLiteral("Команде %1 нужен порт: --port ПОРТ.").arg(name));
+            return usageError(parser, message(MessageId::PortMissing).arg(name));
         bool baudOk = false;
         bool timeoutOk = false;
         line.settings.port = parser.value(port);
@@ -265,7 +266,7 @@ int main(int argc, char *argv[])
         line.traceFile = parser.value(trace);
         line.verify = parser.isSet(verify);
         if (!baudOk || line.settings.customBaudRate <= 0 || !timeoutOk || line.replyTimeout <= 0)
-            return usageError(parser, QStringLiteral("Скорость и время ожидания задаются положительными числами."));
+            return usageError(parser, message(MessageId::BadLineNumbers));
     }
 
     DeviceCommands::Search search;
@@ -277,7 +278,7 @@ int main(int argc, char *argv[])
         search.technologicalAddress = parser.value(klm);
         if (!parser.isSet(module) || !moduleOk || search.module < 1 || search.module > 16 || !secondsOk
             || search.seconds <= 0)
-            return usageError(parser, QStringLiteral("Команде search нужны --module 1..16 и --seconds больше 0."));
+            return usageError(parser, message(MessageId::BadSearchOptions));
         search.inFile = arguments.at(0);
         search.outFile = arguments.at(1);
     }

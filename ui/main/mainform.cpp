@@ -1,5 +1,6 @@
 #include <ui/main/mainform.h>
 
+#include <messages/messages.h>
 #include <model/memtablemodel.h>
 #include <report/handoverreport.h>
 #include <report/reportdocument.h>
@@ -148,7 +149,7 @@ QString shownLines(const QStringList &lines)
     constexpr int Shown = 15;
     QStringList shown = lines.mid(0, Shown);
     if (lines.size() > Shown)
-        shown << u"… и ещё %1"_s.arg(lines.size() - Shown);
+        shown << message(MessageId::MoreLines).arg(lines.size() - Shown);
     return shown.join(u'\n');
 }
 
@@ -456,7 +457,7 @@ bool TMainForm::unsavedChangesSettled()
 {
     if (!m_unsaved.exist())
         return true;
-    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), u"Сохранить изменения в конфигурации?"_s,
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), message(MessageId::SaveChanges),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
     box.button(QMessageBox::Yes)->setText(u"Да"_s);
     box.button(QMessageBox::No)->setText(u"Нет"_s);
@@ -493,18 +494,17 @@ void TMainForm::openFileNamed(const QString &name)
     PageControlChange();
 }
 
-bool TMainForm::writeCheckAccepted(const QString &heading)
+bool TMainForm::writeCheckAccepted(MessageId question)
 {
     const QStringList problems = WriteCheck::problems(m_configuration);
     if (problems.isEmpty())
         return true;
-    return askYesNo(this, QMessageBox::Warning, u"WriteCheck"_s,
-                    heading + u"\n\n"_s + shownLines(problems) + u"\n\nПродолжить?"_s);
+    return askYesNo(this, QMessageBox::Warning, u"WriteCheck"_s, message(question).arg(shownLines(problems)));
 }
 
 bool TMainForm::saveFile()
 {
-    if (!writeCheckAccepted(u"В файл не попадёт:"_s))
+    if (!writeCheckAccepted(MessageId::WriteCheckFile))
         return false;
     commitStep();
     m_files.buildImage();
@@ -551,7 +551,7 @@ void TMainForm::N7Click()
 
 void TMainForm::N8Click()
 {
-    if (!writeCheckAccepted(u"В прибор не будет записано:"_s))
+    if (!writeCheckAccepted(MessageId::WriteCheckPanel))
         return;
     commitStep();
     m_cancel->setEnabled(m_transfer.writeToPanel(m_portSettings));
@@ -608,13 +608,13 @@ void TMainForm::saveReport()
         return;
     }
     if (!askYesNo(this, QMessageBox::Question, u"PrintReport"_s,
-                  u"Отчёт сохранён: %1\n\nНапечатать его?"_s.arg(QDir::toNativeSeparators(name))))
+                  message(MessageId::ReportSavedPrint).arg(QDir::toNativeSeparators(name))))
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(ReportDocument::a4());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted && ReportDocument::paint(report, printer) == 0)
-        m_notifier.warning(u"Не удалось напечатать отчёт: принтер не принял страницы."_s);
+        m_notifier.warning(message(MessageId::ReportNotPrinted));
 }
 
 void TMainForm::exportCsv()
@@ -631,8 +631,7 @@ void TMainForm::exportCsv()
     }
     if (!present.isEmpty()
         && !askYesNo(this, QMessageBox::Question, u"ReplaceCsv"_s,
-                     u"В папке %1 уже есть %2. Заменить?"_s.arg(QDir::toNativeSeparators(folder),
-                                                                present.join(u", "_s))))
+                     message(MessageId::ReplaceLists).arg(QDir::toNativeSeparators(folder), present.join(u", "_s))))
         return;
     QString error;
     const QStringList written = CsvLists::exportLists(m_configuration, folder, &error);
@@ -643,8 +642,8 @@ void TMainForm::exportCsv()
     QStringList names;
     for (const QString &path : written)
         names << QFileInfo(path).fileName();
-    m_notifier.information(u"Списки записаны в папку %1: %2."_s.arg(QDir::toNativeSeparators(folder),
-                                                                     names.join(u", "_s)));
+    m_notifier.information(
+            message(MessageId::ListsWritten).arg(QDir::toNativeSeparators(folder), names.join(u", "_s)));
 }
 
 // All or nothing: a file with any line refused changes no name.
@@ -663,11 +662,10 @@ void TMainForm::importZoneNames()
             m_notifier.warning(error);
             return;
         }
-        m_notifier.warning(u"Имена зон не изменены: в файле есть строки, которые нельзя принять.\n\n"_s
-                           + shownLines(refusals));
+        m_notifier.warning(message(MessageId::ZoneNamesRefused).arg(shownLines(refusals)));
         return;
     }
-    m_notifier.information(u"Из файла взяты имена зон: %1."_s.arg(*named));
+    m_notifier.information(message(MessageId::ZoneNamesTaken).arg(*named));
     PageControlChange();
 }
 

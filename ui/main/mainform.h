@@ -7,6 +7,7 @@
 #include <link/portsettings.h>
 #include <link/portsettingsstore.h>
 #include <link/qtseriallink.h>
+#include <messages/messages.h>
 #include <model/availablezones.h>
 #include <model/configuration.h>
 #include <model/configurationfind.h>
@@ -135,9 +136,9 @@ private:
     // Asks whether to save first; false when the user chose to stay (or the save failed).
     bool unsavedChangesSettled();
     bool saveFile();
-    // What the image cannot hold, shown under `heading`; true when there is none or the
-    // user goes on all the same.
-    bool writeCheckAccepted(const QString &heading);
+    // What the image cannot hold, asked about with `question`; true when there is none or
+    // the user goes on all the same.
+    bool writeCheckAccepted(MessageId question);
     void transferFinished(bool success);
 
     MainFormEnvironment m_environment;

@@ -1,5 +1,6 @@
 #include <ui/return/returnform.h>
 
+#include <messages/messages.h>
 #include <ui/dialog/zonedialogparts.h>
 #include <ui/grid/datagrid.h>
 
@@ -81,7 +82,7 @@ void TReturnForm::BitBtn2Click()
 
 void TReturnForm::BitBtn3Click()
 {
-    askRemoval(this, u"Вы действительно хотите удалить выделенные выходы ???"_s);
+    askRemoval(this, message(MessageId::RemoveOutputs));
 }
 
 void TReturnForm::resetMarkTitles()

@@ -1,5 +1,6 @@
 #include <ui/zone/zoneform.h>
 
+#include <messages/messages.h>
 #include <ui/dialog/zonedialogparts.h>
 #include <ui/grid/datagrid.h>
 
@@ -86,7 +87,7 @@ void TZoneForm::BitBtn2Click()
 
 void TZoneForm::BitBtn3Click()
 {
-    askRemoval(this, u"Вы действительо хотите удалить выделенные устройства ???"_s);
+    askRemoval(this, message(MessageId::RemoveDevices));
 }
 
 void TZoneForm::resetMarkTitles()
