@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
@@ -48,6 +49,11 @@ namespace ManualPdf {
 
 bool write(const QString &html, const QString &folder, const QString &fileName, QString *error)
 {
+    // Without a font for Cyrillic the pages would show boxes or nothing (Wine without fonts).
+    if (QFontDatabase::families(QFontDatabase::Cyrillic).isEmpty()) {
+        *error = QStringLiteral("%1: no font with Cyrillic letters to write it with").arg(QDir::toNativeSeparators(fileName));
+        return false;
+    }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString());
