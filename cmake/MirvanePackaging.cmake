@@ -41,7 +41,7 @@ set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/share/applications /usr/share/metainfo /usr/share/mime /usr/share/mime/packages
     /usr/share/man /usr/share/man/man1 /usr/share/bash-completion /usr/share/bash-completion/completions
     /usr/share/icons /usr/share/icons/hicolor /usr/share/icons/hicolor/scalable /usr/share/icons/hicolor/scalable/apps
-    /usr/share/doc)
+    /usr/share/doc /usr/share/doc-base)
 foreach(size 16 22 24 32 48 64 128 256)
     list(APPEND CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
          /usr/share/icons/hicolor/${size}x${size} /usr/share/icons/hicolor/${size}x${size}/apps)
