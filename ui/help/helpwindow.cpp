@@ -145,7 +145,6 @@ HelpWindow::HelpWindow(QWidget *parent)
         m_findBox->setFocus(Qt::ShortcutFocusReason);
         m_findBox->selectAll();
     });
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
     QSize size(ContentsWidth + ReadingWidth, WindowHeight);
     if (const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
@@ -257,4 +256,25 @@ void HelpWindow::find(QTextDocument::FindFlags flags)
     m_browser->setTextCursor(found);
     m_findResult->setText(!wrapped ? QString()
                                    : backward ? u"Поиск продолжен с конца"_s : u"Поиск продолжен с начала"_s);
+}
+
+// Esc closes the manual even during a transfer, whose Esc reaches every window: the reader
+// means the window in front, and a write to the panel is not to be cut short by it.
+bool HelpWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+        && static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

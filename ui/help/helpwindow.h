@@ -6,6 +6,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QTextBrowser;
@@ -28,6 +29,10 @@ public:
     QTextBrowser *browser() const { return m_browser; }
     // The anchor of the section being read, as the contents show it.
     QString currentSection() const;
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     struct Heading

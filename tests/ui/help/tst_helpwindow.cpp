@@ -17,6 +17,8 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,6 +79,7 @@ private slots:
     void f1InProgressWindow_opensItsSection();
     void helpMenu_manualByF1_helpItemDoesNothing();
     void backAndForward_retraceTheSectionsVisited();
+    void escDuringTransfer_closesTheManualOnly();
     void find_data();
     void find();
 
@@ -283,6 +286,26 @@ void TestHelpWindow::backAndForward_retraceTheSectionsVisited()
 
     QTest::keyClick(browser, Qt::Key_Escape);
     QVERIFY(!help()->isVisible());
+}
+
+// A transfer takes Esc in every window of the program; in the manual Esc still only closes it.
+void TestHelpWindow::escDuringTransfer_closesTheManualOnly()
+{
+    QShortcut *cancel = nullptr;
+    for (QShortcut *shortcut : m_form->findChildren<QShortcut *>()) {
+        if (shortcut->key() == QKeySequence(Qt::Key_Escape) && shortcut->context() == Qt::ApplicationShortcut)
+            cancel = shortcut;
+    }
+    QVERIFY(cancel);
+    pressF1(m_form.get());
+    checkShownAt(u"zones"_s);
+    cancel->setEnabled(true); // as while a transfer runs
+    QSignalSpy cancelled(cancel, &QShortcut::activated);
+    help()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(help()));
+    QTest::keyClick(help()->browser(), Qt::Key_Escape);
+    QVERIFY(!help()->isVisible());
+    QCOMPARE(cancelled.count(), 0);
 }
 
 void TestHelpWindow::find_data()
