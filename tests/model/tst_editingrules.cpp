@@ -11,6 +11,7 @@
 #include <algorithm>
 
 using ByteChanges = QMap<int, int>; // image offset -> byte
+Q_DECLARE_METATYPE(GridSpec)
 
 namespace {
 
@@ -106,6 +107,8 @@ private slots:
     void outputAndDeviceState_useTheRowsOwnRecord();
     void rowsWithoutAPosition_writeNothing();
     void inputMessage_isUpperCased();
+    void outputLabel_isNotTakenAsTyped_data();
+    void outputLabel_isNotTakenAsTyped();
 };
 
 void TestEditingRules::zoneName_isUpperCasedAndStoredPadded_data()
@@ -487,6 +490,39 @@ void TestEditingRules::inputMessage_isUpperCased()
     messages.setValue("name", "пожежа в залі");
     QCOMPARE(messages.asString("name"), QStringLiteral("ПОЖЕЖА В ЗАЛІ"));
     verifyImageHoldsOnly(config, {}); // reaches the image with the next build
+}
+
+
+void TestEditingRules::outputLabel_isNotTakenAsTyped_data()
+{
+    QTest::addColumn<GridSpec>("grid");
+
+    QTest::newRow("outputs of the zone") << MainGrids::dbgTableReturn();
+    QTest::newRow("outputs of the module") << MainGrids::DBGridEh12();
+    QTest::newRow("all outputs") << MainGrids::DBGridEh7();
+}
+
+// The image keeps no label of its own: a file or the panel gives "SD 1" … "I/O 4" by the
+// output's place, so a label typed in would show what neither keeps.
+void TestEditingRules::outputLabel_isNotTakenAsTyped()
+{
+    QFETCH(GridSpec, grid);
+
+    Configuration config;
+    selectModule(config, 1);
+    appendOutput(config.mtReturn(), 1, 0, 1);
+    config.mtReturn().setValue("vname", QStringLiteral("SD 1"));
+    config.mtReturn().post();
+    MemTableModel model(&config.mtReturn(), grid.columns);
+    const auto column = std::find_if(grid.columns.cbegin(), grid.columns.cend(),
+                                     [](const ColumnSpec &c) { return c.field == OutputField::vname; });
+    QVERIFY(column != grid.columns.cend());
+    const QModelIndex cell = model.index(0, int(column - grid.columns.cbegin()));
+    QVERIFY(cell.isValid());
+
+    QVERIFY(!model.flags(cell).testFlag(Qt::ItemIsEditable));
+    QVERIFY(!model.setData(cell, QStringLiteral("НАСОС")));
+    QCOMPARE(cell.data().toString(), QStringLiteral("SD 1"));
 }
 
 QTEST_GUILESS_MAIN(TestEditingRules)
