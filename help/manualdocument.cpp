@@ -12,7 +12,7 @@ h3 { font-size: medium; margin-top: 10px; }
 table { border-collapse: collapse; margin-top: 6px; margin-bottom: 6px; }
 th, td { border: 1px solid #909090; padding: 3px; vertical-align: top; }
 th { background-color: #e6e6e6; text-align: left; }
-pre { background-color: #f2f2f2; }
+pre { background-color: #f2f2f2; white-space: pre-wrap; }
 )";
 
 QString contents(const QList<ManualChapter> &chapters)

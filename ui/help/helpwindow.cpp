@@ -27,10 +27,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int ContentsWidth = 210;
+constexpr int ContentsWidth = 200;
 // The widest pictures of the manual are the main window's, 874 pixels, with the page's
 // margins and a scroll bar beside them.
-constexpr int ReadingWidth = 930;
+constexpr int ReadingWidth = 950;
 constexpr int WindowHeight = 760;
 constexpr int HeadingLevels = 3;
 
