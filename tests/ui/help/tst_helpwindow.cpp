@@ -1,6 +1,7 @@
 // The help window as F1 and "Помощь" open it: at the section of the page or dialog in use,
 // over a modal dialog too; its contents, back and forward, and find in the text.
 
+#include "mainformfixture.h"
 #include "modalanswers.h"
 
 #include <ui/comparison/comparisonform.h>
@@ -103,10 +104,8 @@ void TestHelpWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_form = std::make_unique<TMainForm>(
-            MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_form = shownMainForm(*m_dir);
+    QVERIFY(m_form);
 }
 
 void TestHelpWindow::cleanup()

@@ -1,6 +1,7 @@
 // "Правка" in the window: Ctrl+Z and Ctrl+Y on what was typed and chosen in a grid, the
 // captions naming the step, and Ctrl+F going to what it finds.
 
+#include "mainformfixture.h"
 #include "modalanswers.h"
 
 #include <ui/font/programfont.h>
@@ -55,10 +56,8 @@ void TestEditMenu::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_form = std::make_unique<TMainForm>(
-            MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_form = shownMainForm(*m_dir);
+    QVERIFY(m_form);
     // Shortcuts reach only the active window.
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));

@@ -1,3 +1,4 @@
+#include "mainformfixture.h"
 #include "configurationsnapshot.h"
 #include "modalanswers.h"
 #include "testimages.h"
@@ -158,10 +159,8 @@ void TestMainForm::init()
 
 void TestMainForm::createForm()
 {
-    MainFormEnvironment environment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) };
-    m_form = std::make_unique<TMainForm>(environment);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_form = shownMainForm(*m_dir);
+    QVERIFY(m_form);
 }
 
 #ifdef MIRVANE_PANEL
@@ -713,8 +712,7 @@ void TestMainForm::verifyAfterWrite_onByDefaultAndKept()
     verify->trigger();
     QVERIFY(!verify->isChecked());
     // The next start finds it as it was left.
-    m_form = std::make_unique<TMainForm>(
-            MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
+    m_form = std::make_unique<TMainForm>(environmentIn(*m_dir));
     QVERIFY(!m_form->findChild<QAction *>(u"VerifyAfterWrite"_s)->isChecked());
 }
 

@@ -1,3 +1,4 @@
+#include "mainformfixture.h"
 #include "modalanswers.h"
 #include "recordingnotifier.h"
 #ifdef MIRVANE_PANEL
@@ -95,10 +96,8 @@ void TestMainPages::init()
     m_savedCurrent = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     QVERIFY(QDir(m_dir->path()).mkpath(u"adjustments"_s));
-    m_form = std::make_unique<TMainForm>(
-            MainFormEnvironment { m_dir->path(), m_dir->filePath(u"port.ini"_s), m_dir->filePath(u"backups"_s) });
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_form = shownMainForm(*m_dir);
+    QVERIFY(m_form);
 }
 
 void TestMainPages::cleanup()
