@@ -141,6 +141,12 @@ void TelephoneEntry::keyReleased()
     m_raw = FormatNumberPhone(m_text, m_tone);
 }
 
+void TelephoneEntry::edited(const QString &text)
+{
+    m_text = text;
+    keyReleased();
+}
+
 std::optional<int> TelephoneEntry::insertPause(int caret)
 {
     return insertMark(QLatin1Char('+'), caret);

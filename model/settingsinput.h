@@ -110,6 +110,9 @@ public:
     static QStringView caption(bool tone) { return tone ? ToneCaption : PulseCaption; }
 
     void keyReleased();
+    // The text as the box now holds it, typed or pasted with the mouse: the stored form
+    // follows at once, since no key may come after a paste and a save would keep the old.
+    void edited(const QString &text);
     std::optional<int> insertPause(int caret);
     std::optional<int> insertFindSignal(int caret);
     // The button's new state; in tone mode the caret goes to the end.

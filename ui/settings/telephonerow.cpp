@@ -43,9 +43,9 @@ TelephoneRow::TelephoneRow(int number, SettingsBinder &binder, Notifier &notifie
     m_box->installEventFilter(this);
     // A paste with the mouse brings only what the raw form can stand for.
     m_box->setValidator(new CheckValidator(telephoneCheck(), m_box));
-    // A paste with the mouse changes the text alone; the raw form follows the next key.
+    // Typing and a paste with the mouse alike.
     connect(m_box, &QLineEdit::textEdited, this, [this](const QString &typed) {
-        m_binder.change([&](SystemSettings &settings) { m_text.of(settings) = typed; });
+        m_binder.change([&](SystemSettings &settings) { TelephoneEntry(settings, m_number).edited(typed); });
     });
 
     m_pause = addButton(u"sbPause"_s + suffix, PauseCaption, PauseHint, page);
