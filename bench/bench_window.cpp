@@ -8,6 +8,8 @@
 //   bench_window progress   full unpaced writes and reads against mirvane-panel, each with
 //                           the progress window shown and updated, beside the same transfer
 //                           with no window: what the window's updates cost.
+//   bench_window help       the manual opened from the menu, its window made and painted,
+//                           then at the section of every window F1 knows, painted.
 
 #include "maximalconfiguration.h"
 
@@ -18,11 +20,14 @@
 #include <model/configuration.h>
 #include <model/notifier.h>
 #include <storage/filecommands.h>
+#include <help/helptopics.h>
 #include <ui/font/programfont.h>
+#include <ui/help/helpwindow.h>
 #include <ui/main/mainform.h>
 #include <ui/progress/progressform.h>
 #include <ui/progress/progresswindow.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -94,6 +99,12 @@ public:
     void warning(const QString &text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
     bool question(const QString &) override { return false; }
 };
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
 
 double secondsFor(MemoryTransfer &transfer, const std::function<void()> &start)
 {
@@ -174,10 +185,6 @@ int transfers(int argc, char *argv[])
                     run + 1, windowWrite, bareWrite, writeShares.back() * 100, windowRead, bareRead,
                     readShares.back() * 100);
     }
-    const auto median = [](std::vector<double> values) {
-        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-        return values[values.size() / 2];
-    };
     std::printf("median share of the window: write %+.1f %%, read %+.1f %%\n", median(writeShares) * 100,
                 median(readShares) * 100);
     for (QProcess *panel : { &windowPanel, &barePanel }) {
@@ -194,12 +201,6 @@ bool startPanel(QProcess &panel, PortSettings &settings)
         return false;
     settings.port = QString::fromLocal8Bit(panel.readLine()).trimmed();
     return true;
-}
-
-double median(std::vector<double> values)
-{
-    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-    return values[values.size() / 2];
 }
 
 // Wall and processor time of one transfer; the processor time is this process's alone,
@@ -394,14 +395,48 @@ int pages(int argc, char *argv[])
             switches[index].push_back(millisecondsSince(timer));
         }
     }
-    const auto median = [](std::vector<double> values) {
-        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-        return values[values.size() / 2];
-    };
     std::printf("open the largest configuration, page painted: median %.1f ms over %d runs\n", median(opens), runs);
     for (int index = 0; index < tabs->count(); ++index)
         std::printf("switch to \"%s\", painted: median %.1f ms\n", qPrintable(tabs->tabText(index)),
                     median(switches[index]));
+    return 0;
+}
+
+int help(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    initialiseResources();
+    installProgramFont();
+
+    QTemporaryDir dir;
+    constexpr int runs = 7;
+    std::vector<double> firsts;
+    std::vector<double> sections;
+    for (int run = 0; run < runs; ++run) {
+        TMainForm form(
+                { dir.path(), dir.filePath(QStringLiteral("port.ini")), dir.filePath(QStringLiteral("backups")) });
+        form.show();
+        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        form.findChild<QAction *>(QStringLiteral("Manual"))->trigger();
+        auto *window = form.findChild<HelpWindow *>();
+        if (!window)
+            return 1;
+        window->repaint();
+        firsts.push_back(millisecondsSince(timer));
+        for (const HelpTopic &topic : HelpTopics::all()) {
+            timer.start();
+            window->openAt(topic.section);
+            window->repaint();
+            sections.push_back(millisecondsSince(timer));
+        }
+    }
+    std::printf("manual opened from the menu, window made and painted: median %.1f ms over %d runs\n",
+                median(firsts), runs);
+    std::printf("manual moved to a window's section, painted: median %.1f ms, slowest %.1f ms\n", median(sections),
+                *std::max_element(sections.cbegin(), sections.cend()));
     return 0;
 }
 
@@ -418,6 +453,8 @@ int main(int argc, char *argv[])
         return pages(argc, argv);
     if (mode == "progress")
         return progressWindow(argc, argv);
-    std::fprintf(stderr, "usage: bench_window startup|transfer|pages|progress\n");
+    if (mode == "help")
+        return help(argc, argv);
+    std::fprintf(stderr, "usage: bench_window startup|transfer|pages|progress|help\n");
     return 2;
 }
