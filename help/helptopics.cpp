@@ -24,6 +24,8 @@ const QList<HelpTopic> &all()
         { QStringLiteral("BackupsForm"), {}, QStringLiteral("backups") },
         { QStringLiteral("ComparisonForm"), {}, QStringLiteral("compare") },
         { QStringLiteral("AboutForm"), {}, QStringLiteral("about") },
+        { QStringLiteral("FindDialog"), {}, QStringLiteral("find") },
+        { QStringLiteral("MessageBox"), {}, QStringLiteral("messages") },
     };
     return topics;
 }

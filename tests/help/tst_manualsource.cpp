@@ -59,6 +59,8 @@ void TestManualSource::everyTopicHasItsSection_data()
         { QStringLiteral("backups"), QStringLiteral("backups.png") },
         { QStringLiteral("compare"), QStringLiteral("comparison.png") },
         { QStringLiteral("about"), QStringLiteral("about.png") },
+        { QStringLiteral("find"), QStringLiteral("find.png") },
+        { QStringLiteral("messages"), QStringLiteral("message.png") },
     };
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("picture");

@@ -4,6 +4,7 @@
 #include <exchange/devicesearch.h>
 #include <link/packetchannel.h>
 #include <link/qtseriallink.h>
+#include <messages/messages.h>
 #include <model/configurationdiff.h>
 #include <model/notifier.h>
 #include <model/zonemembership.h>
@@ -25,6 +26,7 @@
 #include <ui/return/returnform.h>
 #include <ui/zone/zoneform.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
@@ -39,6 +41,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -68,6 +71,22 @@ public:
     void warning(const QString &text) override { information(text); }
     bool question(const QString &) override { return true; }
 };
+
+// A window the program opens modally and waits on: taken once it is up, then closed.
+bool snapModal(const QDir &folder, const QString &name, const std::function<void()> &open)
+{
+    bool saved = false;
+    QTimer::singleShot(300, [&] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            saved = save(snapshot(*modal), folder, name);
+            modal->close();
+        }
+    });
+    open();
+    if (!saved)
+        std::fprintf(stderr, "mirvane-snap: no window for %s\n", qPrintable(name));
+    return saved;
+}
 
 void wait(int milliseconds)
 {
@@ -235,6 +254,12 @@ int main(int argc, char *argv[])
         TComparisonForm comparison(describeDifferences(panel, config), &form);
         ok = save(snapshot(comparison), folder, QStringLiteral("comparison.png")) && ok;
     }
+    ok = snapModal(folder, QStringLiteral("find.png"),
+                   [&form] { form.findChild<QAction *>(QStringLiteral("Find"))->trigger(); })
+         && ok;
+    ok = snapModal(folder, QStringLiteral("message.png"),
+                   [&notifier] { notifier.information(message(MessageId::NoFactoryFile)); })
+         && ok;
     {
         HelpWindow help(&form);
         help.openAt(QStringLiteral("contents"));

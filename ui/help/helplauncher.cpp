@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QWidget>
 
 HelpLauncher::HelpLauncher(QWidget *mainWindow, PageOf pageOf)
@@ -28,7 +29,9 @@ HelpWindow *HelpLauncher::window() const
 void HelpLauncher::openFor(const QWidget *window)
 {
     const QString page = m_pageOf ? m_pageOf(window) : QString();
-    openAt(HelpTopics::sectionFor(window->objectName(), page));
+    // Every message, whatever box shows it, is explained in one table.
+    const QString name = qobject_cast<const QMessageBox *>(window) ? QStringLiteral("MessageBox") : window->objectName();
+    openAt(HelpTopics::sectionFor(name, page));
 }
 
 void HelpLauncher::openForActiveWindow()

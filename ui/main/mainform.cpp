@@ -798,13 +798,16 @@ void TMainForm::redoStep()
 
 void TMainForm::findText()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-            this, u"Найти"_s,
-            u"Номер или часть имени зоны, серийный номер или модуль.адрес устройства,\n"
-            "модуль.выход или часть названия модуля:"_s,
-            QLineEdit::Normal, m_find.text(), &ok);
-    if (!ok || text.trimmed().isEmpty())
+    QInputDialog dialog(this);
+    dialog.setObjectName(u"FindDialog"_s); // F1 there opens the manual at find
+    dialog.setWindowTitle(u"Найти"_s);
+    dialog.setLabelText(u"Номер или часть имени зоны, серийный номер или модуль.адрес устройства,\n"
+                        "модуль.выход или часть названия модуля:"_s);
+    dialog.setTextValue(m_find.text());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString text = dialog.textValue();
+    if (text.trimmed().isEmpty())
         return;
     showFound(m_find.find(text), text);
 }

@@ -170,6 +170,10 @@ void TestHelpWindow::f1InDialog_opensItsSectionOverIt_data()
     QTest::newRow("zone's outputs") << Opening(&TMainForm::BitBtn2Click) << u"ReturnForm"_s << u"zone-outputs"_s;
     QTest::newRow("backups") << Opening(&TMainForm::openBackup) << u"BackupsForm"_s << u"backups"_s;
     QTest::newRow("about") << Opening(&TMainForm::N12Click) << u"AboutForm"_s << u"about"_s;
+    QTest::newRow("find") << Opening([](TMainForm &form) { form.findChild<QAction *>(u"Find"_s)->trigger(); })
+                          << u"FindDialog"_s << u"find"_s;
+    // Any message box: here, no factory settings beside the program.
+    QTest::newRow("message") << Opening(&TMainForm::N7Click) << QString() << u"messages"_s;
     // Modal to the main window only, as a comparison's end opens it.
     QTest::newRow("comparison") << Opening([](TMainForm &form) {
         auto *found = new TComparisonForm({ u"Зона 1: имя"_s }, &form);
