@@ -34,6 +34,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -232,11 +233,14 @@ int main(int argc, char *argv[])
     }
     ok = snapNewDevices(form, folder) && ok;
     {
-        // Two copies, as a read and a write leave them.
-        QTemporaryDir kept;
+        // Two copies, as a read and a write leave them, at a time and in a folder that stay the
+        // same from one run to the next, so that the picture changes only with the window.
+        QDir kept(QDir::temp().filePath(QStringLiteral("mirvane-snap/backups")));
+        kept.removeRecursively();
+        const auto removeKept = qScopeGuard([&kept] { kept.removeRecursively(); });
         BackupStore store(kept.path());
         QString error;
-        const QDateTime when = QDateTime::currentDateTime();
+        const QDateTime when(QDate(2026, 3, 2), QTime(14, 30));
         store.keep(config.image().Bytes(), BackupStore::Direction::Read, when.addSecs(-300), &error);
         store.keep(config.image().Bytes(), BackupStore::Direction::Written, when, &error);
         TBackupsForm backups(store, &form);
