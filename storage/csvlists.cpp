@@ -289,7 +289,7 @@ std::optional<QString> nameProblem(const QString &name)
         return message(MessageId::NameForeignCharacters)
                 .arg(name, foreign.join(QStringLiteral("», «")));
     if (name.size() > NameLength)
-        return message(MessageId::NameTooLong).arg(name).arg(NameLength);
+        return message(MessageId::NameTooLong).arg(name, QString::number(NameLength));
     return std::nullopt;
 }
 

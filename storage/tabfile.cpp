@@ -83,9 +83,8 @@ std::optional<QByteArray> readImage(const QString &fileName, QString *error)
     if (bytes.size() != SettingsImage::Size) {
         if (error)
             *error = message(MessageId::NotSettingsFile)
-                             .arg(shown(fileName))
-                             .arg(bytes.size())
-                             .arg(SettingsImage::Size);
+                             .arg(shown(fileName), QString::number(bytes.size()),
+                                  QString::number(SettingsImage::Size));
         return std::nullopt;
     }
     return bytes;
@@ -106,9 +105,8 @@ bool RecordImageToArray(Configuration &config, const SettingsImage &read, const 
     if (const auto problem = ImageLoader::findUnconvertibleValue(read)) {
         if (error)
             *error = message(MessageId::ValueNotReadable)
-                             .arg(shown(fileName), problem->value)
-                             .arg(problem->offset)
-                             .arg(problem->meaning);
+                             .arg(shown(fileName), problem->value, QString::number(problem->offset),
+                                  problem->meaning);
         return false;
     }
     bringIn(config.image(), read);

@@ -332,6 +332,10 @@ void TestCsvLists::import_refusedFile_changesNothing_data()
     QTest::newRow("name too long")
             << (u"5;"_s + QString(41, u'я')).toUtf8()
             << QStringList { u"Строка 1: имя «%1» длиннее 40 символов"_s.arg(QString(41, u'я')) };
+    // A name is the message's text, not a template for it.
+    QTest::newRow("name too long, with a percent sign")
+            << (u"5;"_s + QString(38, u'я') + u"%2%1"_s).toUtf8()
+            << QStringList { u"Строка 1: имя «"_s + QString(38, u'я') + u"%2%1» длиннее 40 символов"_s };
     QTest::newRow("characters windows-1251 lacks")
             << u"5;склад ☺ 中 ☺\n6;🔥\n"_s.toUtf8()
             << QStringList { u"Строка 1: в имени «склад ☺ 中 ☺» есть символы, которых прибор не хранит: «☺», «中»"_s,

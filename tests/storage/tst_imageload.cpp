@@ -625,6 +625,7 @@ void TestImageLoad::badFile_changesNothing_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("kind"); // "file", or no file but "missing", a "folder", a "locked" file
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("inMessage");
 
     const QByteArray good = factoryImage();
@@ -635,31 +636,37 @@ void TestImageLoad::badFile_changesNothing_data()
     QByteArray letterCode = good;
     letterCode.replace(212 + 2 * 3, 2, QByteArray::fromHex("2a03"));
 
-    QTest::newRow("missing") << QByteArray() << "missing" << QStringList { "bad.tab", ": Файл не найден" };
-    QTest::newRow("a folder") << QByteArray() << "folder" << QStringList { "bad.tab", ": Это папка, а не файл" };
-    QTest::newRow("no access") << good << "locked" << QStringList { "bad.tab", ": Нет доступа" };
-    QTest::newRow("empty") << QByteArray() << "file" << QStringList { "bad.tab", "0 байт" };
-    QTest::newRow("one byte short") << good.left(204799) << "file" << QStringList { "bad.tab", "204799 байт" };
-    QTest::newRow("day byte 200") << lateDay << "file" << QStringList { "bad.tab", "200", "202" };
-    QTest::newRow("night byte 144") << lateNight << "file" << QStringList { "bad.tab", "144", "209" };
-    QTest::newRow("event code with a letter") << letterCode << "file" << QStringList { "bad.tab", "032A", "218" };
+    QTest::newRow("missing") << QByteArray() << "missing" << "bad.tab" << QStringList { "bad.tab", ": Файл не найден" };
+    QTest::newRow("a folder") << QByteArray() << "folder" << "bad.tab" << QStringList { "bad.tab", ": Это папка, а не файл" };
+    QTest::newRow("no access") << good << "locked" << "bad.tab" << QStringList { "bad.tab", ": Нет доступа" };
+    QTest::newRow("empty") << QByteArray() << "file" << "bad.tab" << QStringList { "bad.tab", "0 байт" };
+    QTest::newRow("one byte short") << good.left(204799) << "file" << "bad.tab" << QStringList { "bad.tab", "204799 байт" };
+    QTest::newRow("day byte 200") << lateDay << "file" << "bad.tab" << QStringList { "bad.tab", "200", "202" };
+    QTest::newRow("night byte 144") << lateNight << "file" << "bad.tab" << QStringList { "bad.tab", "144", "209" };
+    QTest::newRow("event code with a letter") << letterCode << "file" << "bad.tab" << QStringList { "bad.tab", "032A", "218" };
+    // The file's name is the message's text, not a template for it.
+    QTest::newRow("short, a percent sign in the name")
+            << QByteArray() << "file" << "bad %2 %3.tab" << QStringList { "bad %2 %3.tab", " 0 байт" };
+    QTest::newRow("day byte, a percent sign in the name")
+            << lateDay << "file" << "bad %3.tab" << QStringList { "bad %3.tab", "200", "202" };
 }
 
 void TestImageLoad::badFile_changesNothing()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, kind);
+    QFETCH(QString, name);
     QFETCH(QStringList, inMessage);
 
     QTemporaryDir dir;
     QVERIFY(makeTraversable(dir.path()));
-    const QString path = dir.filePath("bad.tab");
+    const QString path = dir.filePath(name);
     if (kind == "file" || kind == "locked")
-        writeFile(dir, "bad.tab", content);
+        writeFile(dir, name, content);
     if (kind == "locked")
         QVERIFY(QFile::setPermissions(path, {}));
     if (kind == "folder")
-        QVERIFY(QDir(dir.path()).mkdir("bad.tab"));
+        QVERIFY(QDir(dir.path()).mkdir(name));
     Configuration config;
     fillRichConfiguration(config);
     ImageBuilder::build(config);
