@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <memory>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -144,6 +146,21 @@ QTestEventList key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier
     QTestEventList events;
     events.addKeyClick(key, modifiers);
     return events;
+}
+
+
+// `pages` saved as the program saves and opened again in pages of their own; none when
+// either failed.
+std::unique_ptr<Pages> reopened(Pages &pages)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"saved.tab"_s);
+    FileCommands commands(pages.configuration, pages.notifier);
+    commands.buildImage();
+    auto again = std::make_unique<Pages>();
+    if (!commands.saveFile(file) || !FileCommands(again->configuration, again->notifier).openFile(file))
+        return nullptr;
+    return again;
 }
 
 } // namespace
@@ -602,15 +619,10 @@ void TestSettingsPages::typed_shownAsReopened()
     QCOMPARE(edit->text(), shown);
     QCOMPARE(storedText(pages.configuration.settings(), box), shown);
 
-    QTemporaryDir dir;
-    const QString file = dir.filePath(u"typed.tab"_s);
-    FileCommands commands(pages.configuration, pages.notifier);
-    commands.buildImage();
-    QVERIFY(commands.saveFile(file));
-    Pages reopened;
-    QVERIFY(FileCommands(reopened.configuration, reopened.notifier).openFile(file));
-    QCOMPARE(reopened.control<QLineEdit>(box)->text(), shown);
-    QCOMPARE(reopened.notifier.messages, QStringList());
+    const std::unique_ptr<Pages> again = reopened(pages);
+    QVERIFY(again);
+    QCOMPARE(again->control<QLineEdit>(box)->text(), shown);
+    QCOMPARE(again->notifier.messages, QStringList());
 }
 
 // The context menu's paste passes no key filter: the box's check alone decides, and no
@@ -649,14 +661,9 @@ void TestSettingsPages::paste_keptAsShown()
     }
     QCOMPARE(storedText(pages.configuration.settings(), box), text);
     // What the paste shows is what a save and reopen show, with no key pressed after it.
-    QTemporaryDir dir;
-    const QString file = dir.filePath(u"pasted.tab"_s);
-    FileCommands commands(pages.configuration, pages.notifier);
-    commands.buildImage();
-    QVERIFY(commands.saveFile(file));
-    Pages reopened;
-    QVERIFY(FileCommands(reopened.configuration, reopened.notifier).openFile(file));
-    QCOMPARE(reopened.control<QLineEdit>(box)->text(), text);
+    const std::unique_ptr<Pages> again = reopened(pages);
+    QVERIFY(again);
+    QCOMPARE(again->control<QLineEdit>(box)->text(), text);
 }
 
 void TestSettingsPages::load_showsEveryControlAsStored_data()
