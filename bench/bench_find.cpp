@@ -35,8 +35,7 @@ int main()
     Configuration config;
     if (!openMaximalFile(config, dir.filePath(QStringLiteral("maximal.tab"))))
         return 1;
-    std::printf("zones %d, modules %d, detectors %d, outputs %d\n", config.mtArea().rowCount(),
-                config.mtDev().rowCount(), config.mtSensor().rowCount(), config.mtReturn().rowCount());
+    printSize(config);
 
     // A zone, a serial, a place on a module, a label, a part of every zone's name, nothing.
     const char *const texts[] = { "317", "Зона 317", "00F7", "7.17", "клм", "склад", "1", "ангар" };

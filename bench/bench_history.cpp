@@ -60,8 +60,7 @@ int main()
     if (!openMaximalFile(config, dir.filePath(QStringLiteral("maximal.tab"))))
         return 1;
     EditHistory history(config);
-    std::printf("zones %d, modules %d, detectors %d, outputs %d\n", config.mtArea().rowCount(),
-                config.mtDev().rowCount(), config.mtSensor().rowCount(), config.mtReturn().rowCount());
+    printSize(config);
 
     // Single cells of the device list, over its editable columns and rows, each one step.
     MemTable &devices = config.mtSensor();

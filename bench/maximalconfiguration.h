@@ -75,3 +75,10 @@ inline bool openMaximalFile(Configuration &config, const QString &path)
     BenchNotifier notifier;
     return saveMaximalFile(path) && FileCommands(config, notifier).openFile(path);
 }
+
+// What the figures were taken on.
+inline void printSize(const Configuration &config)
+{
+    std::printf("zones %d, modules %d, detectors %d, outputs %d\n", config.mtArea().rowCount(),
+                config.mtDev().rowCount(), config.mtSensor().rowCount(), config.mtReturn().rowCount());
+}
