@@ -1,5 +1,7 @@
 #include <help/helptopics.h>
 
+#include <help/manualcheck.h>
+
 namespace HelpTopics {
 
 QString manualUrl()
@@ -36,7 +38,7 @@ QString sectionFor(const QString &window, const QString &page)
         if (topic.window == window && (topic.page.isEmpty() || topic.page == page))
             return topic.section;
     }
-    return QStringLiteral("contents");
+    return ManualCheck::contentsId();
 }
 
 } // namespace HelpTopics

@@ -2,6 +2,7 @@
 // mirvane-snap OUTDIR [FILE.tab]
 
 #include <exchange/devicesearch.h>
+#include <help/manualcheck.h>
 #include <link/packetchannel.h>
 #include <link/qtseriallink.h>
 #include <messages/messages.h>
@@ -266,7 +267,7 @@ int main(int argc, char *argv[])
          && ok;
     {
         HelpWindow help(&form);
-        help.openAt(QStringLiteral("contents"));
+        help.openAt(ManualCheck::contentsId());
         ok = save(snapshot(help), folder, QStringLiteral("help.png")) && ok;
     }
     return ok ? 0 : 1;
