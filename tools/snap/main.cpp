@@ -78,12 +78,16 @@ public:
 bool snapModal(const QDir &folder, const QString &name, const std::function<void()> &open)
 {
     bool saved = false;
-    QTimer::singleShot(300, [&] {
+    // Ours alone: a window that never opened leaves no timer to close the next one.
+    QTimer taking;
+    taking.setSingleShot(true);
+    QObject::connect(&taking, &QTimer::timeout, [&] {
         if (QWidget *modal = QApplication::activeModalWidget()) {
             saved = save(snapshot(*modal), folder, name);
             modal->close();
         }
     });
+    taking.start(300);
     open();
     if (!saved)
         std::fprintf(stderr, "mirvane-snap: no window for %s\n", qPrintable(name));
